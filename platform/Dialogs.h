@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+
+enum class MessageIcon { Information, Critical, Question };
+
+// Every modal question or notice of the game goes through here, so tests can answer them.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    virtual void MessageBox(const QString &text, MessageIcon icon, const QString &caption) = 0;
+    // A Yes/No question with a question icon; true for Yes.
+    virtual bool AskYesNo(const QString &text, const QString &caption) = 0;
+    // An input box; "" when cancelled, as the player would see it.
+    virtual QString InputBox(const QString &prompt, const QString &caption, const QString &initial = {}) = 0;
+    // Runs a dialog modally and returns its result code.
+    virtual int RunModal(QDialog &dialog) = 0;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Small services of the operating system the programs need.
+namespace sys {
+
+// Milliseconds since boot (CLOCK_BOOTTIME), wrapped to signed 32 bits.
+qint32 TickCount();
+// The folder of the running program.
+QString ProgramDirectory();
+// Starts a program without waiting for it; false when it could not be started.
+bool StartDetached(const QString &program, const QStringList &arguments = {});
+
+} // namespace sys

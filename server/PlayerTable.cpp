@@ -1,0 +1,56 @@
+#include "server/PlayerTable.h"
+
+#include "protocol/Protocol.h"
+
+namespace {
+QString withoutTrailingBlanks(const QString &s)
+{
+    qsizetype end = s.size();
+    while (end > 0 && s[end - 1] == QLatin1Char(' '))
+        --end;
+    return s.left(end);
+}
+} // namespace
+
+qint32 PlayerTable::AddPlayer(const QString &name, const QString &address, const QString &port)
+{
+    const QString joining = withoutTrailingBlanks(name).toLower();
+    for (const PlayerRecord &record : m_players) {
+        if (record.Banned && record.Address == address)
+            return AddressBanned;
+        if (withoutTrailingBlanks(record.Name).toLower() == joining)
+            return record.Banned ? NameBanned : NameInUse;
+    }
+    PlayerRecord record;
+    record.Name = name;
+    record.Address = address;
+    record.Port = ParseNumber(port).value_or(0);
+    m_players.append(record);
+    return PlayerCount();
+}
+
+qint32 PlayerTable::FindForRemoval(const QString &name) const
+{
+    const QString lower = name.toLower();
+    for (qsizetype i = 0; i < m_players.size(); ++i) {
+        if (m_players[i].Name.toLower() == lower)
+            return static_cast<qint32>(i + 1);
+    }
+    return 0;
+}
+
+void PlayerTable::RemovePlayer(const QString &name)
+{
+    const qint32 index = FindForRemoval(name);
+    if (index > 0)
+        m_players.removeAt(index - 1);
+}
+
+qint32 PlayerTable::FindPlayer(const QString &name) const
+{
+    for (qsizetype i = 0; i < m_players.size(); ++i) {
+        if (m_players[i].Name == name)
+            return static_cast<qint32>(i + 1);
+    }
+    return 0;
+}

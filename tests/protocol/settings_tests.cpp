@@ -1,0 +1,94 @@
+#include "settings/Options.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Settings : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        modOptions::SetOptionsDirectory(m_dir.path());
+    }
+    void TearDown() override { modOptions::SetOptionsDirectory(QString()); }
+
+    QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name + ".dat"); }
+    QByteArray bytes(const QString &name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void write(const QString &name, const QByteArray &content) const
+    {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(Settings, ValuesRoundTripUnchanged)
+{
+    const QString values[] = {"Ann", "  padded  ", "a=b;c,d", "Zoë Åland", "%p user(s) connected %v", ","};
+    for (const QString &v : values) {
+        SaveOption("Name", v);
+        EXPECT_EQ(LoadOption("Name"), v);
+        EXPECT_EQ(bytes("Name"), (v + "\r\n").toUtf8());
+    }
+}
+
+TEST_F(Settings, MissingSettingReadsEmptyAndIsNotCreated)
+{
+    EXPECT_EQ(LoadOption("Servers"), "");
+    EXPECT_FALSE(QFile::exists(path("Servers")));
+}
+
+TEST_F(Settings, EmptyValueTruncatesOnRead)
+{
+    SaveOption("Password", "");
+    EXPECT_EQ(bytes("Password"), "\r\n");
+    EXPECT_EQ(LoadOption("Password"), "");
+    EXPECT_EQ(bytes("Password"), "");
+    EXPECT_EQ(LoadOption("Password"), "");
+    EXPECT_EQ(bytes("Password"), "");
+}
+
+TEST_F(Settings, OnlyTheFirstLineIsRead)
+{
+    SaveOption("Welcome", "first line\r\nsecond line");
+    EXPECT_EQ(LoadOption("Welcome"), "first line");
+    write("Welcome", "bare\nfeed\n");
+    EXPECT_EQ(LoadOption("Welcome"), "bare");
+    write("Welcome", "no line end");
+    EXPECT_EQ(LoadOption("Welcome"), "no line end");
+    // A first line that is empty truncates, even with more lines behind it
+    write("Welcome", "\r\nhidden\r\n");
+    EXPECT_EQ(LoadOption("Welcome"), "");
+    EXPECT_EQ(bytes("Welcome"), "");
+}
+
+TEST_F(Settings, ReadOnlyFileKeepsItsValueSilently)
+{
+    SaveOption("Server", "old");
+    QFile::setPermissions(path("Server"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    SaveOption("Server", "new");
+    EXPECT_EQ(LoadOption("Server"), "old");
+    QFile::setPermissions(path("Server"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    SaveOption("Server", "new");
+    EXPECT_EQ(LoadOption("Server"), "new");
+}
+
+TEST_F(Settings, UnwritableFolderLosesTheValueSilently)
+{
+    modOptions::SetOptionsDirectory(QDir(m_dir.path()).filePath("does-not-exist"));
+    SaveOption("Name", "Ann");
+    EXPECT_EQ(LoadOption("Name"), "");
+}
+
+} // namespace
