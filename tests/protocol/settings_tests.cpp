@@ -92,3 +92,34 @@ TEST_F(Settings, UnwritableFolderLosesTheValueSilently)
 }
 
 } // namespace
+
+#include "settings/SiteSettings.h"
+
+namespace {
+
+TEST(SiteDomain, DropsTheFirstLabelOfLongHostNames)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"en.wikipedia.org", "wikipedia.org"},
+        {"EN.Wikipedia.ORG", "wikipedia.org"},
+        {"wiki.lan.example.net:8080", "lan.example.net:8080"},
+        {"wikipedia.org", "wikipedia.org"},
+        {"localhost:7200", "localhost:7200"},
+        {"192.168.1.20:7200", "192.168.1.20:7200"},
+        {"127.0.0.1", "127.0.0.1"},
+    };
+    for (const auto &[host, domain] : cases)
+        EXPECT_EQ(site::SiteDomain(host), domain) << host;
+}
+
+TEST_F(Settings, SiteHostFallsBackToTheGameServer)
+{
+    EXPECT_EQ(site::ServerSiteHost(), "127.0.0.1:7200");
+    EXPECT_EQ(site::ClientSiteHost("10.1.2.3"), "10.1.2.3:7200");
+    SaveOption("Site", "wiki.example.org:8000");
+    EXPECT_EQ(site::ServerSiteHost(), "wiki.example.org:8000");
+    EXPECT_EQ(site::ClientSiteHost("10.1.2.3"), "wiki.example.org:8000");
+    EXPECT_EQ(site::EncyclopediaSetting(), "");
+}
+
+} // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Where the encyclopedia lives. Setting "Site" holds "host" or "host:port"; when it is empty the
+// server draws from its own site on 127.0.0.1:7200 and a client browses its game server's site.
+namespace site {
+
+constexpr quint16 kSitePort = 7200;
+
+// The "Site" setting as stored (trimmed).
+QString SiteSetting();
+// Host (with port) the server's hidden browser uses.
+QString ServerSiteHost();
+// Host (with port) a client browses, given the game server's address.
+QString ClientSiteHost(const QString &gameServerAddress);
+// The domain used to tell on-site pages from off-site ones: the host in lower case without its first
+// label when it has three or more labels; an IP address or a one- or two-label host stays whole,
+// with its ":port".
+QString SiteDomain(const QString &host);
+// The "Encyclopedia" setting: a corpus folder, or "" for the built-in encyclopedia.
+QString EncyclopediaSetting();
+
+} // namespace site
