@@ -22,6 +22,8 @@ public:
     void SetRemoteHost(const QString &host) { m_remoteHost = host; }
     void SetRemotePort(quint16 port) { m_remotePort = port; }
     QString RemoteHost() const { return m_remoteHost; }
+    // The port the next SendData goes to (RemotePort reads the sender's port inside DataArrival).
+    quint16 DestinationPort() const { return m_remotePort; }
 
     // Sends the whole text as one datagram to RemoteHost:RemotePort. Fire and forget.
     virtual void SendData(const QString &text) = 0;

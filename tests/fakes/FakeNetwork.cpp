@@ -93,7 +93,8 @@ void FakeNetwork::send(FakeSocket *from, const QString &text)
     QString to = from->RemoteHost();
     if (to == QLatin1String("localhost"))
         to = QStringLiteral("127.0.0.1");
-    Datagram d{from->Address(), from->LocalPort(), to, from->RemotePort(), text};
+    // The put port, not the sender's port that RemotePort reads inside an arrival.
+    Datagram d{from->Address(), from->LocalPort(), to, from->DestinationPort(), text};
     m_sent.append(d);
     if (m_loseNext > 0) {
         --m_loseNext;

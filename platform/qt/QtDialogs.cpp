@@ -1,0 +1,46 @@
+#include "platform/qt/QtDialogs.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace
+{
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+} // namespace
+
+void QtDialogs::MessageBox(const QString &text, MessageIcon icon, const QString &caption)
+{
+    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool QtDialogs::AskYesNo(const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDialogs::InputBox(const QString &prompt, const QString &caption, const QString &initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, caption, prompt, QLineEdit::Normal, initial, &ok);
+    // Cancel gives an empty answer, as the player sees it.
+    return ok ? text : QString();
+}
+
+int QtDialogs::RunModal(QDialog &dialog)
+{
+    return dialog.exec();
+}

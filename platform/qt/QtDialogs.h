@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The real boxes: QMessageBox and QInputDialog, modal over the given window (or the application).
+class QtDialogs : public Dialogs
+{
+public:
+    explicit QtDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
+
+    void MessageBox(const QString &text, MessageIcon icon, const QString &caption) override;
+    bool AskYesNo(const QString &text, const QString &caption) override;
+    QString InputBox(const QString &prompt, const QString &caption, const QString &initial = {}) override;
+    int RunModal(QDialog &dialog) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
