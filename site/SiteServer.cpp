@@ -1,0 +1,169 @@
+#include "site/SiteServer.h"
+
+#include "site/Pages.h"
+
+#include <QAbstractHttpServer>
+#include <QDeadlineTimer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+namespace
+{
+
+// When a connection last did something, kept on the socket itself.
+constexpr char kLastActive[] = "siteLastActive";
+
+void MarkActive(QTcpSocket *socket)
+{
+    socket->setProperty(kLastActive, QDeadlineTimer::current().deadline());
+}
+
+bool WantsClose(const QHttpServerRequest &request)
+{
+    for (const auto &[key, value] : request.headers()) {
+        if (key.compare("Connection", Qt::CaseInsensitive) == 0)
+            return value.trimmed().compare("close", Qt::CaseInsensitive) == 0;
+    }
+    return false;
+}
+
+} // namespace
+
+// One handler for every address: the site's rules for paths, queries and lengths live in
+// AnswerRequest, which needs the request target as the client sent it.
+class SiteHttpServer : public QAbstractHttpServer
+{
+public:
+    SiteHttpServer(std::shared_ptr<const Corpus> corpus, QObject *parent)
+        : QAbstractHttpServer(parent), m_corpus(std::move(corpus))
+    {
+    }
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        const QUrl url = request.url();
+        QByteArray target = url.path(QUrl::FullyEncoded).toUtf8();
+        if (url.hasQuery())
+            target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
+        SiteAnswer answer;
+        if (request.method() != QHttpServerRequest::Method::Get &&
+            request.method() != QHttpServerRequest::Method::Head) {
+            answer = AnswerRequest(*m_corpus, QByteArrayLiteral("/-/"));
+            answer.status = 405;
+        } else {
+            answer = AnswerRequest(*m_corpus, target);
+        }
+        MarkActive(socket);
+        // Headers and body leave in separate writes; without this the second waits for the
+        // client's delayed acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        {
+            auto responder = makeResponder(request, socket);
+            const auto status = static_cast<QHttpServerResponder::StatusCode>(answer.status);
+            if (answer.status == 302) {
+                responder.write(answer.body,
+                                {{"Content-Type", "text/html; charset=utf-8"}, {"Location", answer.location}},
+                                status);
+            } else {
+                responder.write(answer.body, {{"Content-Type", "text/html; charset=utf-8"}}, status);
+            }
+        }
+        // The connection stays open for more requests unless the client said otherwise.
+        if (WantsClose(request))
+            socket->disconnectFromHost();
+        return true;
+    }
+
+    void missingHandler(const QHttpServerRequest &, QTcpSocket *) override {}
+
+private:
+    std::shared_ptr<const Corpus> m_corpus;
+};
+
+SiteServer::SiteServer(QObject *parent) : QObject(parent), m_sweep(new QTimer(this))
+{
+    connect(m_sweep, &QTimer::timeout, this, &SiteServer::SweepIdleConnections);
+    SetIdleTimeout(m_idleTimeout);
+}
+
+void SiteServer::SetIdleTimeout(int milliseconds)
+{
+    m_idleTimeout = qMax(1, milliseconds);
+    m_sweep->setInterval(qBound(10, m_idleTimeout / 4, 15000));
+}
+
+void SiteServer::SweepIdleConnections()
+{
+    const qint64 now = QDeadlineTimer::current().deadline();
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
+        const QVariant last = socket->property(kLastActive);
+        if (!last.isValid()) {
+            // First seen now; any later bytes from the client count as activity.
+            MarkActive(socket);
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] { MarkActive(socket); });
+        } else if (now - last.toLongLong() > m_idleTimeout &&
+                   socket->state() != QAbstractSocket::UnconnectedState) {
+            socket->abort();
+        }
+    }
+}
+
+SiteServer::~SiteServer()
+{
+    Stop();
+}
+
+bool SiteServer::Start(std::shared_ptr<const Corpus> corpus, const QHostAddress &address, quint16 port)
+{
+    Stop();
+    m_error.clear();
+    if (!corpus) {
+        m_error = QStringLiteral("no encyclopedia to serve");
+        return false;
+    }
+    auto *tcp = new QTcpServer(this);
+    if (!tcp->listen(address, port)) {
+        m_error = tcp->errorString();
+        delete tcp;
+        return false;
+    }
+    m_tcp = tcp;
+    m_http = new SiteHttpServer(std::move(corpus), this);
+    m_http->bind(m_tcp);
+    m_sweep->start();
+    return true;
+}
+
+void SiteServer::Stop()
+{
+    m_sweep->stop();
+    if (!m_http && !m_tcp)
+        return;
+    if (m_tcp)
+        m_tcp->close();
+    // Open connections end now rather than when their peers hang up.
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+        socket->abort();
+    // Deleted later: Stop may run while the server is delivering a request.
+    if (m_http)
+        m_http->deleteLater();
+    if (m_tcp && m_tcp->parent() != m_http)
+        m_tcp->deleteLater();
+    m_http = nullptr;
+    m_tcp = nullptr;
+}
+
+bool SiteServer::IsRunning() const
+{
+    return m_tcp && m_tcp->isListening();
+}
+
+quint16 SiteServer::Port() const
+{
+    return IsRunning() ? m_tcp->serverPort() : 0;
+}

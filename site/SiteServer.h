@@ -1,0 +1,45 @@
+#pragma once
+
+#include "site/Corpus.h"
+
+#include <QHostAddress>
+#include <QObject>
+
+#include <memory>
+
+class SiteHttpServer;
+class QTcpServer;
+class QTimer;
+
+// Serves an encyclopedia over HTTP from Start to Stop. Every answer comes from AnswerRequest, so
+// the site behaves the same in tests and in the game.
+class SiteServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SiteServer(QObject *parent = nullptr);
+    ~SiteServer() override;
+
+    // Port 0 picks any free port. False, with ErrorString(), when the port cannot be had; a running
+    // server is stopped first.
+    bool Start(std::shared_ptr<const Corpus> corpus, const QHostAddress &address = QHostAddress::AnyIPv4,
+               quint16 port = 7200);
+    // Closes the port and every open connection; the port is free again when Stop returns.
+    void Stop();
+    bool IsRunning() const;
+    quint16 Port() const;
+    QString ErrorString() const { return m_error; }
+    // A connection that sends nothing for this long is closed, so that stray or half-open
+    // connections cannot pile up. 60 s unless set.
+    void SetIdleTimeout(int milliseconds);
+
+private:
+    void SweepIdleConnections();
+
+    SiteHttpServer *m_http = nullptr;
+    QTcpServer *m_tcp = nullptr;
+    QString m_error;
+    QTimer *m_sweep = nullptr;
+    int m_idleTimeout = 60000;
+};

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QTcpSocket>
+
+#include <atomic>
+#include <thread>
+
+// A plain HTTP/1.1 client for tests: sends the request bytes exactly as given (nothing normalised),
+// on its own thread, while the calling thread keeps the server's event loop running.
+struct RawReply {
+    bool ok = false; // a complete response arrived
+    int status = 0;
+    QByteArray contentType;
+    QByteArray location;
+    QByteArray body;
+    bool closed = false; // the server closed the connection without a response
+};
+
+inline RawReply ParseRawReply(const QByteArray &data)
+{
+    RawReply r;
+    const qsizetype end = data.indexOf("\r\n\r\n");
+    if (end < 0)
+        return r;
+    const QList<QByteArray> lines = data.left(end).split('\n');
+    const QList<QByteArray> statusLine = lines.value(0).trimmed().split(' ');
+    r.status = statusLine.value(1).toInt();
+    qsizetype length = -1;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon < 0)
+            continue;
+        const QByteArray key = lines[i].left(colon).trimmed().toLower();
+        const QByteArray value = lines[i].mid(colon + 1).trimmed();
+        if (key == "content-type")
+            r.contentType = value;
+        else if (key == "location")
+            r.location = value;
+        else if (key == "content-length")
+            length = value.toLongLong();
+    }
+    r.body = data.mid(end + 4);
+    if (length >= 0) {
+        if (r.body.size() < length)
+            return r;
+        r.body.truncate(length);
+    }
+    r.ok = true;
+    return r;
+}
+
+// Sends `request` (a whole HTTP request) to 127.0.0.1:port and reads one response.
+inline RawReply RawExchange(quint16 port, const QByteArray &request)
+{
+    std::atomic<bool> done{false};
+    QByteArray received;
+    bool closed = false;
+    std::thread client([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (socket.waitForConnected(5000)) {
+            socket.write(request);
+            socket.waitForBytesWritten(5000);
+            while (true) {
+                const RawReply partial = ParseRawReply(received);
+                if (partial.ok)
+                    break;
+                if (!socket.waitForReadyRead(5000)) {
+                    closed = socket.state() != QAbstractSocket::ConnectedState;
+                    break;
+                }
+                received += socket.readAll();
+            }
+        }
+        done = true;
+        // Wakes the waiting event loop below.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    client.join();
+    RawReply r = ParseRawReply(received);
+    r.closed = !r.ok && closed;
+    return r;
+}
+
+inline RawReply RawGet(quint16 port, const QByteArray &target)
+{
+    return RawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+}

@@ -1,0 +1,249 @@
+#include "site/BuiltinCorpus.h"
+#include "site/SiteServer.h"
+
+#include "tests/site/RawHttp.h"
+#include "tests/site/SiteTestUtil.h"
+
+#include <QSet>
+#include <QTcpServer>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+namespace
+{
+
+// The page kinds of the game's title rules, in their order, for a page name.
+QString KindOf(const QString &name)
+{
+    const std::pair<const char *, const char *> prefixes[] = {
+        {"List of", "list"},    {"Editing", "edit"}, {"Talk:", "talk"},       {"Category:", "category"},
+        {"Wikipedia:", "wiki"}, {"Help:", "help"},   {"Special:", "special"}, {"User:", "user"},
+        {"Portal:", "portal"},  {"Search", "search"}};
+    if (name.startsWith(QLatin1String("List of")))
+        return QStringLiteral("list");
+    if (name.endsWith(QLatin1String(" - History")))
+        return QStringLiteral("history");
+    for (const auto &[prefix, kind] : prefixes) {
+        if (name.startsWith(QLatin1String(prefix)))
+            return QString::fromLatin1(kind);
+    }
+    if (IsNumericTitle(name))
+        return QStringLiteral("number");
+    return QStringLiteral("article");
+}
+
+class SiteServerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_server.SetIdleTimeout(400);
+        ASSERT_TRUE(m_server.Start(BuiltinCorpus(), QHostAddress::LocalHost, 0))
+            << m_server.ErrorString().toStdString();
+        m_port = m_server.Port();
+        ASSERT_NE(m_port, 0);
+    }
+
+    SiteServer m_server;
+    quint16 m_port = 0;
+};
+
+} // namespace
+
+// Everything a player can click from the main page: each link answers a page with the title
+// marker, or a redirect to one; every page kind of the title rules turns up; every article is found
+// and reachable from every other by the links on the pages.
+TEST_F(SiteServerTest, CrawlFromTheMainPageReachesEveryArticleAndPageKind)
+{
+    auto corpus = BuiltinCorpus();
+    std::deque<QByteArray> queue{"/wiki/Main_Page"};
+    QSet<QByteArray> visited{"/wiki/Main_Page"};
+    QSet<QString> articles;
+    std::map<QString, QSet<QString>> served; // article -> articles its served page links to
+    std::map<QString, int> kinds;
+    int offSite = 0;
+    while (!queue.empty()) {
+        const QByteArray address = queue.front();
+        queue.pop_front();
+        RawReply reply = RawGet(m_port, address);
+        ASSERT_TRUE(reply.ok) << address.toStdString();
+        ASSERT_EQ(reply.contentType, "text/html; charset=utf-8") << address.toStdString();
+        if (reply.status == 302) {
+            ASSERT_TRUE(reply.location.startsWith("/wiki/")) << address.toStdString();
+            reply = RawGet(m_port, reply.location);
+        }
+        ASSERT_EQ(reply.status, 200) << address.toStdString();
+        ASSERT_TRUE(PageTitleOf(reply.body).endsWith(QLatin1String(kTitleSuffix))) << address.toStdString();
+        const QString name = PageNameOf(reply.body);
+        const QString kind = KindOf(name);
+        ++kinds[kind];
+        const bool article = kind == QLatin1String("article") && corpus->Find(name) >= 0;
+        if (article)
+            articles.insert(name);
+        for (const QByteArray &href : HrefsOf(reply.body)) {
+            const QString target =
+                Corpus::NormalizeTitle(QString::fromUtf8(QByteArray::fromPercentEncoding(href.mid(6))));
+            if (article && href.startsWith("/wiki/") && corpus->Find(target) >= 0)
+                served[name].insert(target);
+            if (!href.startsWith('/')) {
+                EXPECT_TRUE(href.startsWith("http://")) << href.toStdString();
+                ++offSite;
+                continue;
+            }
+            if (!visited.contains(href)) {
+                visited.insert(href);
+                queue.push_back(href);
+            }
+        }
+    }
+    int playable = 0;
+    for (int i = 0; i < corpus->Count(); ++i)
+        playable += KindOf(corpus->At(i).title) == QLatin1String("article");
+    EXPECT_EQ(articles.size(), playable);
+
+    // The promise holds on the pages as served: from every playable article, every other playable
+    // article is at most 6 clicks away without passing a page that disqualifies.
+    for (const QString &from : articles) {
+        std::map<QString, int> distance{{from, 0}};
+        std::deque<QString> next{from};
+        while (!next.empty()) {
+            const QString at = next.front();
+            next.pop_front();
+            for (const QString &to : served[at]) {
+                if (!distance.count(to) && articles.contains(to)) {
+                    distance[to] = distance[at] + 1;
+                    next.push_back(to);
+                }
+            }
+        }
+        EXPECT_EQ(qsizetype(distance.size()), articles.size()) << from.toStdString();
+        for (const auto &[to, clicks] : distance)
+            EXPECT_LE(clicks, 6) << from.toStdString() << " -> " << to.toStdString();
+    }
+    for (const char *kind : {"list", "history", "edit", "talk", "category", "wiki", "help", "special", "user",
+                             "portal", "search", "number", "article"})
+        EXPECT_GT(kinds[QString::fromLatin1(kind)], 0) << kind;
+    EXPECT_GT(offSite, 0) << "a link that leaves the site";
+    std::printf("crawled %lld addresses\n", static_cast<long long>(visited.size()));
+}
+
+// Bad requests over a real connection: each gets its answer or a closed connection, and the
+// server goes on serving.
+TEST_F(SiteServerTest, BadRequestsNeverStopTheServer)
+{
+    struct Row {
+        QByteArray request;
+        int status; // 0: the server may close the connection instead of answering
+    };
+    const QByteArray host = "Host: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    const Row rows[] = {
+        {"GET /wiki/..%2F..%2F..%2Fetc%2Fpasswd HTTP/1.1\r\n" + host, 404},
+        {"GET /wiki/../../etc/passwd HTTP/1.1\r\n" + host, 404},
+        {"GET /wiki/Cat%00 HTTP/1.1\r\n" + host, 404},
+        {"GET /wiki/Cat" + QByteArray(1, '\0') + "x HTTP/1.1\r\n" + host, 0},
+        {"GET /wiki/" + QByteArray(5 * 1024, 'T') + " HTTP/1.1\r\n" + host, 414},
+        {"GET /wiki/Special:Search?search=" + QByteArray(5 * 1024, 'w') + "&go=Go HTTP/1.1\r\n" + host, 414},
+        {"GET /wiki/" + QByteArray(200 * 1024, 'T') + " HTTP/1.1\r\n" + host, 0},
+        {"GET /wiki/Foo:Bar HTTP/1.1\r\n" + host, 404},
+        {"GET /wiki/Special:Search?search=Cat HTTP/1.1\r\n" + host, 200},
+        {"GET /wiki/Special:Search?search=Cat&go=Go HTTP/1.1\r\n" + host, 302},
+        {"POST /wiki/Cat HTTP/1.1\r\nContent-Length: 3\r\n" + host + "abc", 405},
+        {"BREW /wiki/Cat HTTP/1.1\r\n" + host, 0},
+        {QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) + QByteArray(300, '\xff'), 0},
+        {"GET http://127.0.0.1/wiki/Cat HTTP/1.1\r\n" + host, 200},
+    };
+    for (const Row &r : rows) {
+        const RawReply reply = RawExchange(m_port, r.request);
+        const std::string what = r.request.left(60).toStdString();
+        if (r.status != 0) {
+            EXPECT_TRUE(reply.ok) << what;
+            EXPECT_EQ(reply.status, r.status) << what;
+        } else {
+            // Either an error status or a connection closed by the server (at the latest when idle).
+            EXPECT_TRUE(reply.closed || (reply.ok && reply.status >= 400)) << what;
+        }
+        const RawReply after = RawGet(m_port, "/wiki/Cat");
+        ASSERT_EQ(after.status, 200) << "after " << what;
+    }
+}
+
+TEST_F(SiteServerTest, ServesSeveralRequestsOnOneConnection)
+{
+    const QByteArray one = "GET /wiki/Cat HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    const QByteArray two = "GET /wiki/Dog HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    std::atomic<bool> done{false};
+    QByteArray received;
+    std::thread client([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_port);
+        if (socket.waitForConnected(5000)) {
+            socket.write(one);
+            socket.waitForBytesWritten(5000);
+            while (!ParseRawReply(received).ok && socket.waitForReadyRead(5000))
+                received += socket.readAll();
+            socket.write(two);
+            socket.waitForBytesWritten(5000);
+            while (socket.waitForReadyRead(5000))
+                received += socket.readAll();
+        }
+        done = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    client.join();
+    EXPECT_TRUE(received.contains("<title>Cat - Wikipedia"));
+    EXPECT_TRUE(received.contains("<title>Dog - Wikipedia"));
+}
+
+TEST(SiteServer, StopFreesThePortAndATakenPortFailsStart)
+{
+    SiteServer first;
+    ASSERT_TRUE(first.Start(BuiltinCorpus(), QHostAddress::LocalHost, 0));
+    const quint16 port = first.Port();
+    EXPECT_TRUE(first.IsRunning());
+
+    SiteServer second;
+    EXPECT_FALSE(second.Start(BuiltinCorpus(), QHostAddress::LocalHost, port));
+    EXPECT_FALSE(second.IsRunning());
+    EXPECT_FALSE(second.ErrorString().isEmpty());
+    EXPECT_EQ(second.Port(), 0);
+
+    // An open connection must not keep the port or the old server alive.
+    QTcpSocket idle;
+    idle.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(idle.waitForConnected(5000));
+    QCoreApplication::processEvents();
+
+    first.Stop();
+    EXPECT_TRUE(idle.state() == QAbstractSocket::UnconnectedState || idle.waitForDisconnected(2000))
+        << "Stop ends open connections";
+    EXPECT_FALSE(first.IsRunning());
+    EXPECT_EQ(first.Port(), 0);
+    EXPECT_EQ(RawGet(port, "/wiki/Cat").status, 0) << "nothing answers after Stop";
+
+    ASSERT_TRUE(second.Start(BuiltinCorpus(), QHostAddress::LocalHost, port))
+        << second.ErrorString().toStdString();
+    EXPECT_EQ(RawGet(port, "/wiki/Cat").status, 200);
+    second.Stop();
+    ASSERT_TRUE(second.Start(BuiltinCorpus(), QHostAddress::LocalHost, port)) << "restart on the same port";
+    EXPECT_EQ(RawGet(port, "/wiki/Cat").status, 200);
+    EXPECT_FALSE(second.Start(nullptr, QHostAddress::LocalHost, 0));
+    EXPECT_FALSE(second.IsRunning());
+}
+
+TEST(SiteServer, ListensOnEveryIPv4AddressByDefault)
+{
+    // Any free port, on all addresses: the loopback address reaches it.
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::AnyIPv4, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    SiteServer server;
+    ASSERT_TRUE(server.Start(BuiltinCorpus(), QHostAddress::AnyIPv4, port))
+        << server.ErrorString().toStdString();
+    EXPECT_EQ(RawGet(port, "/wiki/Main_Page").status, 200);
+}
