@@ -25,6 +25,7 @@ qint32 PlayerTable::AddPlayer(const QString &name, const QString &address, const
     record.Name = name;
     record.Address = address;
     record.Port = ParseNumber(port).value_or(0);
+    record.Id = m_nextId++;
     m_players.append(record);
     return PlayerCount();
 }
@@ -50,6 +51,15 @@ qint32 PlayerTable::FindPlayer(const QString &name) const
 {
     for (qsizetype i = 0; i < m_players.size(); ++i) {
         if (m_players[i].Name == name)
+            return static_cast<qint32>(i + 1);
+    }
+    return 0;
+}
+
+qint32 PlayerTable::FindById(quint64 id) const
+{
+    for (qsizetype i = 0; i < m_players.size(); ++i) {
+        if (m_players[i].Id == id)
             return static_cast<qint32>(i + 1);
     }
     return 0;

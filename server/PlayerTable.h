@@ -16,6 +16,9 @@ struct PlayerRecord {
     qint32 Port = 0;
     QString LastPage;
     bool Banned = false;
+    // Tells a record from a later one of the same name (an operator's answer must reach the
+    // player it asked about, not a newcomer who took the name while the box was open).
+    quint64 Id = 0;
 };
 
 // Rejection codes of AddPlayer, sent to the client in "CONNECTREJECT ERROR=".
@@ -45,7 +48,10 @@ public:
 
     // The index RemovePlayer(name) would remove, 0 when none.
     qint32 FindForRemoval(const QString &name) const;
+    // Index of the record with that Id; 0 when it has left.
+    qint32 FindById(quint64 id) const;
 
 private:
     QList<PlayerRecord> m_players;
+    quint64 m_nextId = 1;
 };

@@ -1,0 +1,544 @@
+#include "server/GameServer.h"
+
+#include "platform/Browser.h"
+#include "platform/Clock.h"
+#include "platform/DatagramSocket.h"
+#include "protocol/Messages.h"
+#include "protocol/Protocol.h"
+#include "protocol/Version.h"
+
+#include <array>
+#include <limits>
+
+namespace {
+
+constexpr qint32 kDropAfter = 20;   // seconds of silence, as counted by the 2-second tick
+constexpr qint32 kTickStep = 2;
+constexpr qint32 kMaxWordIndex = 63; // a client sends 1; anything far beyond is an attack
+
+const QString kYes = QStringLiteral("yes");
+const QString kNo = QStringLiteral("no");
+
+// A count that would overflow fails the report instead of wrapping to a negative score.
+bool addOne(qint32 &value)
+{
+    if (value == std::numeric_limits<qint32>::max())
+        return false;
+    ++value;
+    return true;
+}
+
+std::optional<quint16> portFrom(const QString &text)
+{
+    const auto value = ParseNumber(text);
+    if (!value || *value < 1 || *value > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(*value);
+}
+
+} // namespace
+
+GameServer::GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent)
+    : QObject(parent), m_socket(socket), m_browser(browser), m_clock(clock)
+{
+    connect(&m_socket, &DatagramSocket::DataArrival, this, [this](int) {
+        // Read everything about the datagram before any send changes the socket's destination.
+        const QString text = m_socket.GetData();
+        const QString from = m_socket.RemoteHostIP();
+        const quint16 port = m_socket.RemotePort();
+        HandleDatagram(text, from, port);
+    });
+    connect(&m_browser, &Browser::TitleChange, this, &GameServer::onRandomTitle);
+    connect(&m_browser, &Browser::DocumentComplete, this, [this](const QString &) { onRandomComplete(); });
+}
+
+bool GameServer::Start(quint16 port)
+{
+    if (m_state == ServerState::Serving)
+        return true;
+    if (!m_socket.Bind(port)) {
+        // Half-started serving would look alive to the operator but never hear a player.
+        m_bindError = m_socket.ErrorString();
+        m_state = ServerState::Stopped;
+        return false;
+    }
+    m_bindError.clear();
+    m_state = ServerState::Serving;
+    return true;
+}
+
+void GameServer::Stop()
+{
+    m_state = ServerState::Stopped;
+    while (m_players.PlayerCount() != 0) {
+        sendTo(1, msg::DisconnectNotice());
+        removeAt(1);
+    }
+    emit PlayersCleared();
+    m_socket.Close();
+}
+
+QString GameServer::Caption() const
+{
+    switch (m_state) {
+    case ServerState::BeforeStart:
+        return QStringLiteral("Game Server");
+    case ServerState::Serving:
+        return "Server - " + m_socket.LocalIP() + " - " + modVersion::Version;
+    case ServerState::Stopped:
+        break;
+    }
+    return "Server - " + modVersion::Version;
+}
+
+QString GameServer::RandomArticleUrl() const
+{
+    return "http://" + m_siteHost + "/wiki/Special:Random";
+}
+
+QString GameServer::ExpandWelcome() const
+{
+    return ExpandWelcome(m_welcome, m_players.PlayerCount(), m_socket.LocalIP(), m_clock);
+}
+
+QString GameServer::ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip, const Clock &clock)
+{
+    const QDateTime now = clock.Now();
+    QString out = text;
+    out.replace(QStringLiteral("%v"), modVersion::Version);
+    out.replace(QStringLiteral("%p"), QString::number(playerCount));
+    out.replace(QStringLiteral("%ip"), ip);
+    out.replace(QStringLiteral("%time"), clock.LongTime());
+    out.replace(QStringLiteral("%date"), clock.LongDate());
+    out.replace(QStringLiteral("%shorttime"), now.time().toString(QStringLiteral("HH:mm:ss")));
+    out.replace(QStringLiteral("%shortdate"), now.date().toString(QStringLiteral("MM-dd-yyyy")));
+    return out;
+}
+
+bool GameServer::IsForbiddenPage(const QString &page)
+{
+    static const std::array<QString, 12> forbidden = {
+        QStringLiteral("nowiki"), QStringLiteral("special"), QStringLiteral("category"), QStringLiteral("edit"),
+        QStringLiteral("talk"),   QStringLiteral("history"), QStringLiteral("list"),     QStringLiteral("wiki"),
+        QStringLiteral("help"),   QStringLiteral("number"),  QStringLiteral("user"),     QStringLiteral("portal"),
+    };
+    for (const QString &f : forbidden) {
+        if (f == page)
+            return true;
+    }
+    return false;
+}
+
+// ---- dispatcher ----
+
+void GameServer::HandleDatagram(const QString &text, const QString &fromAddress, quint16 fromPort)
+{
+    const QString verb = GetVerb(text);
+    QString answer;
+    if (handle(verb, text, fromAddress, fromPort, answer) == Outcome::Failed)
+        return;
+    static const QStringList answering = {
+        QStringLiteral("PINGME"),        QStringLiteral("STATUS"), QStringLiteral("CONNECT"),
+        QStringLiteral("GETPLAYERLIST"), QStringLiteral("TIME"),   QStringLiteral("GETSCORE"),
+        QStringLiteral("GETPING"),
+    };
+    if (!answering.contains(verb))
+        return;
+    const auto port = portFrom(verb == QLatin1String("PINGME") ? text.mid(7) : GetValue(text, QStringLiteral("PORT")));
+    if (!port)
+        return;
+    if (!answer.isEmpty())
+        m_socket.SendTo(fromAddress, *port, answer);
+}
+
+GameServer::Outcome GameServer::handle(const QString &verb, const QString &text, const QString &from,
+                                       quint16 fromPort, QString &answer)
+{
+    if (verb == QLatin1String("PINGME")) {
+        answer = msg::Ping(m_clock.TickCount());
+        return Outcome::Done;
+    }
+    if (verb == QLatin1String("PONG"))
+        return onPong(text, from, fromPort);
+    if (verb == QLatin1String("STATUS")) {
+        answer = msg::StatusReply(modVersion::Version, m_players.PlayerCount(), GetValue(text, QStringLiteral("SERVER")));
+        return Outcome::Done;
+    }
+    if (verb == QLatin1String("CONNECT"))
+        return onConnect(text, from, fromPort, answer);
+    if (verb == QLatin1String("DISCONNECT"))
+        return onDisconnect(text, from, fromPort);
+    if (verb == QLatin1String("GETPLAYERLIST")) {
+        QStringList names;
+        for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
+            names << m_players.Players(i).Name;
+        answer = msg::PlayerList(names);
+        return Outcome::Done;
+    }
+    if (verb == QLatin1String("CHAT"))
+        return onChat(text, from, fromPort);
+    if (verb == QLatin1String("TIME")) {
+        answer = msg::TimeReply(m_clock.LongTime(), m_clock.LongDate());
+        return Outcome::Done;
+    }
+    if (verb == QLatin1String("GETSCORE"))
+        return onScore(text, answer);
+    if (verb == QLatin1String("GETPING"))
+        return onPing(text, answer);
+    if (verb == QLatin1String("SETWORDS"))
+        return onSetWords(text, from, fromPort);
+    if (verb == QLatin1String("GETWORDS"))
+        return onGetWords(text);
+    if (verb == QLatin1String("GETRANDOM"))
+        return onGetRandom(text, from, fromPort);
+    if (verb == QLatin1String("NAVIGATE"))
+        return onNavigate(text, from, fromPort);
+    if (verb == QLatin1String("NEWGAME"))
+        return onNewGame(from, fromPort);
+    if (verb == QLatin1String("SENDMYPATH"))
+        return onSendMyPath(text, from, fromPort);
+    return Outcome::Failed; // unknown verb: ignored
+}
+
+// ---- connections ----
+
+GameServer::Outcome GameServer::onPong(const QString &text, const QString &from, quint16 fromPort)
+{
+    const qint32 index = senderRecord(GetValue(text, QStringLiteral("NAME")), from, fromPort);
+    if (index == 0)
+        return Outcome::Failed;
+    const auto sent = GetNumber(text, QStringLiteral("TIME"));
+    if (!sent)
+        return Outcome::Failed;
+    const qint64 ping = qint64(m_clock.TickCount()) - qint64(*sent);
+    if (ping < std::numeric_limits<qint32>::min() || ping > std::numeric_limits<qint32>::max())
+        return Outcome::Failed;
+    PlayerRecord &record = m_players.Players(index);
+    record.Ping = static_cast<qint32>(ping);
+    record.Inactive = 0;
+    sendToAll(msg::PingIs(record.Name, record.Ping));
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onConnect(const QString &text, const QString &from, quint16 fromPort,
+                                          QString &answer)
+{
+    if (GetValue(text, QStringLiteral("VER")) != modVersion::Version) {
+        answer = msg::ConnectRejectVersion(modVersion::Version);
+        return Outcome::Done;
+    }
+    const QString password = GetValue(text, QStringLiteral("PWD"));
+    if (!m_password.isEmpty() && password.isEmpty()) {
+        answer = msg::NeedPwd();
+        return Outcome::Done;
+    }
+    if (!m_password.isEmpty() && password != m_password) {
+        answer = msg::ConnectRejectError(-100);
+        return Outcome::Done;
+    }
+    bool host = false;
+    if (!m_round.GameInProgress) {
+        host = true;
+        for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
+            host = host && m_players.Players(i).Banned;
+    }
+    const QString name = GetValue(text, QStringLiteral("NAME"));
+    const qint32 result = m_players.AddPlayer(name, from, QString::number(fromPort));
+    if (result < 1) {
+        answer = msg::ConnectRejectError(result);
+        return Outcome::Done;
+    }
+    emit PlayerAppended(name);
+    answer = msg::ConnectAccept(m_round.GameInProgress);
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        if (m_players.Players(i).Name != name) {
+            sendTo(i, msg::Join(name));
+            continue;
+        }
+        const QString welcome = ExpandWelcome();
+        if (!welcome.isEmpty())
+            sendTo(i, msg::Message(welcome));
+        if (host)
+            sendTo(i, msg::IsHost(name));
+    }
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onDisconnect(const QString &text, const QString &from, quint16 fromPort)
+{
+    const QString name = GetValue(text, QStringLiteral("NAME"));
+    const qint32 index = m_players.FindForRemoval(name);
+    // Only the player itself may take its record off the table.
+    if (index == 0 || !fromRecord(index, from, fromPort))
+        return Outcome::Failed;
+    removeAt(index);
+    if (m_players.PlayerCount() >= 1)
+        sendToAll(msg::Leave(name));
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onChat(const QString &text, const QString &from, quint16 fromPort)
+{
+    if (!fromActivePlayer(from, fromPort))
+        return Outcome::Failed;
+    sendToAll(text);
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onScore(const QString &text, QString &answer)
+{
+    const QString name = GetValue(text, QStringLiteral("NAME"));
+    const qint32 index = m_players.FindPlayer(name);
+    if (index == 0)
+        return Outcome::Failed;
+    const PlayerRecord &r = m_players.Players(index);
+    answer = msg::ScoreIs(name, r.Wins, r.Clicks, r.RoundClicks, r.InGame);
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onPing(const QString &text, QString &answer)
+{
+    const QString name = GetValue(text, QStringLiteral("NAME"));
+    const qint32 index = m_players.FindPlayer(name);
+    if (index == 0)
+        return Outcome::Failed;
+    answer = msg::PingIs(name, m_players.Players(index).Ping);
+    return Outcome::Done;
+}
+
+// ---- round engine ----
+
+QString GameServer::wordsText() const
+{
+    return msg::StartGame(*m_round.Words);
+}
+
+GameServer::Outcome GameServer::onSetWords(const QString &text, const QString &from, quint16 fromPort)
+{
+    if (!fromActivePlayer(from, fromPort))
+        return Outcome::Failed;
+    const auto count = GetNumber(text, QStringLiteral("COUNT"));
+    if (!count || *count < 0 || *count > kMaxWordIndex)
+        return Outcome::Failed;
+    QStringList words;
+    for (qint32 i = 0; i <= *count; ++i)
+        words << GetValue(text, "WORD" + QString::number(i));
+    m_round.Words = words;
+    m_round.GameInProgress = true;
+    sendToAll(wordsText());
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onGetWords(const QString &text)
+{
+    if (!m_round.Words)
+        return Outcome::Failed;
+    const qint32 index = m_players.FindPlayer(GetValue(text, QStringLiteral("NAME")));
+    if (index == 0)
+        return Outcome::Failed;
+    sendTo(index, wordsText());
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onGetRandom(const QString &text, const QString &from, quint16 fromPort)
+{
+    if (!fromActivePlayer(from, fromPort))
+        return Outcome::Failed;
+    // A new request forgets the last title, so an old or failed page can never answer it.
+    m_round.RandomTitle.clear();
+    m_round.RandomSource = GetValue(text, QStringLiteral("SRC"));
+    m_randomPending = true;
+    m_browser.Navigate(RandomArticleUrl());
+    return Outcome::Done;
+}
+
+void GameServer::onRandomTitle(const QString &title)
+{
+    if (!m_randomPending || !title.contains(QLatin1Char('-')))
+        return;
+    const qsizetype cut = title.lastIndexOf(QStringLiteral(" -"));
+    if (cut >= 0)
+        m_round.RandomTitle = title.left(cut);
+}
+
+void GameServer::onRandomComplete()
+{
+    // A load that ended without a title keeps waiting: a redirect or a frame may still bring it,
+    // and the next request starts afresh anyway.
+    if (!m_randomPending || m_round.RandomTitle.isEmpty())
+        return;
+    m_randomPending = false;
+    sendToAll(msg::SetRandom(m_round.RandomSource, m_round.RandomTitle));
+}
+
+void GameServer::fixChooser()
+{
+    if (m_players.PlayerCount() == 0)
+        return;
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        if (m_players.Players(i).Name == m_round.Chooser)
+            return;
+    }
+    m_round.Chooser = m_players.Players(1).Name;
+}
+
+GameServer::Outcome GameServer::onNavigate(const QString &text, const QString &from, quint16 fromPort)
+{
+    const qint32 index = senderRecord(GetValue(text, QStringLiteral("NAME")), from, fromPort);
+    if (index == 0)
+        return Outcome::Failed;
+    if (m_players.Players(index).InGame == kNo)
+        return Outcome::Done;
+    const QString page = GetValue(text, QStringLiteral("URL"));
+    if (IsForbiddenPage(page)) {
+        m_players.Players(index).InGame = kNo;
+        sendTo(index, msg::Disqualify(page));
+        bool anyoneLeft = false;
+        for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
+            anyoneLeft = anyoneLeft || m_players.Players(i).InGame == kYes;
+        if (!anyoneLeft) {
+            fixChooser();
+            for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+                m_players.Players(i).RoundClicks = 0;
+                m_players.Players(i).InGame = kYes;
+                sendTo(i, msg::NewGame(m_round.Chooser));
+            }
+        }
+    }
+    PlayerRecord &player = m_players.Players(index);
+    player.LastPage = page;
+    if (!addOne(player.RoundClicks) || !addOne(player.Clicks))
+        return Outcome::Failed;
+    sendToAll(msg::ScoreIs(player.Name, player.Wins, player.Clicks, player.RoundClicks, player.InGame));
+    if (!m_round.Words || m_round.Words->isEmpty())
+        return Outcome::Failed;
+    if (m_round.Words->last() != player.LastPage || player.InGame != kYes)
+        return Outcome::Done;
+    m_round.GameInProgress = false;
+    if (!addOne(player.Wins))
+        return Outcome::Failed;
+    const QString winner = player.Name;
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        m_players.Players(i).RoundClicks = 0;
+        m_players.Players(i).InGame = kYes;
+        sendTo(i, msg::Winner(winner));
+    }
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onNewGame(const QString &from, quint16 fromPort)
+{
+    if (!fromActivePlayer(from, fromPort))
+        return Outcome::Failed;
+    fixChooser();
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        m_players.Players(i).InGame = kYes;
+        sendTo(i, msg::NewGame(m_round.Chooser));
+    }
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onSendMyPath(const QString &text, const QString &from, quint16 fromPort)
+{
+    const QString name = GetValue(text, QStringLiteral("NAME"));
+    if (senderRecord(name, from, fromPort) == 0)
+        return Outcome::Failed;
+    sendToAll(msg::PathIs(name, GetValue(text, QStringLiteral("PATH"))));
+    return Outcome::Done;
+}
+
+// ---- inactivity, bans ----
+
+void GameServer::InactivityTick()
+{
+    const qint32 count = m_players.PlayerCount();
+    for (qint32 i = 1; i <= count && i <= m_players.PlayerCount(); ++i) {
+        PlayerRecord &record = m_players.Players(i);
+        if (!record.Banned && record.Inactive <= std::numeric_limits<qint32>::max() - kTickStep)
+            record.Inactive += kTickStep;
+        if (record.Inactive < kDropAfter)
+            continue;
+        const QString name = record.Name;
+        sendTo(i, msg::DisconnectNotice());
+        for (qint32 j = 1; j <= m_players.PlayerCount(); ++j) {
+            if (j != i)
+                sendTo(j, msg::Drop(name));
+        }
+        removeAt(i);
+        return; // one drop per tick
+    }
+}
+
+std::optional<GameServer::BanQuestion> GameServer::AskBan(const QString &listedName) const
+{
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        const PlayerRecord &r = m_players.Players(i);
+        if (r.Name != listedName)
+            continue;
+        BanQuestion q;
+        q.playerId = r.Id;
+        q.unban = r.Banned;
+        q.text = (r.Banned ? "Unban player " : "Ban player ") + r.Name + "?";
+        return q;
+    }
+    return std::nullopt;
+}
+
+void GameServer::ApplyBan(const BanQuestion &question, bool yes)
+{
+    const qint32 index = m_players.FindById(question.playerId);
+    if (!yes || index == 0)
+        return;
+    PlayerRecord &r = m_players.Players(index);
+    if (question.unban) {
+        r.Inactive = kDropAfter;
+        r.Banned = false;
+        return;
+    }
+    sendTo(index, msg::DisconnectNotice());
+    r.Banned = true;
+    r.InGame = kNo;
+}
+
+// ---- helpers ----
+
+bool GameServer::fromRecord(qint32 index, const QString &from, quint16 fromPort) const
+{
+    const PlayerRecord &r = m_players.Players(index);
+    return r.Address == from && r.Port == fromPort;
+}
+
+qint32 GameServer::senderRecord(const QString &name, const QString &from, quint16 fromPort) const
+{
+    const qint32 index = m_players.FindPlayer(name);
+    if (index == 0 || !fromRecord(index, from, fromPort))
+        return 0;
+    return index;
+}
+
+bool GameServer::fromActivePlayer(const QString &from, quint16 fromPort) const
+{
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        if (fromRecord(i, from, fromPort) && !m_players.Players(i).Banned)
+            return true;
+    }
+    return false;
+}
+
+void GameServer::sendTo(qint32 index, const QString &text)
+{
+    const PlayerRecord &r = m_players.Players(index);
+    m_socket.SendTo(r.Address, static_cast<quint16>(r.Port), text);
+}
+
+void GameServer::sendToAll(const QString &text)
+{
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
+        sendTo(i, text);
+}
+
+void GameServer::removeAt(qint32 index)
+{
+    m_players.RemovePlayer(m_players.Players(index).Name);
+    emit PlayerRemoved(index);
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "server/PlayerTable.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Browser;
+class Clock;
+class DatagramSocket;
+
+// What a round is about; it outlives a stop of the server so a restart resumes the same round.
+struct RoundState {
+    std::optional<QStringList> Words; // Words(0) is the start, the last one the destination
+    bool GameInProgress = false;
+    QString Chooser;
+    QString RandomSource;
+    QString RandomTitle;
+};
+
+enum class ServerState { BeforeStart, Serving, Stopped };
+
+// The game server without its window: the datagram dispatcher with every handler, the round
+// engine, the inactivity tick, start and stop, and the ban decisions. The window hands it the
+// password and the welcome text and mirrors its player list.
+class GameServer : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kGamePort = 7200;
+
+    GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent = nullptr);
+
+    // Binds the port; on failure the server stays stopped and BindError() holds the reason.
+    bool Start(quint16 port = kGamePort);
+    // Sends DISCONNECT to every player, empties the table and closes the socket.
+    void Stop();
+    ServerState State() const { return m_state; }
+    QString BindError() const { return m_bindError; }
+    // The window caption for the current state.
+    QString Caption() const;
+
+    void SetPassword(const QString &password) { m_password = password; }
+    void SetWelcomeTemplate(const QString &text) { m_welcome = text; }
+    // The random-article host ("host" or "host:port").
+    void SetSiteHost(const QString &host) { m_siteHost = host; }
+    QString RandomArticleUrl() const;
+
+    QString ExpandWelcome() const;
+    static QString ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip, const Clock &clock);
+
+    // One datagram, as the socket hands it over.
+    void HandleDatagram(const QString &text, const QString &fromAddress, quint16 fromPort);
+    // The 2-second inactivity check; runs whether serving or not.
+    void InactivityTick();
+
+    // The operator's ban/unban question for a listed name ("" when no record has that name), and
+    // the decision once answered. The answer only counts for the record that was asked about.
+    struct BanQuestion {
+        QString text;
+        quint64 playerId = 0;
+        bool unban = false;
+    };
+    std::optional<BanQuestion> AskBan(const QString &listedName) const;
+    void ApplyBan(const BanQuestion &question, bool yes);
+
+    PlayerTable &Players() { return m_players; }
+    const PlayerTable &Players() const { return m_players; }
+    RoundState &Round() { return m_round; }
+    const RoundState &Round() const { return m_round; }
+    // True while a random-article request waits for its page.
+    bool RandomPending() const { return m_randomPending; }
+
+    static bool IsForbiddenPage(const QString &page);
+
+signals:
+    // The list of connected players follows the table through these.
+    void PlayerAppended(const QString &name);
+    void PlayerRemoved(qint32 index); // 1-based, as in the table
+    void PlayersCleared();
+
+private:
+    enum class Outcome { Failed, Done };
+
+    Outcome handle(const QString &verb, const QString &text, const QString &from, quint16 fromPort, QString &answer);
+    Outcome onPong(const QString &text, const QString &from, quint16 fromPort);
+    Outcome onConnect(const QString &text, const QString &from, quint16 fromPort, QString &answer);
+    Outcome onDisconnect(const QString &text, const QString &from, quint16 fromPort);
+    Outcome onChat(const QString &text, const QString &from, quint16 fromPort);
+    Outcome onScore(const QString &text, QString &answer);
+    Outcome onPing(const QString &text, QString &answer);
+    Outcome onSetWords(const QString &text, const QString &from, quint16 fromPort);
+    Outcome onGetWords(const QString &text);
+    Outcome onGetRandom(const QString &text, const QString &from, quint16 fromPort);
+    Outcome onNavigate(const QString &text, const QString &from, quint16 fromPort);
+    Outcome onNewGame(const QString &from, quint16 fromPort);
+    Outcome onSendMyPath(const QString &text, const QString &from, quint16 fromPort);
+
+    void onRandomTitle(const QString &title);
+    void onRandomComplete();
+
+    // The record of NAME when the datagram came from that player's own address and port; 0 otherwise.
+    qint32 senderRecord(const QString &name, const QString &from, quint16 fromPort) const;
+    // True when the datagram came from a listed player who is not banned.
+    bool fromActivePlayer(const QString &from, quint16 fromPort) const;
+    bool fromRecord(qint32 index, const QString &from, quint16 fromPort) const;
+
+    void sendTo(qint32 index, const QString &text);
+    void sendToAll(const QString &text);
+    void removeAt(qint32 index);
+    void fixChooser();
+    QString wordsText() const;
+
+    DatagramSocket &m_socket;
+    Browser &m_browser;
+    Clock &m_clock;
+    PlayerTable m_players;
+    RoundState m_round;
+    ServerState m_state = ServerState::BeforeStart;
+    QString m_bindError;
+    QString m_password;
+    QString m_welcome;
+    QString m_siteHost = QStringLiteral("127.0.0.1:7200");
+    bool m_randomPending = false;
+};

@@ -1,0 +1,20 @@
+#include "server/window/LocalSite.h"
+
+#include "settings/SiteSettings.h"
+#include "site/Encyclopedia.h"
+
+bool LocalSite::Start(QString *description, QString *error)
+{
+    const QString setting = site::EncyclopediaSetting();
+    if (!m_corpus || setting != m_loadedSetting) {
+        m_corpus = LoadEncyclopediaFrom(setting, &m_description, &m_loadError);
+        m_loadedSetting = setting;
+    }
+    *description = m_description;
+    if (!m_server.Start(m_corpus, QHostAddress::AnyIPv4, m_port)) {
+        *error = QStringLiteral("Could not serve the encyclopedia on TCP port %1: %2").arg(m_port).arg(m_server.ErrorString());
+        return false;
+    }
+    *error = m_loadError;
+    return true;
+}

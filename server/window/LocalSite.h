@@ -1,0 +1,24 @@
+#pragma once
+
+#include "server/window/SiteControl.h"
+#include "site/SiteServer.h"
+
+#include <memory>
+
+// The local encyclopedia on TCP 7200 of every IPv4 address, from the "Encyclopedia" setting.
+class LocalSite : public SiteControl
+{
+public:
+    explicit LocalSite(quint16 port = 7200) : m_port(port) {}
+    bool Start(QString *description, QString *error) override;
+    void Stop() override { m_server.Stop(); }
+
+private:
+    quint16 m_port;
+    SiteServer m_server;
+    // A large corpus takes a while to load; a restart with the same setting reuses it.
+    std::shared_ptr<const Corpus> m_corpus;
+    QString m_loadedSetting;
+    QString m_description;
+    QString m_loadError;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "server/GameServer.h"
+
+#include <QWidget>
+
+class Browser;
+class Clock;
+class DatagramSocket;
+class Dialogs;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class SiteControl;
+
+// The server's one window: welcome text, password, connected players (double-click bans or
+// unbans), start and stop. The game itself runs in GameServer; the window only wires it up.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs &dialogs, SiteControl *site,
+            QWidget *parent = nullptr);
+
+    // Fills the boxes from the settings and starts serving.
+    void Form_Load();
+    void cmdStart_Click();
+    void cmdStop_Click();
+    void lstConnected_DblClick();
+    void tmrInactiveUsers_Timer();
+
+    GameServer &Server() { return m_server; }
+    bool Loading() const { return m_loading; }
+
+    QLabel *lblWelcomeMessage;
+    QPlainTextEdit *txtWelcomeMessage;
+    QLabel *lblPassword;
+    QLineEdit *txtPassword;
+    QLabel *lblConnected;
+    QListWidget *lstConnected;
+    QPushButton *cmdStart;
+    QPushButton *cmdStop;
+    QLabel *lblStatus; // bind failures
+    QLabel *lblSite;   // the encyclopedia served and where players find it
+    QTimer *tmrInactiveUsers;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void txtPassword_Change();
+    void txtWelcomeMessage_Change();
+    void showSite(bool serving);
+
+    DatagramSocket &wsServer;
+    Browser &wbMain;
+    Dialogs &m_dialogs;
+    SiteControl *m_site;
+    GameServer m_server;
+    bool m_loading = false;
+};

@@ -1,0 +1,8 @@
+# The real QuilloryServer driven over UDP 7200 and TCP 7200 (fixed ports: LOCK).
+if(TARGET QuilloryServer)
+  quillory_add_test(server_e2e CORE
+    SOURCES server/server_join_e2e.cpp server/server_round_e2e.cpp server/E2eSupport.h
+    LIBS platform_qt Qt6::Network Qt6::Test
+    LOCK)
+  add_dependencies(server_e2e QuilloryServer)
+endif()

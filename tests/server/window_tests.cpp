@@ -1,0 +1,300 @@
+// The server window offscreen, over the fake network, with scripted dialogs.
+#include "ServerHarness.h"
+#include "fakes/ScriptedDialogs.h"
+#include "server/window/SiteControl.h"
+#include "server/window/frmMain.h"
+#include "settings/Options.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FakeSite : SiteControl {
+    bool Start(QString *description, QString *error) override
+    {
+        ++starts;
+        *description = "test corpus";
+        error->clear();
+        return true;
+    }
+    void Stop() override { ++stops; }
+    int starts = 0;
+    int stops = 0;
+};
+
+struct Window {
+    Window()
+    {
+        modOptions::SetOptionsDirectory(dir.path());
+        socket = net.CreateSocket("10.0.0.1");
+        form = std::make_unique<frmMain>(*socket, browser, clock, dialogs, &site);
+    }
+    ~Window() { modOptions::SetOptionsDirectory(QString()); }
+    Peer &peer(const QString &name, const QString &address, quint16 port = 7201)
+    {
+        peers.emplace_back(std::make_unique<Peer>(net, address, port, name));
+        return *peers.back();
+    }
+    Peer &join(const QString &name, const QString &address)
+    {
+        Peer &p = peer(name, address);
+        p.send(p.connect(form->txtPassword->text()));
+        net.Deliver();
+        return p;
+    }
+    QStringList listed() const
+    {
+        QStringList out;
+        for (int i = 0; i < form->lstConnected->count(); ++i)
+            out << form->lstConnected->item(i)->text();
+        return out;
+    }
+    void select(const QString &name)
+    {
+        form->lstConnected->clearSelection();
+        for (int i = 0; i < form->lstConnected->count(); ++i) {
+            if (form->lstConnected->item(i)->text() == name)
+                form->lstConnected->item(i)->setSelected(true);
+        }
+    }
+    QByteArray file(const QString &name) const
+    {
+        QFile f(dir.filePath(name + ".dat"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+    QTemporaryDir dir;
+    FakeNetwork net;
+    std::unique_ptr<FakeSocket> socket;
+    ScriptedBrowser browser;
+    ManualClock clock;
+    ScriptedDialogs dialogs;
+    FakeSite site;
+    std::unique_ptr<frmMain> form;
+    std::deque<std::unique_ptr<Peer>> peers;
+};
+
+struct StateView {
+    QString caption;
+    bool start;
+    bool stop;
+};
+
+StateView view(const frmMain &f)
+{
+    return {f.windowTitle(), f.cmdStart->isEnabled(), f.cmdStop->isEnabled()};
+}
+
+TEST(ServerWindow, CaptionsAndButtonsFollowTheState)
+{
+    Window w;
+    struct Step {
+        const char *what;
+        std::function<void()> action;
+        StateView expected;
+        int siteStarts;
+        int siteStops;
+    };
+    const Step steps[] = {
+        {"created", [] {}, {"Game Server", true, false}, 0, 0},
+        {"loaded", [&] { w.form->Form_Load(); }, {"Server - 10.0.0.1 - 1.04 (beta)", false, true}, 1, 0},
+        {"stopped", [&] { w.form->cmdStop->click(); }, {"Server - 1.04 (beta)", true, false}, 1, 1},
+        {"started again", [&] { w.form->cmdStart->click(); }, {"Server - 10.0.0.1 - 1.04 (beta)", false, true}, 2, 1},
+    };
+    for (const Step &s : steps) {
+        s.action();
+        const StateView v = view(*w.form);
+        EXPECT_EQ(v.caption, s.expected.caption) << s.what;
+        EXPECT_EQ(v.start, s.expected.start) << s.what;
+        EXPECT_EQ(v.stop, s.expected.stop) << s.what;
+        EXPECT_EQ(w.site.starts, s.siteStarts) << s.what;
+        EXPECT_EQ(w.site.stops, s.siteStops) << s.what;
+    }
+    EXPECT_TRUE(w.form->lblSite->text().contains("test corpus"));
+    EXPECT_TRUE(w.form->lblSite->text().contains("http://10.0.0.1:7200/wiki/Main_Page"));
+    EXPECT_EQ(w.form->lblWelcomeMessage->text(), "Welcome Message:");
+    EXPECT_EQ(w.form->lblPassword->text(), "Password:");
+    EXPECT_EQ(w.form->lblConnected->text(), "Connected:");
+    EXPECT_EQ(w.form->tmrInactiveUsers->interval(), 2000);
+    EXPECT_TRUE(w.form->tmrInactiveUsers->isActive());
+}
+
+TEST(ServerWindow, FailedBindStaysStoppedAndSaysWhy)
+{
+    Window w;
+    auto squatter = w.net.CreateSocket("10.0.0.1");
+    ASSERT_TRUE(squatter->Bind(7200));
+    w.form->Form_Load();
+    const StateView v = view(*w.form);
+    EXPECT_TRUE(v.start);
+    EXPECT_FALSE(v.stop);
+    EXPECT_EQ(v.caption, "Server - 1.04 (beta)");
+    EXPECT_EQ(w.form->lblStatus->text(), "Could not bind UDP port 7200: Address in use");
+    EXPECT_EQ(w.site.starts, 0);
+
+    squatter->Close();
+    w.form->cmdStart->click();
+    EXPECT_TRUE(w.form->lblStatus->text().isEmpty());
+    EXPECT_EQ(view(*w.form).caption, "Server - 10.0.0.1 - 1.04 (beta)");
+}
+
+TEST(ServerWindow, LoadingSavesNothing)
+{
+    Window w;
+    QFile welcome(w.dir.filePath("Welcome.dat"));
+    ASSERT_TRUE(welcome.open(QIODevice::WriteOnly));
+    welcome.write("Hi %p\r\nsecond line\r\n");
+    welcome.close();
+    QFile password(w.dir.filePath("Password.dat"));
+    ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+    password.write("se=cr;et\r\n");
+    password.close();
+
+    w.form->Form_Load();
+    EXPECT_EQ(w.form->txtWelcomeMessage->toPlainText(), "Hi %p");
+    EXPECT_EQ(w.form->txtPassword->text(), "secret");
+    // Had the load saved, the second line and the "=" would be gone.
+    EXPECT_EQ(w.file("Welcome"), "Hi %p\r\nsecond line\r\n");
+    EXPECT_EQ(w.file("Password"), "se=cr;et\r\n");
+}
+
+TEST(ServerWindow, EditsAreSavedAndPasswordIsCleanedAroundTheCaret)
+{
+    Window w;
+    w.form->Form_Load();
+    struct Case {
+        QString before;
+        int caret;
+        QString typed;
+        QString expected;
+        int expectedCaret;
+    };
+    const Case cases[] = {
+        {"secret", 3, "=;", "secret", 5},  // caret stays where it was, clamped to the text
+        {"secret", 6, "=", "secret", 6},
+        {"", 0, "a=b;c", "abc", 3},
+        {"abc", 1, "x", "axbc", 2},
+    };
+    for (const Case &c : cases) {
+        w.form->txtPassword->setText(c.before);
+        w.form->txtPassword->setCursorPosition(c.caret);
+        w.form->txtPassword->insert(c.typed);
+        EXPECT_EQ(w.form->txtPassword->text(), c.expected) << c.typed.toStdString();
+        EXPECT_EQ(w.form->txtPassword->cursorPosition(), c.expectedCaret) << c.typed.toStdString();
+        EXPECT_EQ(w.file("Password"), (c.expected + "\r\n").toUtf8());
+    }
+    w.form->txtWelcomeMessage->setPlainText("Welcome to %ip");
+    EXPECT_EQ(w.file("Welcome"), "Welcome to %ip\r\n");
+
+    // The password in the box is the one the server asks for.
+    w.form->txtPassword->setText("abc");
+    Peer &ann = w.peer("Ann", "10.0.0.2");
+    ann.send(ann.connect());
+    w.net.Deliver();
+    EXPECT_EQ(ann.take(), QStringList({"NEEDPWD"}));
+    ann.send(ann.connect("abc"));
+    w.net.Deliver();
+    EXPECT_EQ(ann.take(), QStringList({"MESSAGE Welcome to 10.0.0.1", "ISHOST NAME=Ann;", "CONNECTACCEPT PLAYING=no;"}));
+}
+
+TEST(ServerWindow, ListMirrorsTheTable)
+{
+    Window w;
+    w.form->Form_Load();
+    Peer &ann = w.join("Ann", "10.0.0.2");
+    w.join("Bob", "10.0.0.3");
+    w.join("Cy", "10.0.0.4");
+    EXPECT_EQ(w.listed(), QStringList({"Ann", "Bob", "Cy"}));
+    ann.send("DISCONNECT NAME=ANN;");
+    w.net.Deliver();
+    EXPECT_EQ(w.listed(), QStringList({"Bob", "Cy"}));
+    w.form->Server().Players().Players(2).Inactive = 18;
+    w.form->tmrInactiveUsers_Timer();
+    EXPECT_EQ(w.listed(), QStringList({"Bob"}));
+}
+
+TEST(ServerWindow, DoubleClickBansAndUnbans)
+{
+    Window w;
+    w.form->Form_Load();
+    w.join("Ann", "10.0.0.2");
+    Peer &bob = w.join("Bob", "10.0.0.3");
+    bob.take();
+
+    w.form->lstConnected->clearSelection();
+    w.form->lstConnected_DblClick();
+    EXPECT_TRUE(w.dialogs.ShownBoxes().isEmpty());
+
+    w.select("Bob");
+    w.dialogs.QueueYesNo(false);
+    w.form->lstConnected_DblClick();
+    EXPECT_FALSE(w.form->Server().Players().Players(2).Banned);
+
+    w.dialogs.QueueYesNo(true);
+    w.form->lstConnected_DblClick();
+    w.net.Deliver();
+    EXPECT_TRUE(w.form->Server().Players().Players(2).Banned);
+    EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(w.listed(), QStringList({"Ann", "Bob"})); // the banned record stays listed
+
+    w.dialogs.QueueYesNo(true);
+    w.form->lstConnected_DblClick();
+    EXPECT_FALSE(w.form->Server().Players().Players(2).Banned);
+    w.form->tmrInactiveUsers_Timer();
+    EXPECT_EQ(w.listed(), QStringList({"Ann"}));
+
+    ASSERT_EQ(w.dialogs.ShownBoxes().size(), 3);
+    EXPECT_EQ(w.dialogs.Texts(), QStringList({"Ban player Bob?", "Ban player Bob?", "Unban player Bob?"}));
+    EXPECT_EQ(w.dialogs.ShownBoxes().at(0).caption, "QuilloryServer");
+    EXPECT_EQ(w.dialogs.ShownBoxes().at(0).icon, MessageIcon::Question);
+}
+
+TEST(ServerWindow, AnswerAfterThePlayerLeftChangesNothing)
+{
+    Window w;
+    w.form->Form_Load();
+    Peer &ann = w.join("Ann", "10.0.0.2");
+    w.select("Ann");
+    w.dialogs.OnQuestion([&](const QString &) {
+        ann.send("DISCONNECT NAME=Ann;"); // leaves while the box is open
+        w.net.Deliver();
+        w.join("Ann", "10.0.0.7"); // and someone else takes the name
+        return true;
+    });
+    w.form->lstConnected_DblClick();
+    ASSERT_EQ(w.form->Server().Players().PlayerCount(), 1);
+    EXPECT_FALSE(w.form->Server().Players().Players(1).Banned);
+    EXPECT_EQ(w.form->Server().Players().Players(1).Address, "10.0.0.7");
+}
+
+TEST(ServerWindow, StopAndCloseDisconnectEveryone)
+{
+    for (const bool close : {false, true}) {
+        Window w;
+        w.form->Form_Load();
+        Peer &ann = w.join("Ann", "10.0.0.2");
+        Peer &bob = w.join("Bob", "10.0.0.3");
+        ann.take();
+        bob.take();
+        if (close)
+            w.form->close();
+        else
+            w.form->cmdStop->click();
+        w.net.Deliver();
+        EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"})) << close;
+        EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"})) << close;
+        EXPECT_TRUE(w.listed().isEmpty()) << close;
+        EXPECT_FALSE(w.net.IsBound("10.0.0.1", 7200)) << close;
+    }
+}
+
+} // namespace
