@@ -1,0 +1,131 @@
+#include "client/GameCore.h"
+
+#include "client/ModData.h"
+#include "platform/Browser.h"
+#include "platform/DatagramSocket.h"
+#include "protocol/Messages.h"
+#include "settings/SiteSettings.h"
+
+GameCore::GameCore(DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
+                   const QString &siteHost, quint16 serverPort)
+    : m_socket(socket), m_browser(browser), m_dialogs(dialogs), m_view(view), m_siteHost(siteHost),
+      m_siteDomain(site::SiteDomain(siteHost)), m_serverPort(serverPort)
+{
+    connect(&m_socket, &DatagramSocket::DataArrival, this, &GameCore::onDataArrival);
+    connect(&m_browser, &Browser::TitleChange, this, &GameCore::HandleTitleChange);
+    connect(&m_browser, &Browser::BeforeNavigate2, this, &GameCore::HandleBeforeNavigate);
+}
+
+GameCore::~GameCore() = default;
+
+bool GameCore::InitGame()
+{
+    m_socket.SetRemotePort(m_serverPort);
+    m_socket.SetRemoteHost(modData::ServerHost);
+    const bool bound = m_socket.Bind(modData::OwnPort);
+    m_browser.Navigate(MainPageUrl());
+    if (modData::JoinedMidRound) {
+        m_view.AddChat(QStringLiteral("GAME"), QStringLiteral("Game is in progress; joining..."));
+        SendData(msg::GetWords(modData::PlayerName));
+        modData::JoinedMidRound = false;
+    }
+    return bound;
+}
+
+void GameCore::SendData(const QString &text)
+{
+    if (Closed)
+        return;
+    m_socket.SendTo(modData::ServerHost, m_serverPort, text);
+}
+
+QString GameCore::MainPageUrl() const
+{
+    return QStringLiteral("http://") + m_siteHost + QStringLiteral("/wiki/Main_Page");
+}
+
+QString GameCore::LookupUrl(const QString &siteHost, const QString &word)
+{
+    return QStringLiteral("http://") + siteHost + QStringLiteral("/wiki/Special:Search?search=") + word
+           + QStringLiteral("&go=Go");
+}
+
+QString GameCore::LookupUrl(const QString &word) const
+{
+    return LookupUrl(m_siteHost, word);
+}
+
+bool GameCore::ScorePollTick()
+{
+    // The list may have shrunk below the next index since the window opened; then every player
+    // still listed has been asked, and polling ends.
+    if (ScorePollIndex < 1 || ScorePollIndex > modData::PlayerCount)
+        return false;
+    SendData(msg::GetScore(modData::OwnPort, modData::Players[ScorePollIndex].Name));
+    if (ScorePollIndex == modData::PlayerCount)
+        return false;
+    ++ScorePollIndex;
+    return true;
+}
+
+void GameCore::PingTick()
+{
+    SendData(msg::PingMe(modData::OwnPort));
+}
+
+void GameCore::Closing()
+{
+    if (Closed)
+        return;
+    if (!Disconnected)
+        SendData(msg::Disconnect(modData::PlayerName));
+    Closed = true;
+    m_socket.Close();
+}
+
+PageState GameCore::pageState() const
+{
+    PageState s;
+    s.inRound = modData::InRound;
+    s.startWord = modData::Words.isEmpty() ? QString() : modData::Words.first();
+    s.currentPage = modData::CurrentPage;
+    s.route = modData::Route;
+    s.lastReportedPage = LastReportedPage;
+    return s;
+}
+
+void GameCore::storePageState(const PageState &state)
+{
+    modData::CurrentPage = state.currentPage;
+    modData::Route = state.route;
+    LastReportedPage = state.lastReportedPage;
+}
+
+void GameCore::applyOutcome(const PageOutcome &outcome)
+{
+    if (outcome.caption)
+        m_view.SetCaption(*outcome.caption);
+    if (outcome.navigate)
+        SendData(msg::Navigate(modData::PlayerName, *outcome.navigate));
+}
+
+void GameCore::HandleTitleChange(const QString &title)
+{
+    PageState s = pageState();
+    const PageOutcome outcome = TitleRules::ApplyTitle(title, s);
+    storePageState(s);
+    applyOutcome(outcome);
+}
+
+void GameCore::HandleBeforeNavigate(const QString &url)
+{
+    PageState s = pageState();
+    const PageOutcome outcome = TitleRules::ApplyNavigation(url, m_siteDomain, s);
+    storePageState(s);
+    applyOutcome(outcome);
+}
+
+void GameCore::onDataArrival()
+{
+    HandleDatagram(m_socket.GetData());
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "client/PageRules.h"
+
+#include <QObject>
+#include <QString>
+
+class Browser;
+class DatagramSocket;
+class Dialogs;
+
+// Which parts of the scoreboard a change touches.
+struct ScoreFlags {
+    bool Player = false;
+    bool Score = false;
+    bool Ping = false;
+    bool Words = false;
+    bool Sorted = false;
+
+    static ScoreFlags All() { return {true, true, true, true, false}; }
+    static ScoreFlags ScoresOnly() { return {false, true, false, false, false}; }
+    static ScoreFlags PingsOnly() { return {false, false, true, false, false}; }
+    static ScoreFlags WordsOnly() { return {false, false, false, true, false}; }
+};
+
+// What the game window's logic asks of the windows around it (chat, scoreboard, chooser, itself).
+class GameView
+{
+public:
+    virtual ~GameView() = default;
+    virtual void AddChat(const QString &name, const QString &text) = 0;
+    virtual void UpdateChatList() = 0;
+    virtual void UpdateScores(const ScoreFlags &flags) = 0;
+    virtual bool ChooserShown() const = 0;
+    // Shows the word chooser without blocking.
+    virtual void ShowChooser() = 0;
+    // Fills a box of the shown chooser: source "1" the initial word, "2" the destination.
+    virtual void SetChooserWord(const QString &source, const QString &title) = 0;
+    virtual void SetCaption(const QString &caption) = 0;
+    // Closes the game window, which ends the program.
+    virtual void CloseGame() = 0;
+};
+
+// The game window without its widgets: sending, the start of the game, the page rules, score
+// polling, keep-alive, closing, and (through GameMessages) every incoming datagram.
+class GameCore : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kServerPort = 7200;
+    static constexpr int kScorePollMs = 100;
+    static constexpr int kPingMs = 10000;
+    // Longest wait for the start article before the round starts anyway.
+    static constexpr int kLoadLimitMs = 15000;
+
+    GameCore(DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view, const QString &siteHost,
+             quint16 serverPort = kServerPort);
+    ~GameCore() override;
+
+    // Binds the socket to OwnPort, opens the main page, asks for the words when joining mid-round.
+    // False when the port could not be bound.
+    bool InitGame();
+    // Sends one datagram to the game server.
+    void SendData(const QString &text);
+
+    // One tick of score polling; false once every listed player was asked (the timer then stops).
+    bool ScorePollTick();
+    void PingTick();
+    // The closing steps after the other windows went: the farewell DISCONNECT, unless the server
+    // disconnected us, then the socket closes.
+    void Closing();
+
+    void HandleTitleChange(const QString &title);
+    void HandleBeforeNavigate(const QString &url);
+    // Every datagram from the server (GameMessages.cpp).
+    void HandleDatagram(const QString &datagram);
+
+    QString SiteHost() const { return m_siteHost; }
+    QString SiteDomain() const { return m_siteDomain; }
+    QString MainPageUrl() const;
+    // The site's article look-up for a word, the word inserted unchanged.
+    QString LookupUrl(const QString &word) const;
+    static QString LookupUrl(const QString &siteHost, const QString &word);
+
+    Browser &WebBrowser() { return m_browser; }
+    Dialogs &Dialog() { return m_dialogs; }
+    GameView &View() { return m_view; }
+
+    QString LastReportedPage;
+    bool Disconnected = false;
+    qint32 ScorePollIndex = 1;
+    // True once the window has closed; a handler waiting inside the event loop stops there.
+    bool Closed = false;
+    int LoadLimitMs = kLoadLimitMs;
+
+private:
+    void onDataArrival();
+    void applyOutcome(const PageOutcome &outcome);
+    PageState pageState() const;
+    void storePageState(const PageState &state);
+
+    DatagramSocket &m_socket;
+    Browser &m_browser;
+    Dialogs &m_dialogs;
+    GameView &m_view;
+    QString m_siteHost;
+    QString m_siteDomain;
+    quint16 m_serverPort;
+};

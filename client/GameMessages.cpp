@@ -1,0 +1,164 @@
+// The game window's handler of every datagram the server sends after joining.
+// A datagram whose handling fails (a player nobody lists, a field that is not a number) stops
+// there silently; what was done before stays done.
+
+#include "client/EventWait.h"
+#include "client/GameCore.h"
+#include "client/ModData.h"
+#include "platform/Browser.h"
+#include "platform/Dialogs.h"
+#include "protocol/Messages.h"
+#include "protocol/Protocol.h"
+
+#include <QPointer>
+#include <limits>
+
+namespace {
+const QString kGame = QStringLiteral("GAME");
+// A round has two words; a few more are tolerated, but no datagram may make us allocate at will.
+constexpr qint32 kMaxWordIndex = 63;
+} // namespace
+
+void GameCore::HandleDatagram(const QString &d)
+{
+    if (Closed)
+        return;
+    using namespace modData;
+    const QString verb = GetVerb(d);
+    auto field = [&d](const char *key) { return GetValue(d, QLatin1String(key)); };
+
+    if (verb == QLatin1String("PING")) {
+        SendData(msg::Pong(PlayerName, field("TIME")));
+    } else if (verb == QLatin1String("DISCONNECT")) {
+        m_dialogs.MessageBox(QStringLiteral("You have been disconnected from the game."), MessageIcon::Information,
+                             QStringLiteral("Quillory"));
+        Disconnected = true;
+        m_view.CloseGame();
+    } else if (verb == QLatin1String("SCOREIS")) {
+        const qint32 i = FindPlayer(field("NAME"));
+        if (i == 0)
+            return;
+        const auto wins = GetNumber(d, QStringLiteral("WINS"));
+        if (!wins)
+            return;
+        Players[i].Wins = *wins;
+        const auto clicks = GetNumber(d, QStringLiteral("CLICK"));
+        if (!clicks)
+            return;
+        Players[i].Clicks = *clicks;
+        const auto roundClicks = GetNumber(d, QStringLiteral("RCLICK"));
+        if (!roundClicks)
+            return;
+        Players[i].RoundClicks = *roundClicks;
+        Players[i].InGame = field("INGAME");
+        m_view.UpdateScores(ScoreFlags::ScoresOnly());
+    } else if (verb == QLatin1String("PINGIS")) {
+        const qint32 i = FindPlayer(field("NAME"));
+        const auto ping = GetNumber(d, QStringLiteral("PING"));
+        if (i == 0 || !ping)
+            return;
+        Players[i].Ping = *ping;
+        m_view.UpdateScores(ScoreFlags::PingsOnly());
+    } else if (verb == QLatin1String("MESSAGE")) {
+        if (d.size() < 8)
+            return;
+        m_view.AddChat(kGame, d.mid(8));
+    } else if (verb == QLatin1String("JOIN") || verb == QLatin1String("LEAVE") || verb == QLatin1String("DROP")) {
+        const QString name = field("NAME");
+        QString line;
+        if (verb == QLatin1String("JOIN")) {
+            AddPlayer(name);
+            line = name + QStringLiteral(" has joined the game.");
+        } else {
+            RemovePlayer(name);
+            line = name + (verb == QLatin1String("LEAVE") ? QStringLiteral(" has left the game.")
+                                                          : QStringLiteral(" was dropped from the game."));
+        }
+        m_view.AddChat(kGame, line);
+        m_view.UpdateChatList();
+        m_view.UpdateScores(ScoreFlags::All());
+    } else if (verb == QLatin1String("CHAT")) {
+        // The text runs to the end of the datagram, ";" and "=" included.
+        const qsizetype at = d.indexOf(QLatin1String("TEXT="));
+        const QString text = at < 0 ? QString() : d.mid(at + 5);
+        m_view.AddChat(field("NAME"), text);
+    } else if (verb == QLatin1String("TIME")) {
+        m_view.AddChat(QStringLiteral("Current Time"), field("TIME") + QStringLiteral(" on ") + field("DATE"));
+    } else if (verb == QLatin1String("WINNER")) {
+        const QString name = field("NAME");
+        const qint32 i = FindPlayer(name);
+        InRound = false;
+        if (i == 0)
+            return;
+        m_view.AddChat(kGame, name + QStringLiteral(" has won the round in ")
+                                  + QString::number(Players[i].RoundClicks) + QStringLiteral(" clicks!"));
+        if (Players[i].Wins < std::numeric_limits<qint32>::max())
+            ++Players[i].Wins;
+        m_view.UpdateScores(ScoreFlags::ScoresOnly());
+        if (name == PlayerName) {
+            QString path = Route;
+            path.chop(1); // the closing carriage return
+            SendData(msg::SendMyPath(Players[i].Name, path));
+            m_view.ShowChooser();
+        }
+    } else if (verb == QLatin1String("PATHIS")) {
+        QString path = field("PATH");
+        path.replace(QLatin1Char('\r'), QStringLiteral(" --> "));
+        m_view.AddChat(kGame, QStringLiteral("The winning route was: \r\n") + path);
+        m_view.AddChat(kGame, field("NAME") + QStringLiteral(" now chooses the next words."));
+    } else if (verb == QLatin1String("NEWGAME")) {
+        ResetRound();
+        Chooser = field("NAME");
+        InRound = false;
+        if (Chooser == PlayerName)
+            m_view.ShowChooser();
+    } else if (verb == QLatin1String("DISQUALIFY")) {
+        const qint32 i = FindPlayer(PlayerName);
+        if (i == 0)
+            return;
+        Players[i].InGame = QStringLiteral("no");
+        m_browser.Navigate(MainPageUrl());
+        SendData(msg::Chat(kGame, PlayerName + QStringLiteral(" has been disqualified for visiting an illegal page: \"")
+                                      + CurrentPage + QLatin1Char('"')));
+    } else if (verb == QLatin1String("NAVIGATE")) {
+        m_browser.Navigate(LookupUrl(field("URL")));
+    } else if (verb == QLatin1String("SETRANDOM")) {
+        const QString url = field("URL");
+        const QString source = field("SRC");
+        m_browser.Navigate(LookupUrl(url));
+        LastReportedPage = url;
+        if (source == QLatin1String("1"))
+            m_view.AddChat(kGame, QStringLiteral("Initial page randomized: \"") + url + QLatin1Char('"'));
+        else if (source == QLatin1String("2"))
+            m_view.AddChat(kGame, QStringLiteral("Destination page randomized: \"") + url + QLatin1Char('"'));
+        if (m_view.ChooserShown() && (source == QLatin1String("1") || source == QLatin1String("2")))
+            m_view.SetChooserWord(source, url);
+    } else if (verb == QLatin1String("STARTGAME")) {
+        const QString start = field("WORD0");
+        CurrentPage = start;
+        Route = start + QLatin1Char('\r');
+        m_browser.Navigate(LookupUrl(start));
+        // Title events during the wait find InRound still false, so the start page is not reported.
+        // An unreachable site must not hold the round back for ever.
+        QPointer<GameCore> self(this);
+        Browser *browser = &m_browser;
+        WaitWhile([&] { return self && !self->Closed && browser->Busy(); }, LoadLimitMs);
+        if (!self || Closed)
+            return;
+        for (qint32 k = 1; k <= PlayerCount; ++k) {
+            Players[k].RoundClicks = 0;
+            Players[k].InGame = QStringLiteral("yes");
+        }
+        InRound = true;
+        m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
+        const auto count = GetNumber(d, QStringLiteral("COUNT"));
+        if (!count || *count < 0 || *count > kMaxWordIndex)
+            return;
+        QStringList words;
+        for (qint32 k = 0; k <= *count; ++k)
+            words << GetValue(d, QStringLiteral("WORD") + QString::number(k));
+        Words = words;
+        TargetIndex = 1;
+        m_view.UpdateScores(ScoreFlags::WordsOnly());
+    }
+}

@@ -1,0 +1,329 @@
+#include "client/JoinSession.h"
+
+#include "client/JoinRules.h"
+#include "client/ModData.h"
+#include "client/PortFinder.h"
+#include "platform/DatagramSocket.h"
+#include "platform/Dialogs.h"
+#include "platform/System.h"
+#include "protocol/Messages.h"
+#include "protocol/Protocol.h"
+#include "protocol/Version.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace
+{
+
+const QString kCaption = QStringLiteral("Quillory");
+// The socket layer's number for "address in use", so a failed bind reads like its other errors.
+constexpr int kAddressInUse = 8;
+
+QString RejectionText(const QString &code)
+{
+    static const QList<QPair<QString, QString>> texts = {
+        {QStringLiteral("-10"), QStringLiteral("Connection was refused: Name is already in use.")},
+        {QStringLiteral("-11"), QStringLiteral("Connection was refused: Name is banned from this server.")},
+        {QStringLiteral("-20"), QStringLiteral("Connection was refused: IP is already connected.")},
+        {QStringLiteral("-21"), QStringLiteral("Connection was refused: IP is banned from this server.")},
+        {QStringLiteral("-100"), QStringLiteral("Connection was refused: Wrong password.")},
+    };
+    for (const auto &entry : texts) {
+        if (entry.first == code)
+            return entry.second;
+    }
+    return QStringLiteral("Connection was refused: Unknown error.");
+}
+
+} // namespace
+
+JoinSession::JoinSession(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QObject *parent)
+    : QObject(parent), m_sockets(sockets), m_dialogs(dialogs), m_config(std::move(config))
+{
+}
+
+JoinSession::~JoinSession()
+{
+    Abort();
+}
+
+QString JoinSession::CleanName(const QString &text)
+{
+    return joinRules::CleanField(text);
+}
+
+QString JoinSession::ServerProgramPath() const
+{
+    if (!m_config.serverProgram.isEmpty())
+        return m_config.serverProgram;
+    return sys::ProgramDirectory() + QStringLiteral("/QuilloryServer");
+}
+
+bool JoinSession::beginAttempt(const QString &name)
+{
+    // A second click while a flow is under way (its modal dialog or the wait for the server
+    // lets events run) must not start a second attempt.
+    if (m_state != State::Idle || m_aborted)
+        return false;
+    if (CleanName(name).isEmpty()) {
+        emit FocusName();
+        m_dialogs.MessageBox(QStringLiteral("Please enter your name."), MessageIcon::Information, kCaption);
+        return false;
+    }
+    modData::IsHost = false;
+    modData::WelcomeText.clear();
+    modData::ChosenServer.clear();
+    return true;
+}
+
+void JoinSession::Join(const QString &name)
+{
+    if (!beginAttempt(name))
+        return;
+    m_state = State::Busy;
+    if (m_showServers)
+        m_showServers();
+    QCoreApplication::processEvents();
+    m_state = State::Idle;
+    if (m_aborted || modData::ChosenServer.isEmpty())
+        return;
+    connectTo(CleanName(name));
+}
+
+void JoinSession::Host(const QString &name)
+{
+    if (!beginAttempt(name))
+        return;
+    m_state = State::Busy;
+    if (m_showHost)
+        m_showHost();
+    QCoreApplication::processEvents();
+    if (m_aborted || modData::ChosenServer.isEmpty()) {
+        m_state = State::Idle;
+        return;
+    }
+    emit ControlsEnabled(false);
+    if (!startServerProgram()) {
+        m_state = State::Idle;
+        emit ControlsEnabled(true);
+        return;
+    }
+    // The server binds the game port when it starts; wait until it answers, so that the port
+    // search below cannot take that port before the server does.
+    waitForLocalServer();
+    if (m_aborted)
+        return;
+    m_state = State::Idle;
+    modData::OwnPort = modData::FindLocalPort(m_sockets, m_config.firstLocalPort);
+    if (modData::OwnPort == QLatin1String("-1")) {
+        m_dialogs.MessageBox(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
+                             MessageIcon::Critical, kCaption);
+        emit FatalExit();
+        return;
+    }
+    connectTo(CleanName(name));
+}
+
+bool JoinSession::startServerProgram()
+{
+    const QString path = ServerProgramPath();
+    if (!QFileInfo::exists(path)) {
+        m_dialogs.MessageBox(
+            QStringLiteral(
+                "The server executable could not be found (QuilloryServer). Please reinstall the game."),
+            MessageIcon::Critical, kCaption);
+        return false;
+    }
+    const bool started = m_startProgram ? m_startProgram(path) : sys::StartDetached(path);
+    if (!started) {
+        m_dialogs.MessageBox(
+            QStringLiteral("An unexpected error occured (the program %1 could not be started)")
+                .arg(QFileInfo(path).fileName()),
+            MessageIcon::Critical, kCaption);
+        return false;
+    }
+    return true;
+}
+
+bool JoinSession::waitForLocalServer()
+{
+    ServerWaiter waiter(m_sockets);
+    m_waiter = &waiter; // so that Abort() can end the wait
+    const bool answered = waiter.Wait(QStringLiteral("127.0.0.1"), m_config.serverPort,
+                                      m_config.firstLocalPort, m_config.serverWaitMs, m_config.statusRetryMs);
+    m_waiter = nullptr;
+    return answered;
+}
+
+void JoinSession::connectTo(const QString &name)
+{
+    modData::ServerHost = modData::ChosenServer;
+    modData::PlayerName = name;
+    m_state = State::Connecting;
+    startTimer();
+    emit ControlsEnabled(false);
+    setStatus(QStringLiteral("Connecting to ") + modData::ServerHost + QStringLiteral("..."));
+
+    closeSocket();
+    m_connect = m_sockets.CreateSocket();
+    connect(m_connect.get(), &DatagramSocket::DataArrival, this, [this] {
+        if (m_connect)
+            HandleReply(m_connect->GetData());
+    });
+    connect(m_connect.get(), &DatagramSocket::Error, this, [this](int number, const QString &description) {
+        setStatus(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + description);
+    });
+    m_connect->SetRemotePort(m_config.serverPort);
+    m_connect->SetRemoteHost(modData::ServerHost);
+    if (!m_connect->Bind(modData::OwnPort)) {
+        // Sending from any other port would make the server answer a port nobody listens on.
+        const QString reason = m_connect->ErrorString();
+        stopTimer();
+        backToIdle();
+        setStatus(QStringLiteral("Error %1: %2")
+                      .arg(kAddressInUse)
+                      .arg(reason.isEmpty() ? QStringLiteral("Address in use") : reason));
+        return;
+    }
+    m_connect->SendData(msg::Connect(modVersion::Version, name, modData::OwnPort, QString()));
+}
+
+void JoinSession::HandleReply(const QString &datagram)
+{
+    // Replies count only while this window waits for them.
+    if (m_state != State::Connecting)
+        return;
+    const QString verb = GetVerb(datagram);
+    if (verb == QLatin1String("CONNECTACCEPT"))
+        replyConnectAccept(datagram);
+    else if (verb == QLatin1String("CONNECTREJECT"))
+        replyConnectReject(datagram);
+    else if (verb == QLatin1String("NEEDPWD"))
+        replyNeedPassword();
+    else if (verb == QLatin1String("ISHOST")) {
+        if (GetValue(datagram, QStringLiteral("NAME")) == modData::PlayerName)
+            modData::IsHost = true;
+    } else if (verb == QLatin1String("MESSAGE"))
+        modData::WelcomeText = datagram.mid(8);
+    else if (verb == QLatin1String("PLAYERLIST"))
+        replyPlayerList(datagram);
+}
+
+void JoinSession::replyConnectAccept(const QString &datagram)
+{
+    setStatus(QStringLiteral("Connection accepted."));
+    const QString playing = GetValue(datagram, QStringLiteral("PLAYING"));
+    if (playing == QLatin1String("yes"))
+        modData::JoinedMidRound = true;
+    else if (playing == QLatin1String("no"))
+        modData::JoinedMidRound = false;
+    m_connect->SendData(msg::GetPlayerList(modData::OwnPort));
+}
+
+void JoinSession::replyConnectReject(const QString &datagram)
+{
+    stopTimer();
+    if (datagram.contains(QLatin1String("VER")))
+        setStatus(QStringLiteral("Connection was refused: Version ") +
+                  GetValue(datagram, QStringLiteral("VER")) + QStringLiteral(" required."));
+    else
+        setStatus(RejectionText(GetValue(datagram, QStringLiteral("ERROR"))));
+    backToIdle();
+}
+
+void JoinSession::replyNeedPassword()
+{
+    stopTimer();
+    m_state = State::Password;
+    const QString answer = CleanName(
+        m_dialogs.InputBox(QStringLiteral("Private server, please enter password:"), kCaption, QString()));
+    // The window may have closed, or the server refused meanwhile.
+    if (m_aborted || m_state != State::Password)
+        return;
+    m_state = State::Connecting;
+    startTimer();
+    if (!answer.isEmpty()) {
+        m_connect->SendData(msg::Connect(modVersion::Version, modData::PlayerName, modData::OwnPort, answer));
+        return;
+    }
+    stopTimer();
+    setStatus(QString());
+    backToIdle();
+    emit FocusName();
+}
+
+void JoinSession::replyPlayerList(const QString &datagram)
+{
+    const auto count = GetNumber(datagram, QStringLiteral("COUNT"));
+    if (!count)
+        return; // a broken list is dropped; the timeout still applies
+    // Stop at the first missing field: a huge COUNT cannot make the loop run past the datagram.
+    for (qint32 i = 1; i <= *count; ++i) {
+        const QString key = QStringLiteral("P") + QString::number(i);
+        if (!datagram.contains(key + QLatin1Char('=')))
+            break;
+        modData::AddPlayer(GetValue(datagram, key));
+    }
+    stopTimer();
+    closeSocket();
+    modData::ResetRound();
+    m_state = State::Done;
+    emit Completed();
+}
+
+void JoinSession::TimeoutTick()
+{
+    if (!m_timerRunning)
+        return;
+    stopTimer();
+    setStatus(QStringLiteral("Connection timed out: Check firewall/router settings."));
+    backToIdle();
+}
+
+void JoinSession::Abort()
+{
+    if (m_aborted)
+        return;
+    m_aborted = true;
+    if (m_waiter)
+        m_waiter->Cancel();
+    stopTimer();
+    closeSocket();
+}
+
+void JoinSession::backToIdle()
+{
+    m_state = State::Idle;
+    closeSocket();
+    emit ControlsEnabled(true);
+}
+
+void JoinSession::setStatus(const QString &text)
+{
+    m_status = text;
+    emit StatusChanged(text);
+}
+
+void JoinSession::startTimer()
+{
+    m_timerRunning = true;
+    emit StartTimer();
+}
+
+void JoinSession::stopTimer()
+{
+    if (!m_timerRunning)
+        return;
+    m_timerRunning = false;
+    emit StopTimer();
+}
+
+void JoinSession::closeSocket()
+{
+    if (!m_connect)
+        return;
+    m_connect->Close();
+    // The socket may be in the middle of delivering the datagram that closed it.
+    m_connect.release()->deleteLater();
+}

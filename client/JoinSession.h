@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class DatagramSocket;
+class Dialogs;
+class ServerWaiter;
+class SocketFactory;
+
+// Where the start window finds its server and its own port. Tests point these at free ports.
+struct JoinConfig {
+    quint16 serverPort = 7200;     // every server listens here
+    quint16 firstLocalPort = 7200; // FindLocalPort searches 21 ports from here
+    QString serverProgram;         // the server program started by Host; empty: beside this program
+    int serverWaitMs = 5000;       // Host waits this long at most for its server to answer STATUS
+    int statusRetryMs = 250;       // and asks again this often meanwhile
+    int timeoutMs = 4000;          // the handshake's tmrTimeout interval
+};
+
+// The joining handshake of the start window, without widgets: the Join and Host flows, the
+// replies of the server, the password step, the timeout and the completion step. The window
+// shows what this class reports (status text, enabled controls, timer) and calls back in.
+class JoinSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Idle, Busy, Connecting, Password, Done };
+
+    // Opens a modal dialog and returns when it has closed; it leaves its result in ChosenServer.
+    using ModalStep = std::function<void()>;
+    // Starts a program detached and minimised; false when it could not be started.
+    using ProgramStarter = std::function<bool(const QString &path)>;
+
+    JoinSession(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config = {}, QObject *parent = nullptr);
+    ~JoinSession() override;
+
+    void SetServerBrowser(ModalStep step) { m_showServers = std::move(step); }
+    void SetHostDialog(ModalStep step) { m_showHost = std::move(step); }
+    void SetProgramStarter(ProgramStarter starter) { m_startProgram = std::move(starter); }
+
+    // Removes the message separators "=" and ";" from a typed name or password.
+    static QString CleanName(const QString &text);
+
+    // The Join and Host flows for the typed name (already cleaned by the window).
+    void Join(const QString &name);
+    void Host(const QString &name);
+    // tmrTimeout fired.
+    void TimeoutTick();
+    // The window is going away: stop everything, never complete.
+    void Abort();
+
+    // One datagram from the handshake socket.
+    void HandleReply(const QString &datagram);
+
+    State CurrentState() const { return m_state; }
+    bool TimerRunning() const { return m_timerRunning; }
+    QString Status() const { return m_status; }
+    const JoinConfig &Config() const { return m_config; }
+    QString ServerProgramPath() const;
+    // The handshake socket while one is open (tests look at its port).
+    DatagramSocket *ConnectSocket() const { return m_connect.get(); }
+
+signals:
+    void StatusChanged(const QString &text);
+    // Name box and both buttons.
+    void ControlsEnabled(bool enabled);
+    // The name box should get the focus.
+    void FocusName();
+    // Start (or restart from zero) and stop tmrTimeout.
+    void StartTimer();
+    void StopTimer();
+    // The player list is in modData; the game windows take over now.
+    void Completed();
+    // A failure after which the program must end (no free local port).
+    void FatalExit();
+
+private:
+    bool beginAttempt(const QString &name);
+    void connectTo(const QString &name);
+    bool startServerProgram();
+    bool waitForLocalServer();
+    void replyConnectAccept(const QString &datagram);
+    void replyConnectReject(const QString &datagram);
+    void replyNeedPassword();
+    void replyPlayerList(const QString &datagram);
+    void backToIdle();
+    void setStatus(const QString &text);
+    void startTimer();
+    void stopTimer();
+    void closeSocket();
+
+    SocketFactory &m_sockets;
+    Dialogs &m_dialogs;
+    JoinConfig m_config;
+    ModalStep m_showServers;
+    ModalStep m_showHost;
+    ProgramStarter m_startProgram;
+    std::unique_ptr<DatagramSocket> m_connect; // wsConnect
+    State m_state = State::Idle;
+    bool m_timerRunning = false;
+    bool m_aborted = false;
+    ServerWaiter *m_waiter = nullptr; // while Host waits for its server
+    QString m_status;
+};

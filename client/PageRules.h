@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// How the client classifies the pages its browser shows. The client never blocks a page: it names
+// the page (or its kind) and the server judges it.
+
+// The text every page title of the encyclopedia ends with, after " - ".
+inline const QString kTitleMarker = QStringLiteral("Wikipedia, the free encyclopedia");
+
+// Wildcard match in which "*" stands for any run of characters (none included) and every other
+// character matches only itself, case-sensitively.
+bool MatchesWildcard(const QString &text, const QString &pattern);
+
+// True when the text as a whole reads as a number: optional blanks around, an optional sign,
+// digits with group separators (",") and one decimal point, an optional exponent.
+bool IsNumericString(const QString &text);
+
+// The kind word of a page name ("list", "history", ... "number"), or "" for an ordinary article.
+QString PageKind(const QString &pageName);
+
+// The page name of a title: the text before its last " -". Nothing when the title lacks the
+// marker, or has no " -" at all.
+std::optional<QString> PageNameFromTitle(const QString &title);
+
+// True when a navigation leaves the site: the address does not hold the site domain followed
+// directly by "/w" (compared in lower case).
+bool IsOffSiteUrl(const QString &url, const QString &siteDomain);
+
+// The parts of the round state that the page rules read and write.
+struct PageState {
+    bool inRound = false;
+    QString startWord;        // Words(0); never reported
+    QString currentPage;      // what the browser shows: page name, kind word or "nowiki"
+    QString route;            // reported articles, each followed by a carriage return
+    QString lastReportedPage; // makes each page reported once
+};
+
+// What the game window does after a title change or a navigation.
+struct PageOutcome {
+    std::optional<QString> caption;  // new window caption, when it changes
+    std::optional<QString> navigate; // URL value to send in NAVIGATE, when one is due
+};
+
+class TitleRules
+{
+public:
+    // The window caption while no page is named, and the prefix of every page caption.
+    static inline const QString kCaption = QStringLiteral("Quillory");
+
+    // Applies a new document title to the state.
+    static PageOutcome ApplyTitle(const QString &title, PageState &state);
+    // Applies a navigation (of the page or of a frame) about to happen; every off-site navigation
+    // in a round is reported, a repeated one too.
+    static PageOutcome ApplyNavigation(const QString &url, const QString &siteDomain, PageState &state);
+};

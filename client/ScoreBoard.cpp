@@ -1,0 +1,73 @@
+#include "client/ScoreBoard.h"
+
+#include "client/ModData.h"
+
+#include <algorithm>
+
+namespace scoreboard {
+
+QString ColumnText(Column column)
+{
+    QString text;
+    for (qint32 i = 1; i <= modData::PlayerCount; ++i) {
+        const modData::PlayerInfo &p = modData::Players[i];
+        switch (column) {
+        case Column::Names:
+            text += p.Name;
+            break;
+        case Column::Scores:
+            text += QString::number(p.Wins) + QStringLiteral(" / ") + QString::number(p.Clicks) + QStringLiteral(" / ")
+                    + QString::number(p.RoundClicks);
+            break;
+        case Column::Pings:
+            text += QString::number(p.Ping) + QStringLiteral("ms");
+            break;
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+namespace {
+QString word(qint32 index)
+{
+    if (!modData::InRound)
+        return QStringLiteral("None");
+    // A round announced with fewer words than it names shows the missing one as empty.
+    if (index < 0 || index >= modData::Words.size())
+        return QString();
+    return modData::Words.at(index);
+}
+} // namespace
+
+QString StartWordText()
+{
+    return word(0);
+}
+
+QString WordToFindText()
+{
+    return word(modData::TargetIndex);
+}
+
+QSize SnapSize(const QSize &twips)
+{
+    return QSize(kWidthTwips, std::max(twips.height(), kMinHeightTwips));
+}
+
+BottomLayout LayoutFor(int h)
+{
+    BottomLayout l{};
+    l.columnRuleBottom = h - 136;
+    l.line4 = h - 136;
+    l.asterisk = h - 128;
+    l.line5 = h - 112;
+    l.startCaption = h - 104;
+    l.startWord = h - 88;
+    l.findCaption = h - 68;
+    l.nextWord = h - 52;
+    l.columnHeight = l.line4 - 32;
+    return l;
+}
+
+} // namespace scoreboard

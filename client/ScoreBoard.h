@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+// The scoreboard's texts and layout, without widgets.
+namespace scoreboard {
+
+enum class Column { Names, Scores, Pings };
+
+// One row per listed player, each ending in CR LF: "Name", "2 / 37 / 5", "120ms".
+QString ColumnText(Column column);
+// Start and destination labels: "None" outside a round.
+QString StartWordText();
+QString WordToFindText();
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kWidthTwips = 3585;
+constexpr int kMinHeightTwips = 3120;
+
+// The window's outer size in twips after the resize rule: width fixed, height at least the minimum.
+QSize SnapSize(const QSize &twips);
+
+// Vertical places (pixels) of the controls that follow the bottom edge, for an inner height H.
+struct BottomLayout {
+    int columnRuleBottom; // Line2 and Line3 end here
+    int line4;
+    int asterisk;
+    int line5;
+    int startCaption;
+    int startWord;
+    int findCaption;
+    int nextWord;
+    int columnHeight; // lblPlayers, lblScores, lblPings
+};
+BottomLayout LayoutFor(int innerHeight);
+
+} // namespace scoreboard

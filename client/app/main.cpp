@@ -1,0 +1,35 @@
+// Quillory: the game client. It opens with the start window; after joining, the game windows
+// take over and the program ends when the game window closes.
+#include "client/main/frmMain.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/UdpSocket.h"
+#include "platform/qt/WebBrowser.h"
+#include "platform/qt/WindowSystem.h"
+
+#if __has_include("client/game/GameSession.h")
+#include "client/game/GameSession.h"
+#define QUILLORY_HAS_GAME_WINDOWS 1
+#endif
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    // The game window browses with Chromium, which has to be set up before the application.
+    PrepareWebEngine();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillory"));
+
+    UdpSocketFactory sockets;
+    QtDialogs dialogs;
+    frmMain window(sockets, dialogs);
+    window.SetProgramStarter(&StartProgramMinimized);
+    // A failure the client cannot go on from (no free local port) ends the program.
+    QObject::connect(
+        &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+#ifdef QUILLORY_HAS_GAME_WINDOWS
+    QObject::connect(&window, &frmMain::JoinCompleted, &app, [] { OpenGameWindows(); });
+#endif
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+// The chat window: the last hundred lines of chat and game notices, the player list, and the box
+// to type in. The player cannot close it; it goes with the game window.
+class frmChat : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmChat(QWidget *parent = nullptr);
+    ~frmChat() override;
+
+    // Adds the line "name: text", dropping the oldest beyond a hundred lines.
+    void AddChat(const QString &name, const QString &text);
+    // Refills the player list from modData.
+    void UpdateList();
+    void UnloadNow();
+
+    // The history as kept: lines separated by CR LF.
+    QString History() const { return m_history; }
+
+    QLabel *lblChat;
+    QPlainTextEdit *txtChat;
+    QLineEdit *txtSend;
+    QPushButton *cmdSend;
+    QLabel *lblPlayers;
+    QListWidget *lstPlayers;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void cmdSend_Click();
+
+    QString m_history;
+    bool m_allowUnload = false;
+};

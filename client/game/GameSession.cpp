@@ -1,0 +1,138 @@
+#include "client/game/GameSession.h"
+
+#include "client/ModData.h"
+#include "client/chat/frmChat.h"
+#include "client/game/frmGame.h"
+#include "client/scores/frmScores.h"
+#include "client/winner/frmWinner.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/UdpSocket.h"
+#include "platform/qt/WebBrowser.h"
+
+#include <QApplication>
+#include <QPointer>
+
+namespace {
+GameServices g_services;
+bool g_servicesSet = false;
+QPointer<frmGame> g_game;
+QPointer<frmChat> g_chat;
+QPointer<frmScores> g_scores;
+QPointer<frmWinner> g_chooser;
+
+void fillDefaults(GameServices &s)
+{
+    if (!s.createSocket)
+        s.createSocket = [] { return std::unique_ptr<DatagramSocket>(std::make_unique<UdpSocket>()); };
+    if (!s.createBrowser)
+        s.createBrowser = [](QWidget *window) { return std::unique_ptr<Browser>(std::make_unique<WebBrowser>(window)); };
+    if (!s.dialogs) {
+        static QtDialogs dialogs;
+        s.dialogs = &dialogs;
+    }
+    if (!s.endProgram)
+        s.endProgram = [] { QCoreApplication::quit(); };
+}
+} // namespace
+
+void SetGameServices(GameServices services)
+{
+    g_services = std::move(services);
+    fillDefaults(g_services);
+    g_servicesSet = true;
+}
+
+GameServices &Services()
+{
+    if (!g_servicesSet) {
+        fillDefaults(g_services);
+        g_servicesSet = true;
+    }
+    return g_services;
+}
+
+Dialogs &GameDialogs()
+{
+    return *Services().dialogs;
+}
+
+void OpenGameWindows()
+{
+    ChatWindow()->show();
+    ScoresWindow()->show();
+    GameWindow()->show();
+    if (modData::IsHost)
+        ChooserWindow()->show();
+    if (!modData::WelcomeText.isEmpty())
+        ChatWindow()->AddChat(QStringLiteral("GAME"), modData::WelcomeText);
+}
+
+frmGame *GameWindow()
+{
+    if (!g_game)
+        g_game = new frmGame();
+    return g_game;
+}
+
+frmChat *ChatWindow()
+{
+    if (!g_chat)
+        g_chat = new frmChat();
+    return g_chat;
+}
+
+frmScores *ScoresWindow()
+{
+    if (!g_scores)
+        g_scores = new frmScores();
+    return g_scores;
+}
+
+frmWinner *ChooserWindow()
+{
+    if (!g_chooser)
+        g_chooser = new frmWinner();
+    return g_chooser;
+}
+
+bool GameWindowExists()
+{
+    return !g_game.isNull();
+}
+bool ChatWindowExists()
+{
+    return !g_chat.isNull();
+}
+bool ScoresWindowExists()
+{
+    return !g_scores.isNull();
+}
+bool ChooserWindowExists()
+{
+    return !g_chooser.isNull();
+}
+bool ChooserShown()
+{
+    return g_chooser && g_chooser->isVisible();
+}
+
+void ForgetGameWindow(frmGame *window)
+{
+    if (g_game == window)
+        g_game = nullptr;
+}
+void ForgetChatWindow(frmChat *window)
+{
+    if (g_chat == window)
+        g_chat = nullptr;
+}
+void ForgetScoresWindow(frmScores *window)
+{
+    if (g_scores == window)
+        g_scores = nullptr;
+}
+void ForgetChooserWindow(frmWinner *window)
+{
+    if (g_chooser == window)
+        g_chooser = nullptr;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class Browser;
+class DatagramSocket;
+class Dialogs;
+class QWidget;
+class frmChat;
+class frmGame;
+class frmScores;
+class frmWinner;
+
+// What the game windows are made of. The program uses the real pieces; tests put in fakes.
+struct GameServices {
+    // wsGame; default: a UDP socket.
+    std::function<std::unique_ptr<DatagramSocket>()> createSocket;
+    // wbMain, made for the game window; default: the Chromium browser shown in that window.
+    std::function<std::unique_ptr<Browser>(QWidget *window)> createBrowser;
+    // Message boxes; default: real modal boxes.
+    Dialogs *dialogs = nullptr;
+    // Closing the game window ends the program; default: the application quits.
+    std::function<void()> endProgram;
+    quint16 serverPort = 7200;
+    int scorePollMs = 100;
+    int pingMs = 10000;
+};
+
+// Replaces the pieces for windows created from now on (tests).
+void SetGameServices(GameServices services);
+GameServices &Services();
+Dialogs &GameDialogs();
+
+// The start window's last step: opens the chat, the scoreboard and the game window (and the word
+// chooser when the server named this player host), and hands the welcome text to the chat.
+void OpenGameWindows();
+
+// The one instance of each window, created on first use.
+frmGame *GameWindow();
+frmChat *ChatWindow();
+frmScores *ScoresWindow();
+frmWinner *ChooserWindow();
+// Whether a window exists now, without creating it.
+bool GameWindowExists();
+bool ChatWindowExists();
+bool ScoresWindowExists();
+bool ChooserWindowExists();
+// The chooser exists and is shown.
+bool ChooserShown();
+
+// Windows call these from UnloadNow / close, so that the next use makes a fresh window.
+void ForgetGameWindow(frmGame *window);
+void ForgetChatWindow(frmChat *window);
+void ForgetScoresWindow(frmScores *window);
+void ForgetChooserWindow(frmWinner *window);

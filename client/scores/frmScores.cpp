@@ -1,0 +1,154 @@
+#include "client/scores/frmScores.h"
+
+#include "client/ScoreBoard.h"
+#include "client/chat/frmChat.h"
+#include "client/game/GameSession.h"
+#include "platform/qt/WindowSystem.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+constexpr int kTwips = scoreboard::kTwipsPerPixel;
+
+QLabel *label(QWidget *parent, const QString &text, const QString &family, qreal points, bool bold)
+{
+    auto *l = new QLabel(text, parent);
+    QFont f(family);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QFrame *rule(QWidget *parent, bool horizontal)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    return line;
+}
+} // namespace
+
+frmScores::frmScores(QWidget *parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Scoreboard"));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+
+    const QString sans = QStringLiteral("MS Sans Serif");
+    const QString arial = QStringLiteral("Arial");
+    Label1 = label(this, QStringLiteral("Player                     Score*      Ping"), sans, 8.25, true);
+    Label1->setGeometry(4, 4, 228, 18);
+    Line1 = rule(this, true);
+    Line1->setGeometry(0, 24, 232, 1);
+    lblPlayers = label(this, QString(), arial, 6, false);
+    lblPlayers->setGeometry(4, 32, 112, 100);
+    Line2 = rule(this, false);
+    lblScores = label(this, QString(), arial, 6, false);
+    lblScores->setGeometry(124, 32, 57, 100);
+    Line3 = rule(this, false);
+    lblPings = label(this, QString(), arial, 6, false);
+    lblPings->setGeometry(188, 32, 44, 100);
+    Line4 = rule(this, true);
+    lblScoresAsterisk = label(this, QStringLiteral("* Wins / Cumulative Clicks / Round Clicks"), arial, 6.75, false);
+    Line5 = rule(this, true);
+    lblStartingWordCaption = label(this, QStringLiteral("Starting Word:"), arial, 8.25, true);
+    lblStartWord = label(this, QStringLiteral("None"), arial, 8.25, false);
+    lblWordToFindCaption = label(this, QStringLiteral("Word to Find:"), arial, 8.25, true);
+    lblNextWord = label(this, QStringLiteral("None"), arial, 8.25, false);
+
+    UpdateList(ScoreFlags::All());
+
+    // Under the chat window at the left edge of the screen.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int chatHeight = ChatWindowExists() ? ChatWindow()->frameGeometry().height() : 3255 / kTwips;
+    move(screen.left(), screen.top() + chatHeight);
+    resize(scoreboard::kWidthTwips / kTwips, screen.height() - chatHeight - 480 / kTwips);
+    layoutBottom();
+}
+
+frmScores::~frmScores()
+{
+    ForgetScoresWindow(this);
+}
+
+void frmScores::UpdateList(const ScoreFlags &flags)
+{
+    DrawingLock lock(this);
+    if (!flags.Sorted) {
+        if (flags.Player)
+            lblPlayers->setText(scoreboard::ColumnText(scoreboard::Column::Names));
+        if (flags.Score)
+            lblScores->setText(scoreboard::ColumnText(scoreboard::Column::Scores));
+        if (flags.Ping)
+            lblPings->setText(scoreboard::ColumnText(scoreboard::Column::Pings));
+    }
+    if (flags.Words) {
+        lblStartWord->setText(scoreboard::StartWordText());
+        lblNextWord->setText(scoreboard::WordToFindText());
+    }
+}
+
+void frmScores::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutBottom();
+}
+
+void frmScores::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Restoring from the minimised state lays the window out again.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized))
+        layoutBottom();
+}
+
+void frmScores::layoutBottom()
+{
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    const QSize twipsNow(width() * kTwips, height() * kTwips);
+    const QSize snapped = scoreboard::SnapSize(twipsNow);
+    if (snapped != twipsNow) {
+        // The resize event of this call lays the window out.
+        resize(snapped.width() / kTwips, snapped.height() / kTwips);
+        return;
+    }
+    const scoreboard::BottomLayout l = scoreboard::LayoutFor(height());
+    Line2->setGeometry(120, 0, 1, l.columnRuleBottom);
+    Line3->setGeometry(184, 0, 1, l.columnRuleBottom);
+    Line4->setGeometry(0, l.line4, 232, 1);
+    lblScoresAsterisk->setGeometry(8, l.asterisk, 217, 14);
+    Line5->setGeometry(0, l.line5, 232, 1);
+    lblStartingWordCaption->setGeometry(8, l.startCaption, 217, 16);
+    lblStartWord->setGeometry(8, l.startWord, 217, 16);
+    lblWordToFindCaption->setGeometry(8, l.findCaption, 217, 16);
+    lblNextWord->setGeometry(8, l.nextWord, 217, 16);
+    lblPlayers->resize(lblPlayers->width(), std::max(0, l.columnHeight));
+    lblScores->resize(lblScores->width(), std::max(0, l.columnHeight));
+    lblPings->resize(lblPings->width(), std::max(0, l.columnHeight));
+    UpdateList(ScoreFlags::All());
+}
+
+void frmScores::UnloadNow()
+{
+    m_allowUnload = true;
+    close();
+    ForgetScoresWindow(this);
+    deleteLater();
+}
+
+void frmScores::closeEvent(QCloseEvent *event)
+{
+    if (m_allowUnload)
+        event->accept();
+    else
+        event->ignore();
+}

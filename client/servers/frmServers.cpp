@@ -1,0 +1,87 @@
+#include "client/servers/frmServers.h"
+
+#include "client/servers/SimpleCombo.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+frmServers::frmServers(SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort, quint16 firstLocalPort,
+                       QWidget *parent)
+    : QDialog(parent, Qt::Tool), Label2(new QLabel(QStringLiteral("Server IP Address:"), this)),
+      cmbServers(new SimpleCombo(this)), Label1(new QLabel(QStringLiteral("Active Servers:"), this)),
+      lstActive(new QListWidget(this)), lblStatus(new QLabel(this)),
+      cmdJoin(new QPushButton(QStringLiteral("Join"), this)),
+      cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)), tmrSearch(new QTimer(this)),
+      m_browser(sockets, dialogs, serverPort, firstLocalPort)
+{
+    setWindowTitle(QStringLiteral("Join a Game"));
+    // Enter belongs to the address line; no button takes it over.
+    cmdJoin->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(lstActive, 1, 0, 2, 1);
+    grid->addWidget(Label2, 0, 1, 1, 2);
+    grid->addWidget(cmbServers, 1, 1, 1, 2);
+    grid->addWidget(lblStatus, 3, 0);
+    grid->addWidget(cmdJoin, 3, 1);
+    grid->addWidget(cmdCancel, 3, 2);
+    setTabOrder(cmbServers, cmdJoin);
+    setTabOrder(cmdJoin, cmdCancel);
+    setTabOrder(cmdCancel, lstActive);
+    setFixedSize(460, 260);
+
+    connect(&m_browser, &ServerBrowser::StatusChanged, lblStatus, &QLabel::setText);
+    connect(&m_browser, &ServerBrowser::ActiveAdded, lstActive,
+            qOverload<const QString &>(&QListWidget::addItem));
+    connect(lstActive, &QListWidget::itemClicked, this, &frmServers::lstActive_Click);
+    connect(lstActive, &QListWidget::itemDoubleClicked, this, [this] {
+        lstActive_Click();
+        Join();
+    });
+    connect(cmbServers, &SimpleCombo::itemDoubleClicked, this, &frmServers::Join);
+    connect(cmbServers, &SimpleCombo::returnPressed, this, &frmServers::Join);
+    connect(cmdJoin, &QPushButton::clicked, this, &frmServers::Join);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmServers::reject);
+
+    m_loaded = m_browser.Load();
+    for (const QString &item : m_browser.Items())
+        cmbServers->addItem(item);
+    cmbServers->setText(m_browser.LoadedText());
+    if (m_browser.LoadedSelection() >= 0)
+        cmbServers->list->setCurrentRow(m_browser.LoadedSelection());
+
+    tmrSearch->setInterval(100);
+    connect(tmrSearch, &QTimer::timeout, this, [this] {
+        if (!m_browser.Tick())
+            tmrSearch->stop();
+    });
+    if (m_loaded)
+        tmrSearch->start();
+}
+
+void frmServers::lstActive_Click()
+{
+    const QListWidgetItem *entry = lstActive->currentItem();
+    if (!entry)
+        return;
+    const int index = m_browser.ItemForActiveEntry(entry->text());
+    if (index >= 0)
+        cmbServers->setCurrentIndex(index);
+}
+
+void frmServers::Join()
+{
+    if (m_browser.Join(cmbServers->text()))
+        accept();
+}
+
+void frmServers::reject()
+{
+    m_browser.Cancel();
+    QDialog::reject();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "client/ServerBrowser.h"
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class SimpleCombo;
+
+// "Join a Game": known servers, their status answers, and the address to join.
+class frmServers : public QDialog
+{
+    Q_OBJECT
+public:
+    frmServers(SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
+               quint16 firstLocalPort = 7200, QWidget *parent = nullptr);
+
+    // False when no local port was free: the program must end, the dialog is not shown.
+    bool Loaded() const { return m_loaded; }
+    ServerBrowser &Browser() { return m_browser; }
+
+    QLabel *Label2;
+    SimpleCombo *cmbServers;
+    QLabel *Label1;
+    QListWidget *lstActive;
+    QLabel *lblStatus;
+    QPushButton *cmdJoin;
+    QPushButton *cmdCancel;
+    QTimer *tmrSearch;
+
+public slots:
+    void reject() override; // Cancel, Esc and the close box
+
+private:
+    void lstActive_Click();
+    void Join();
+
+    ServerBrowser m_browser;
+    bool m_loaded = false;
+};

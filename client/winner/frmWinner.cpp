@@ -1,0 +1,146 @@
+#include "client/winner/frmWinner.h"
+
+#include "client/EventWait.h"
+#include "client/ModData.h"
+#include "client/game/GameSession.h"
+#include "client/game/frmGame.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+frmWinner::frmWinner(QWidget *parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Choose Words"));
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(300, 128);
+
+    Label1 = new QLabel(QStringLiteral("Initial:"), this);
+    Label1->setGeometry(8, 8, 200, 16);
+    txtInitial = new QLineEdit(this);
+    txtInitial->setGeometry(8, 24, 200, 22);
+    cmdRandom1 = new QPushButton(QStringLiteral("Randomize"), this);
+    cmdRandom1->setGeometry(216, 23, 76, 24);
+    Label2 = new QLabel(QStringLiteral("Destination:"), this);
+    Label2->setGeometry(8, 52, 200, 16);
+    txtDestination = new QLineEdit(this);
+    txtDestination->setGeometry(8, 68, 200, 22);
+    cmdRandom2 = new QPushButton(QStringLiteral("Randomize"), this);
+    cmdRandom2->setGeometry(216, 67, 76, 24);
+    cmdVerify = new QPushButton(QStringLiteral("Verify Words"), this);
+    cmdVerify->setGeometry(8, 98, 138, 24);
+    cmdStartGame = new QPushButton(QStringLiteral("Start Game"), this);
+    cmdStartGame->setGeometry(154, 98, 138, 24);
+    cmdStartGame->setEnabled(false);
+
+    setTabOrder(cmdRandom1, txtInitial);
+    setTabOrder(txtInitial, txtDestination);
+    setTabOrder(txtDestination, cmdRandom2);
+    setTabOrder(cmdRandom2, cmdStartGame);
+    setTabOrder(cmdStartGame, cmdVerify);
+
+    frmGame *game = GameWindow();
+    m_chooser = std::make_unique<WordChooser>(
+        game->GameBrowser(), GameDialogs(), static_cast<ChooserBoxes &>(*this),
+        [](const QString &text) {
+            if (GameWindowExists())
+                GameWindow()->SendData(text);
+        },
+        game->Core().SiteHost());
+
+    connect(cmdRandom1, &QPushButton::clicked, this, [this] { m_chooser->Randomize(1); });
+    connect(cmdRandom2, &QPushButton::clicked, this, [this] { m_chooser->Randomize(2); });
+    connect(cmdVerify, &QPushButton::clicked, this, &frmWinner::cmdVerify_Click);
+    connect(cmdStartGame, &QPushButton::clicked, this, &frmWinner::cmdStartGame_Click);
+    connect(txtInitial, &QLineEdit::returnPressed, this, [this] { txtDestination->setFocus(); });
+    // Enter in the destination starts the round whatever the state of the Start button.
+    connect(txtDestination, &QLineEdit::returnPressed, this, &frmWinner::cmdStartGame_Click);
+    connect(txtInitial, &QLineEdit::textChanged, this, [this] { m_chooser->TextChanged(); });
+    connect(txtDestination, &QLineEdit::textChanged, this, [this] { m_chooser->TextChanged(); });
+}
+
+frmWinner::~frmWinner()
+{
+    ForgetChooserWindow(this);
+}
+
+void frmWinner::SetWord(const QString &source, const QString &title)
+{
+    if (source == QLatin1String("1"))
+        txtInitial->setText(title);
+    else if (source == QLatin1String("2"))
+        txtDestination->setText(title);
+}
+
+void frmWinner::cmdVerify_Click()
+{
+    // The window may go while the verification waits (Start by Enter, or the game closing);
+    // nothing of it is touched after this call.
+    m_chooser->Verify();
+}
+
+void frmWinner::cmdStartGame_Click()
+{
+    if (m_allowUnload)
+        return;
+    m_chooser->SendWords();
+    QPointer<frmWinner> self(this);
+    LetEventsRun();
+    if (self && !m_allowUnload)
+        UnloadNow();
+}
+
+void frmWinner::UnloadNow()
+{
+    m_allowUnload = true;
+    m_chooser->Abort();
+    close();
+    ForgetChooserWindow(this);
+    deleteLater();
+}
+
+void frmWinner::closeEvent(QCloseEvent *event)
+{
+    if (m_allowUnload)
+        event->accept();
+    else
+        event->ignore();
+}
+
+QLineEdit *frmWinner::box(Box b) const
+{
+    return b == Box::Initial ? txtInitial : txtDestination;
+}
+
+QString frmWinner::Text(Box b) const
+{
+    return box(b)->text();
+}
+
+void frmWinner::SetText(Box b, const QString &text)
+{
+    box(b)->setText(text);
+}
+
+void frmWinner::SetVerifyEnabled(bool enabled)
+{
+    cmdVerify->setEnabled(enabled);
+}
+
+void frmWinner::SetStartEnabled(bool enabled)
+{
+    cmdStartGame->setEnabled(enabled);
+}
+
+void frmWinner::Focus(Box b)
+{
+    box(b)->setFocus();
+}
+
+void frmWinner::SelectAll(Box b)
+{
+    box(b)->setSelection(0, box(b)->text().size());
+    box(b)->setFocus();
+}

@@ -1,0 +1,355 @@
+#include "WindowTestSupport.h"
+#include "client/host/frmHost.h"
+#include "client/main/frmMain.h"
+#include "client/servers/SimpleCombo.h"
+#include "client/servers/frmServers.h"
+#include "fakes/ScriptedDialogs.h"
+#include "platform/qt/UdpSocket.h"
+#include "protocol/Messages.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const QString kVersion = QStringLiteral("1.04 (beta)");
+
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        m_base = FreePortRange();
+        ASSERT_NE(m_base, 0);
+        m_config.serverPort = m_peer.Port();
+        m_config.firstLocalPort = m_base;
+    }
+
+    std::unique_ptr<frmMain> MakeMain()
+    {
+        auto window = std::make_unique<frmMain>(m_sockets, m_dialogs, m_config);
+        window->SetProgramStarter([this](const QString &path) {
+            m_started << path;
+            return true;
+        });
+        window->show();
+        return window;
+    }
+
+    // Answers the server browser: picks the address and joins.
+    void PickServer(const QString &address)
+    {
+        m_dialogs.OnModal([address](QDialog &dialog) {
+            auto &browser = dynamic_cast<frmServers &>(dialog);
+            browser.cmbServers->setText(address);
+            browser.cmdJoin->click();
+            return int(browser.result());
+        });
+    }
+
+    bool ControlsEnabled(frmMain &w)
+    {
+        return w.txtName->isEnabled() && w.cmdJoin->isEnabled() && w.cmdHost->isEnabled();
+    }
+
+    CleanClientState m_state;
+    UdpPeer m_peer;
+    UdpSocketFactory m_sockets;
+    ScriptedDialogs m_dialogs;
+    JoinConfig m_config;
+    quint16 m_base = 0;
+    QStringList m_started;
+};
+
+TEST_F(WindowTest, StartWindowLoadsTheNameAndKeepsItClean)
+{
+    SaveOption(QStringLiteral("Name"), QStringLiteral("Zoe"));
+    auto w = MakeMain();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("The Quillory - 1.04 (beta)"));
+    EXPECT_EQ(w->txtName->text(), QStringLiteral("Zoe"));
+    EXPECT_EQ(w->txtName->selectedText(), QStringLiteral("Zoe"));
+    EXPECT_EQ(w->cmdJoin->text(), QStringLiteral("Join Game"));
+    EXPECT_EQ(w->cmdHost->text(), QStringLiteral("Host Game"));
+    EXPECT_EQ(w->cmdExit->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(w->Label2->text(), QStringLiteral("Simple intellectual fun."));
+    EXPECT_EQ(w->tmrTimeout->interval(), 4000);
+    EXPECT_FALSE(w->tmrTimeout->isActive());
+
+    w->txtName->clear();
+    QTest::keyClicks(w->txtName, QStringLiteral("a=b;c"));
+    EXPECT_EQ(w->txtName->text(), QStringLiteral("abc"));
+    EXPECT_EQ(w->txtName->cursorPosition(), 3);
+    EXPECT_EQ(LoadOption(QStringLiteral("Name")), QStringLiteral("abc"));
+
+    // A separator typed in the middle leaves the caret where it was.
+    w->txtName->setCursorPosition(1);
+    QTest::keyClicks(w->txtName, QStringLiteral("="));
+    EXPECT_EQ(w->txtName->text(), QStringLiteral("abc"));
+    EXPECT_EQ(w->txtName->cursorPosition(), 1);
+}
+
+TEST_F(WindowTest, EnterInTheNameBoxJoinsAndNeverHosts)
+{
+    auto w = MakeMain();
+    QStringList opened;
+    m_dialogs.OnModal([&](QDialog &dialog) {
+        opened << dialog.metaObject()->className();
+        return 0;
+    });
+    w->txtName->setText(QStringLiteral("Ann"));
+    QTest::keyClick(w->txtName, Qt::Key_Return);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("frmServers")});
+    EXPECT_TRUE(m_started.isEmpty());
+    EXPECT_TRUE(ControlsEnabled(*w)) << "cancelled browser: the window stays as it was";
+
+    // An empty name: the message, and no dialog.
+    w->txtName->setText(QStringLiteral(";="));
+    w->cmdHost->click();
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(m_dialogs.Texts().last(), QStringLiteral("Please enter your name."));
+}
+
+TEST_F(WindowTest, JoinThroughTheBrowserReachesThePlayerList)
+{
+    SaveOption(QStringLiteral("Servers"), QStringLiteral("127.0.0.1"));
+    m_peer.script = [](const QString &text) -> QStringList {
+        const QString verb = GetVerb(text);
+        if (verb == QLatin1String("STATUS"))
+            return {msg::StatusReply(kVersion, 1, GetValue(text, QStringLiteral("SERVER")))};
+        if (verb == QLatin1String("CONNECT"))
+            return {msg::Message(QStringLiteral("Welcome, 1 player")), msg::IsHost(QStringLiteral("Ann")),
+                    msg::ConnectAccept(false)};
+        if (verb == QLatin1String("GETPLAYERLIST"))
+            return {msg::PlayerList({QStringLiteral("Ann")})};
+        return {};
+    };
+    // The player waits for the status answer, clicks it, then joins.
+    m_dialogs.OnModal([](QDialog &dialog) {
+        auto &browser = dynamic_cast<frmServers &>(dialog);
+        EXPECT_EQ(browser.windowTitle(), QStringLiteral("Join a Game"));
+        EXPECT_TRUE(WaitFor([&] { return browser.lstActive->count() == 1; }));
+        EXPECT_EQ(browser.lstActive->item(0)->text(), QStringLiteral("127.0.0.1 (1)"));
+        EXPECT_TRUE(WaitFor([&] { return !browser.tmrSearch->isActive(); }));
+        EXPECT_EQ(browser.lblStatus->text(), QString());
+        browser.cmbServers->setText(QString());
+        browser.lstActive->setCurrentRow(0);
+        emit browser.lstActive->itemClicked(browser.lstActive->item(0));
+        EXPECT_EQ(browser.cmbServers->text(), QStringLiteral("127.0.0.1"));
+        browser.cmdJoin->click();
+        return int(browser.result());
+    });
+    auto w = MakeMain();
+    QSignalSpy completed(w.get(), &frmMain::JoinCompleted);
+    w->txtName->setText(QStringLiteral("Ann"));
+    w->cmdJoin->click();
+
+    ASSERT_TRUE(WaitFor([&] { return completed.count() == 1; })) << w->lblStatus->text().toStdString();
+    EXPECT_FALSE(w->isVisible()) << "the start window closes itself";
+    ASSERT_GE(m_peer.received.size(), 3);
+    const QString port = QString::number(m_base);
+    EXPECT_EQ(m_peer.received[0], QStringLiteral("STATUS SERVER=127.0.0.1;PORT=") + port + QLatin1Char(';'));
+    EXPECT_EQ(m_peer.received[1],
+              QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=") + port + QStringLiteral(";PWD=;"));
+    EXPECT_EQ(m_peer.received[2], QStringLiteral("GETPLAYERLIST PORT=") + port + QLatin1Char(';'));
+    EXPECT_EQ(m_peer.lastSender, m_base) << "CONNECT leaves from the port it names";
+    EXPECT_EQ(modData::PlayerCount, 1);
+    EXPECT_TRUE(modData::IsHost);
+    EXPECT_FALSE(modData::JoinedMidRound);
+    EXPECT_EQ(modData::WelcomeText, QStringLiteral("Welcome, 1 player"));
+    EXPECT_EQ(modData::ServerHost, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("127.0.0.1"));
+    // The own port is free again for the game window.
+    QUdpSocket next;
+    EXPECT_TRUE(next.bind(QHostAddress::AnyIPv4, m_base));
+}
+
+TEST_F(WindowTest, RefusalsShowTheirTextAndReturnToIdle)
+{
+    struct Case {
+        QString reply;
+        QString status;
+    };
+    const QList<Case> cases = {
+        {"CONNECTREJECT VER=1.04 (beta);", "Connection was refused: Version 1.04 (beta) required."},
+        {"CONNECTREJECT ERROR=-11;", "Connection was refused: Name is banned from this server."},
+        {"CONNECTREJECT ERROR=-7;", "Connection was refused: Unknown error."},
+    };
+    auto w = MakeMain();
+    w->txtName->setText(QStringLiteral("Ann"));
+    PickServer(QStringLiteral("127.0.0.1"));
+    for (const Case &c : cases) {
+        m_peer.script = [&](const QString &) { return QStringList{c.reply}; };
+        w->cmdJoin->click();
+        EXPECT_FALSE(ControlsEnabled(*w));
+        ASSERT_TRUE(WaitFor([&] { return ControlsEnabled(*w); })) << c.reply.toStdString();
+        EXPECT_EQ(w->lblStatus->text(), c.status);
+        EXPECT_FALSE(w->tmrTimeout->isActive());
+    }
+}
+
+TEST_F(WindowTest, PasswordStepAnsweredAndCancelled)
+{
+    m_peer.script = [](const QString &text) -> QStringList {
+        if (GetVerb(text) != QLatin1String("CONNECT"))
+            return {};
+        if (GetValue(text, QStringLiteral("PWD")).isEmpty())
+            return {msg::NeedPwd()};
+        return {msg::ConnectAccept(true)};
+    };
+    auto w = MakeMain();
+    w->txtName->setText(QStringLiteral("Ann"));
+    PickServer(QStringLiteral("127.0.0.1"));
+
+    m_dialogs.QueueInput(QStringLiteral("pw"));
+    w->cmdJoin->click();
+    ASSERT_TRUE(WaitFor([&] { return w->lblStatus->text() == QLatin1String("Connection accepted."); }));
+    EXPECT_TRUE(m_peer.received.contains(QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=") +
+                                         QString::number(m_base) + QStringLiteral(";PWD=pw;")));
+    EXPECT_TRUE(modData::JoinedMidRound);
+    EXPECT_TRUE(w->tmrTimeout->isActive());
+    w->Session().TimeoutTick();
+
+    // Cancelled: back to Idle with an empty status.
+    m_peer.received.clear();
+    w->cmdJoin->click();
+    ASSERT_TRUE(WaitFor([&] { return ControlsEnabled(*w); }));
+    EXPECT_EQ(w->lblStatus->text(), QString());
+    EXPECT_FALSE(w->tmrTimeout->isActive());
+    EXPECT_EQ(m_peer.received.size(), 1);
+    EXPECT_EQ(m_dialogs.ShownBoxes().last().text, QStringLiteral("Private server, please enter password:"));
+}
+
+TEST_F(WindowTest, SilentServerTimesOut)
+{
+    m_config.timeoutMs = 300;
+    auto w = MakeMain();
+    w->txtName->setText(QStringLiteral("Ann"));
+    PickServer(QStringLiteral("127.0.0.1"));
+    w->cmdJoin->click();
+    EXPECT_EQ(w->lblStatus->text(), QStringLiteral("Connecting to 127.0.0.1..."));
+    EXPECT_TRUE(w->tmrTimeout->isActive());
+    ASSERT_TRUE(WaitFor([&] { return ControlsEnabled(*w); }));
+    EXPECT_EQ(w->lblStatus->text(), QStringLiteral("Connection timed out: Check firewall/router settings."));
+    ASSERT_EQ(m_peer.received.size(), 1);
+}
+
+TEST_F(WindowTest, ServerBrowserRemembersTheJoinedServerFirst)
+{
+    SaveOption(QStringLiteral("Servers"), QStringLiteral("a,B,c"));
+    SaveOption(QStringLiteral("LastServer"), QStringLiteral("B"));
+    frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    ASSERT_TRUE(browser.Loaded());
+    EXPECT_EQ(browser.cmbServers->count(), 3);
+    EXPECT_EQ(browser.cmbServers->text(), QStringLiteral("B"));
+    EXPECT_EQ(browser.cmbServers->currentIndex(), 1);
+    EXPECT_TRUE(browser.tmrSearch->isActive());
+    EXPECT_EQ(browser.tmrSearch->interval(), 100);
+
+    // Blank: nothing happens.
+    browser.cmbServers->setText(QStringLiteral(" . "));
+    browser.cmdJoin->click();
+    EXPECT_EQ(browser.result(), 0);
+    EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("a,B,c"));
+
+    // Enter in the text line joins.
+    browser.cmbServers->setText(QStringLiteral("b"));
+    QTest::keyClick(browser.cmbServers->line, Qt::Key_Return);
+    EXPECT_EQ(browser.result(), int(QDialog::Accepted));
+    EXPECT_EQ(modData::ChosenServer, QStringLiteral("b"));
+    EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("b,a,c"));
+    EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("b"));
+}
+
+TEST_F(WindowTest, HostDialogChecksTheAddress)
+{
+    SaveOption(QStringLiteral("Server"), QStringLiteral("10.1.1.1"));
+    SaveOption(QStringLiteral("Welcome"), QStringLiteral("hi %p"));
+    SaveOption(QStringLiteral("Password"), QStringLiteral("pw"));
+    frmHost host(m_dialogs);
+    EXPECT_EQ(host.windowTitle(), QStringLiteral("Host a Game"));
+    EXPECT_EQ(host.txtIP->text(), QStringLiteral("10.1.1.1"));
+    EXPECT_EQ(host.txtWelcomeMessage->toPlainText(), QStringLiteral("hi %p"));
+    EXPECT_EQ(host.txtPassword->text(), QStringLiteral("pw"));
+
+    struct Case {
+        QString address;
+        bool message;
+        bool accepted;
+    };
+    const QList<Case> cases = {
+        {"...", false, false},
+        {"LOCALHOST", true, false},
+        {" 127.0.0.1 ", true, false},
+    };
+    for (const Case &c : cases) {
+        m_dialogs.Clear();
+        host.txtIP->setText(c.address);
+        host.cmdHost->click();
+        EXPECT_EQ(m_dialogs.ShownBoxes().size(), c.message ? 1 : 0) << c.address.toStdString();
+        EXPECT_EQ(host.result(), 0);
+        EXPECT_EQ(host.txtIP->selectedText(), c.address);
+    }
+    EXPECT_EQ(m_dialogs.ShownBoxes()[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(m_dialogs.ShownBoxes()[0].text,
+              QStringLiteral(
+                  "You must provide an internal or external IP address that other users can also connect to "
+                  "(127.0.0.1 will not work)."));
+
+    // The password box drops separators; every box saved as typed.
+    host.txtPassword->clear();
+    QTest::keyClicks(host.txtPassword, QStringLiteral("s=e;c"));
+    EXPECT_EQ(host.txtPassword->text(), QStringLiteral("sec"));
+    EXPECT_EQ(LoadOption(QStringLiteral("Password")), QStringLiteral("sec"));
+    host.txtWelcomeMessage->setPlainText(QStringLiteral("line one\nline two"));
+    EXPECT_EQ(LoadOption(QStringLiteral("Welcome")), QStringLiteral("line one"));
+
+    host.txtIP->setText(QStringLiteral(" 127.0.0.2 "));
+    EXPECT_EQ(LoadOption(QStringLiteral("Server")), QStringLiteral(" 127.0.0.2 "));
+    QTest::keyClick(host.txtIP, Qt::Key_Return);
+    EXPECT_EQ(host.result(), int(QDialog::Accepted));
+    EXPECT_EQ(modData::ChosenServer, QStringLiteral(" 127.0.0.2 "));
+}
+
+TEST_F(WindowTest, HostResetThenCancelHostsNothing)
+{
+    SaveOption(QStringLiteral("Server"), QStringLiteral("10.1.1.1"));
+    SaveOption(QStringLiteral("Password"), QStringLiteral("pw"));
+    QFile(m_state.Path() + QStringLiteral("/QuilloryServer")).open(QIODevice::WriteOnly);
+    m_config.serverProgram = m_state.Path() + QStringLiteral("/QuilloryServer");
+    auto w = MakeMain();
+    m_dialogs.OnModal([](QDialog &dialog) {
+        auto &host = dynamic_cast<frmHost &>(dialog);
+        host.cmdHelp->click();
+        host.cmdReset->click();
+        EXPECT_EQ(host.txtWelcomeMessage->toPlainText(),
+                  QStringLiteral("%p user(s) connected to Quillory Server %v"));
+        host.cmdCancel->click();
+        return int(host.result());
+    });
+    w->txtName->setText(QStringLiteral("Ann"));
+    w->cmdHost->click();
+    EXPECT_TRUE(m_started.isEmpty());
+    EXPECT_TRUE(m_peer.received.isEmpty());
+    EXPECT_TRUE(ControlsEnabled(*w));
+    EXPECT_EQ(LoadOption(QStringLiteral("Server")), QString());
+    EXPECT_EQ(LoadOption(QStringLiteral("Password")), QString());
+    EXPECT_EQ(LoadOption(QStringLiteral("Welcome")),
+              QStringLiteral("%p user(s) connected to Quillory Server %v"));
+    ASSERT_FALSE(m_dialogs.ShownBoxes().isEmpty());
+    const auto help = m_dialogs.ShownBoxes()[1]; // after the modal entry
+    EXPECT_EQ(help.icon, MessageIcon::Information);
+    EXPECT_TRUE(
+        help.text.startsWith(QStringLiteral("Enter your IP address to connect to the local server.")));
+}
+
+} // namespace

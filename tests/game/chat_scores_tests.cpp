@@ -1,0 +1,130 @@
+#include "client/ChatLog.h"
+#include "client/ModData.h"
+#include "client/ScoreBoard.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ChatLog, FirstLineHasNoBreakBeforeIt)
+{
+    EXPECT_EQ(chatlog::AppendLine(QString(), QStringLiteral("GAME"), QStringLiteral("hi")), QStringLiteral("GAME: hi"));
+    EXPECT_EQ(chatlog::AppendLine(QStringLiteral("a: b"), QStringLiteral("c"), QStringLiteral("d")),
+              QStringLiteral("a: b\r\nc: d"));
+}
+
+TEST(ChatLog, KeepsTheLastHundredLines)
+{
+    QString h;
+    for (int i = 1; i <= 150; ++i)
+        h = chatlog::AppendLine(h, QStringLiteral("P"), QString::number(i));
+    const QStringList lines = h.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 100);
+    EXPECT_EQ(lines.first(), QStringLiteral("P: 51"));
+    EXPECT_EQ(lines.last(), QStringLiteral("P: 150"));
+}
+
+TEST(ChatLog, AMultiLineTextCountsAsSeveralLines)
+{
+    QString h;
+    for (int i = 1; i <= 99; ++i)
+        h = chatlog::AppendLine(h, QStringLiteral("P"), QString::number(i));
+    h = chatlog::AppendLine(h, QStringLiteral("GAME"), QStringLiteral("route:\r\nA --> B"));
+    EXPECT_EQ(h.split(QStringLiteral("\r\n")).size(), 101); // trimmed only before an addition
+    h = chatlog::AppendLine(h, QStringLiteral("P"), QStringLiteral("x"));
+    const QStringList lines = h.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.size(), 100);
+    EXPECT_EQ(lines.first(), QStringLiteral("P: 3"));
+}
+
+TEST(ChatLog, OutgoingMessages)
+{
+    struct Row {
+        QString typed;
+        QString sent;
+    };
+    const Row rows[] = {
+        {"", ""},
+        {"hello", "CHAT NAME=Ann;TEXT=hello"},
+        {"  /TIME ", "TIME PORT=7201;"},
+        {"/date", "TIME PORT=7201;"},
+        {"/Date   ", "TIME PORT=7201;"},
+        {"/time please", "CHAT NAME=Ann;TEXT=/time please"},
+        {"   ", "CHAT NAME=Ann;TEXT=   "},
+        {"a;b=c", "CHAT NAME=Ann;TEXT=a;b=c"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(chatlog::OutgoingMessage(r.typed, QStringLiteral("Ann"), QStringLiteral("7201")), r.sent)
+            << r.typed.toStdString();
+    EXPECT_EQ(chatlog::PlayersCaption(3), QStringLiteral("Players (3):"));
+}
+
+class ScoreBoardTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        modData::ResetAll();
+        modData::ResetRound();
+    }
+    void TearDown() override { modData::ResetAll(); }
+};
+
+TEST_F(ScoreBoardTest, ColumnsFollowTheListOrder)
+{
+    using scoreboard::Column;
+    EXPECT_EQ(scoreboard::ColumnText(Column::Names), QString());
+    EXPECT_EQ(scoreboard::ColumnText(Column::Scores), QString());
+    modData::AddPlayer(QStringLiteral("Zoe"));
+    modData::AddPlayer(QStringLiteral("Bob"));
+    modData::Players[1].Wins = 2;
+    modData::Players[1].Clicks = 37;
+    modData::Players[1].RoundClicks = 5;
+    modData::Players[1].Ping = 120;
+    modData::Players[2].Wins = -1;
+    EXPECT_EQ(scoreboard::ColumnText(Column::Names), QStringLiteral("Zoe\r\nBob\r\n"));
+    EXPECT_EQ(scoreboard::ColumnText(Column::Scores), QStringLiteral("2 / 37 / 5\r\n-1 / 0 / 0\r\n"));
+    EXPECT_EQ(scoreboard::ColumnText(Column::Pings), QStringLiteral("120ms\r\n0ms\r\n"));
+}
+
+TEST_F(ScoreBoardTest, WordLabels)
+{
+    struct Row {
+        bool inRound;
+        QStringList words;
+        int target;
+        QString start, find;
+    };
+    const Row rows[] = {
+        {false, {""}, 0, "None", "None"},
+        {false, {"Cat", "Dog"}, 1, "None", "None"},
+        {true, {"Cat", "Dog"}, 1, "Cat", "Dog"},
+        {true, {"Cat"}, 1, "Cat", ""}, // a round announced with one word
+    };
+    for (const Row &r : rows) {
+        modData::InRound = r.inRound;
+        modData::Words = r.words;
+        modData::TargetIndex = r.target;
+        EXPECT_EQ(scoreboard::StartWordText(), r.start);
+        EXPECT_EQ(scoreboard::WordToFindText(), r.find);
+    }
+}
+
+TEST_F(ScoreBoardTest, SizeSnapsAndLayoutFollowsTheBottom)
+{
+    EXPECT_EQ(scoreboard::SnapSize(QSize(3000, 2000)), QSize(3585, 3120));
+    EXPECT_EQ(scoreboard::SnapSize(QSize(9000, 9000)), QSize(3585, 9000));
+    EXPECT_EQ(scoreboard::SnapSize(QSize(3585, 3120)), QSize(3585, 3120));
+    const scoreboard::BottomLayout l = scoreboard::LayoutFor(400);
+    EXPECT_EQ(l.line4, 264);
+    EXPECT_EQ(l.asterisk, 272);
+    EXPECT_EQ(l.line5, 288);
+    EXPECT_EQ(l.startCaption, 296);
+    EXPECT_EQ(l.startWord, 312);
+    EXPECT_EQ(l.findCaption, 332);
+    EXPECT_EQ(l.nextWord, 348);
+    EXPECT_EQ(l.columnHeight, 232);
+}
+
+} // namespace

@@ -1,0 +1,424 @@
+#include "GameTestSupport.h"
+
+#include "protocol/Messages.h"
+#include "protocol/Protocol.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace {
+
+using namespace modData;
+
+class GameMessagesTest : public GameFixture
+{
+};
+
+TEST_F(GameMessagesTest, PingIsAnsweredWithOnePongCarryingTheTickUnchanged)
+{
+    for (const QString &tick : {QStringLiteral("12345"), QStringLiteral("-7"), QStringLiteral(" x ")}) {
+        core->HandleDatagram(QStringLiteral("PING TIME=") + tick + QStringLiteral(";"));
+        EXPECT_EQ(Sent(), QStringList{QStringLiteral("PONG NAME=Ann;TIME=") + tick + QStringLiteral(";")});
+    }
+}
+
+TEST_F(GameMessagesTest, DisconnectShowsTheBoxClosesAndSendsNoFarewell)
+{
+    core->HandleDatagram(QStringLiteral("DISCONNECT"));
+    ASSERT_EQ(dialogs.ShownBoxes().size(), 1);
+    EXPECT_EQ(dialogs.ShownBoxes()[0].text, QStringLiteral("You have been disconnected from the game."));
+    EXPECT_EQ(dialogs.ShownBoxes()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(dialogs.ShownBoxes()[0].caption, QStringLiteral("Quillory"));
+    EXPECT_TRUE(core->Disconnected);
+    EXPECT_EQ(view.closeRequests, 1);
+    core->Closing();
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
+TEST_F(GameMessagesTest, ClosingOtherwiseSendsExactlyOneDisconnect)
+{
+    core->Closing();
+    core->Closing();
+    core->PingTick();
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral("DISCONNECT NAME=Ann;")});
+}
+
+TEST_F(GameMessagesTest, ScoreIsStoresFieldsInOrderUntilOneFails)
+{
+    struct Row {
+        const char *datagram;
+        int wins, clicks, roundClicks;
+        const char *inGame;
+        bool refreshed;
+    };
+    const Row rows[] = {
+        {"SCOREIS NAME=Bob;WINS=2;CLICK=37;RCLICK=5;INGAME=no;", 2, 37, 5, "no", true},
+        {"SCOREIS NAME=bob;WINS=9;CLICK=9;RCLICK=9;INGAME=yes;", 0, 0, 0, "yes", false}, // exact name only
+        {"SCOREIS NAME=Bob;WINS=4;CLICK=x;RCLICK=5;INGAME=no;", 4, 0, 0, "yes", false},
+        {"SCOREIS NAME=Bob;WINS=4;CLICK=8;RCLICK=;INGAME=no;", 4, 8, 0, "yes", false},
+        {"SCOREIS NAME=Bob;WINS=99999999999;CLICK=1;RCLICK=1;INGAME=no;", 0, 0, 0, "yes", false},
+        {"SCOREIS NAME=Zed;WINS=1;CLICK=1;RCLICK=1;INGAME=no;", 0, 0, 0, "yes", false},
+    };
+    for (const Row &r : rows) {
+        ResetAll();
+        PlayerName = QStringLiteral("Ann");
+        AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+        view.scoreUpdates.clear();
+        core->HandleDatagram(QString::fromUtf8(r.datagram));
+        const PlayerInfo &bob = Players[2];
+        EXPECT_EQ(bob.Wins, r.wins) << r.datagram;
+        EXPECT_EQ(bob.Clicks, r.clicks) << r.datagram;
+        EXPECT_EQ(bob.RoundClicks, r.roundClicks) << r.datagram;
+        EXPECT_EQ(bob.InGame, QString::fromUtf8(r.inGame)) << r.datagram;
+        EXPECT_EQ(view.scoreUpdates, r.refreshed ? QStringList{"-S--"} : QStringList{}) << r.datagram;
+    }
+}
+
+TEST_F(GameMessagesTest, PingIsRefreshesOnlyThePingColumn)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    core->HandleDatagram(msg::PingIs(QStringLiteral("Bob"), 120));
+    EXPECT_EQ(Players[2].Ping, 120);
+    core->HandleDatagram(QStringLiteral("PINGIS NAME=Nobody;PING=5;"));
+    core->HandleDatagram(QStringLiteral("PINGIS NAME=Bob;PING=;"));
+    EXPECT_EQ(Players[2].Ping, 120);
+    EXPECT_EQ(view.scoreUpdates, QStringList{"--I-"});
+}
+
+TEST_F(GameMessagesTest, ChatLines)
+{
+    struct Row {
+        QString datagram;
+        QStringList lines;
+    };
+    const Row rows[] = {
+        {"MESSAGE Welcome; be=nice\r\nsecond line", {"GAME: Welcome; be=nice\r\nsecond line"}},
+        {"MESSAGE ", {"GAME: "}},
+        {"MESSAGE", {}},
+        {"CHAT NAME=Bob;TEXT=a;b=c", {"Bob: a;b=c"}},
+        {"CHAT NAME=Bob;TEXT=", {"Bob: "}},
+        {"TIME TIME=9:05:07 AM;DATE=Monday, September 4, 2006;", {"Current Time: 9:05:07 AM on Monday, September 4, 2006"}},
+        {"PATHIS NAME=Bob;PATH=Cat\rDog\rMouse;",
+         {"GAME: The winning route was: \r\nCat --> Dog --> Mouse", "GAME: Bob now chooses the next words."}},
+        {"SETRANDOM SRC=1;URL=Paris;", {"GAME: Initial page randomized: \"Paris\""}},
+        {"SETRANDOM SRC=2;URL=Rome;", {"GAME: Destination page randomized: \"Rome\""}},
+        {"SETRANDOM SRC=3;URL=Oslo;", {}},
+        {"UNKNOWN NAME=Bob;", {}},
+        {"ping TIME=1;", {}},
+        {"", {}},
+    };
+    for (const Row &r : rows) {
+        view.chat.clear();
+        core->HandleDatagram(r.datagram);
+        EXPECT_EQ(view.chat, r.lines) << r.datagram.toStdString();
+    }
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
+TEST_F(GameMessagesTest, JoinLeaveAndDropAnnounceAndRefreshEvenWhenTheListDoesNotChange)
+{
+    struct Row {
+        const char *datagram;
+        const char *line;
+        QStringList players;
+    };
+    const Row rows[] = {
+        {"JOIN NAME=Bob;", "GAME: Bob has joined the game.", {"Ann", "Bob"}},
+        {"JOIN NAME=BOB;", "GAME: BOB has joined the game.", {"Ann", "Bob"}},
+        {"JOIN NAME=Cid;", "GAME: Cid has joined the game.", {"Ann", "Bob", "Cid"}},
+        {"LEAVE NAME=bob;", "GAME: bob has left the game.", {"Ann", "Cid"}},
+        {"LEAVE NAME=Zed;", "GAME: Zed has left the game.", {"Ann", "Cid"}},
+        {"DROP NAME=Cid;", "GAME: Cid was dropped from the game.", {"Ann"}},
+        {"DROP NAME=Cid;", "GAME: Cid was dropped from the game.", {"Ann"}},
+    };
+    AddPlayers({QStringLiteral("Ann")});
+    int n = 0;
+    for (const Row &r : rows) {
+        view.chat.clear();
+        view.scoreUpdates.clear();
+        core->HandleDatagram(QString::fromUtf8(r.datagram));
+        ++n;
+        EXPECT_EQ(view.chat, QStringList{QString::fromUtf8(r.line)});
+        QStringList names;
+        for (qint32 i = 1; i <= PlayerCount; ++i)
+            names << Players[i].Name;
+        EXPECT_EQ(names, r.players) << r.datagram;
+        EXPECT_EQ(view.chatListUpdates, n);
+        EXPECT_EQ(view.scoreUpdates, QStringList{"PSIW"});
+    }
+}
+
+TEST_F(GameMessagesTest, WinnerOfAnotherPlayerIsAnnouncedOnly)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    Players[2].RoundClicks = 7;
+    Players[2].Wins = 1;
+    InRound = true;
+    core->HandleDatagram(msg::Winner(QStringLiteral("Bob")));
+    EXPECT_FALSE(InRound);
+    EXPECT_EQ(view.chat, QStringList{"GAME: Bob has won the round in 7 clicks!"});
+    EXPECT_EQ(Players[2].Wins, 2);
+    EXPECT_EQ(view.scoreUpdates, QStringList{"-S--"});
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(view.chooserOpened, 0);
+}
+
+TEST_F(GameMessagesTest, WinnerNamingThisPlayerSendsTheRouteAndOpensTheChooser)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    Route = QStringLiteral("Cat\rDog\rMouse\r");
+    InRound = true;
+    core->HandleDatagram(msg::Winner(QStringLiteral("Ann")));
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral("SENDMYPATH NAME=Ann;PATH=Cat\rDog\rMouse;")});
+    EXPECT_EQ(view.chooserOpened, 1);
+    EXPECT_EQ(Players[1].Wins, 1);
+}
+
+TEST_F(GameMessagesTest, WinnerNobodyListsOnlyEndsTheRound)
+{
+    AddPlayers({QStringLiteral("Ann")});
+    InRound = true;
+    core->HandleDatagram(msg::Winner(QStringLiteral("ann")));
+    EXPECT_FALSE(InRound);
+    EXPECT_TRUE(view.chat.isEmpty());
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(view.chooserOpened, 0);
+}
+
+TEST_F(GameMessagesTest, NewGameResetsTheRoundAndOpensTheChooserOnlyForTheNamedPlayer)
+{
+    struct Row {
+        const char *name;
+        int opened;
+    };
+    for (const Row &r : {Row{"Bob", 0}, Row{"ann", 0}, Row{"Ann", 1}}) {
+        view.chooserOpened = 0;
+        Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
+        TargetIndex = 1;
+        InRound = true;
+        core->HandleDatagram(msg::NewGame(QString::fromUtf8(r.name)));
+        EXPECT_EQ(Words, QStringList{QString()});
+        EXPECT_EQ(TargetIndex, 0);
+        EXPECT_FALSE(InRound);
+        EXPECT_EQ(Chooser, QString::fromUtf8(r.name));
+        EXPECT_EQ(view.chooserOpened, r.opened) << r.name;
+    }
+}
+
+TEST_F(GameMessagesTest, DisqualifyQuotesTheCurrentPageAndKeepsTheRound)
+{
+    AddPlayers({QStringLiteral("Bob"), QStringLiteral("Ann")});
+    InRound = true;
+    Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
+    core->HandleTitleChange(QStringLiteral("Special:Random") + kTitleSuffix);
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral("NAVIGATE NAME=Ann;URL=special;")});
+    core->HandleDatagram(msg::Disqualify(QStringLiteral("special")));
+    EXPECT_EQ(Players[2].InGame, QStringLiteral("no"));
+    EXPECT_EQ(Players[1].InGame, QStringLiteral("yes"));
+    EXPECT_EQ(browser.Navigations().last(), QStringLiteral("http://wiki.test:7200/wiki/Main_Page"));
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral(
+                          "CHAT NAME=GAME;TEXT=Ann has been disqualified for visiting an illegal page: \"special\"")});
+    EXPECT_TRUE(InRound);
+}
+
+TEST_F(GameMessagesTest, DisqualifyWhenNotListedDoesNothing)
+{
+    AddPlayers({QStringLiteral("Bob")});
+    core->HandleDatagram(QStringLiteral("DISQUALIFY URL=special;"));
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_TRUE(browser.Navigations().isEmpty());
+}
+
+TEST_F(GameMessagesTest, NavigateAndSetRandomOpenTheArticleUnencoded)
+{
+    core->HandleDatagram(QStringLiteral("NAVIGATE NAME=x;URL=Black & white;"));
+    EXPECT_EQ(browser.Navigations().last(),
+              QStringLiteral("http://wiki.test:7200/wiki/Special:Search?search=Black & white&go=Go"));
+    EXPECT_TRUE(view.chat.isEmpty());
+}
+
+TEST_F(GameMessagesTest, SetRandomFillsTheChooserOnlyWhenShown)
+{
+    struct Row {
+        const char *datagram;
+        bool shown;
+        QStringList words;
+    };
+    const Row rows[] = {
+        {"SETRANDOM SRC=1;URL=Paris;", true, {"1=Paris"}},
+        {"SETRANDOM SRC=2;URL=Rome;", true, {"2=Rome"}},
+        {"SETRANDOM SRC=3;URL=Oslo;", true, {}},
+        {"SETRANDOM SRC=1;URL=Paris;", false, {}},
+    };
+    for (const Row &r : rows) {
+        view.chooserShown = r.shown;
+        view.chooserWords.clear();
+        const qsizetype before = browser.Navigations().size();
+        core->HandleDatagram(QString::fromUtf8(r.datagram));
+        EXPECT_EQ(view.chooserWords, r.words) << r.datagram;
+        EXPECT_EQ(browser.Navigations().size(), before + 1);
+        EXPECT_EQ(core->LastReportedPage, GetValue(QString::fromUtf8(r.datagram), QStringLiteral("URL")));
+        EXPECT_EQ(view.chooserOpened, 0);
+    }
+}
+
+TEST_F(GameMessagesTest, SetRandomTwiceRepeatsEverything)
+{
+    for (int i = 0; i < 2; ++i)
+        core->HandleDatagram(QStringLiteral("SETRANDOM SRC=1;URL=Paris;"));
+    EXPECT_EQ(view.chat.size(), 2);
+    EXPECT_EQ(browser.Navigations().size(), 2);
+}
+
+TEST_F(GameMessagesTest, StartGameWaitsForTheStartArticleThenStartsTheRound)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    Players[1].RoundClicks = 4;
+    Players[2].InGame = QStringLiteral("no");
+    browser.SetAutoLoad(false);
+    // The load finishes while the handler waits; the title arrives with InRound still false.
+    QTimer::singleShot(50, &browser, [this] {
+        EXPECT_TRUE(view.chat.isEmpty());
+        browser.FinishLoad();
+    });
+    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
+    EXPECT_TRUE(InRound);
+    EXPECT_EQ(Words, (QStringList{QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    EXPECT_EQ(TargetIndex, 1);
+    EXPECT_EQ(CurrentPage, QStringLiteral("Cat"));
+    EXPECT_EQ(Route, QStringLiteral("Cat\r"));
+    EXPECT_EQ(Players[1].RoundClicks, 0);
+    EXPECT_EQ(Players[2].InGame, QStringLiteral("yes"));
+    EXPECT_EQ(view.scoreUpdates, QStringList{"---W"});
+    EXPECT_EQ(browser.Navigations(), QStringList{"http://wiki.test:7200/wiki/Special:Search?search=Cat&go=Go"});
+    EXPECT_TRUE(Sent().isEmpty()); // the start article is never reported
+}
+
+TEST_F(GameMessagesTest, StartGameWithABadCountStartsTheRoundButKeepsTheWords)
+{
+    const QString counts[] = {QStringLiteral("x"), QStringLiteral("-1"), QStringLiteral("64"),
+                              QStringLiteral("2147483647"), QString()};
+    for (const QString &count : counts) {
+        ResetRound();
+        view.chat.clear();
+        core->HandleDatagram(QStringLiteral("STARTGAME COUNT=") + count + QStringLiteral(";WORD0=Cat;WORD1=Dog;"));
+        EXPECT_TRUE(InRound) << count.toStdString();
+        EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
+        EXPECT_EQ(Words, QStringList{QString()}) << count.toStdString();
+        EXPECT_EQ(TargetIndex, 0);
+    }
+    core->HandleDatagram(QStringLiteral("STARTGAME COUNT=3;WORD0=Cat;WORD1=Dog;"));
+    EXPECT_EQ(Words, (QStringList{"Cat", "Dog", "", ""}));
+}
+
+TEST_F(GameMessagesTest, StartGameDoesNotWaitForeverForABusyBrowser)
+{
+    browser.SetAutoLoad(false);
+    core->LoadLimitMs = 200;
+    QElapsedTimer t;
+    t.start();
+    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    EXPECT_TRUE(InRound);
+    EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
+    EXPECT_GE(t.elapsed(), 150);
+}
+
+TEST_F(GameMessagesTest, DatagramsHandledDuringTheStartWaitRunToTheirEnd)
+{
+    AddPlayers({QStringLiteral("Ann")});
+    ASSERT_TRUE(socket->Bind(quint16(7201)));
+    browser.SetAutoLoad(false);
+    QTimer::singleShot(20, &browser, [this] {
+        server->SendTo(QStringLiteral("127.0.0.1"), 7201, QStringLiteral("PING TIME=5;"));
+        net.Deliver();
+        browser.FinishLoad();
+    });
+    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral("PONG NAME=Ann;TIME=5;")});
+    EXPECT_TRUE(InRound);
+}
+
+TEST_F(GameMessagesTest, InitGameBindsOpensTheMainPageAndAsksForTheWordsMidRound)
+{
+    JoinedMidRound = true;
+    ASSERT_TRUE(core->InitGame());
+    EXPECT_TRUE(net.IsBound(QStringLiteral("127.0.0.1"), 7201));
+    EXPECT_EQ(browser.Navigations(), QStringList{"http://wiki.test:7200/wiki/Main_Page"});
+    EXPECT_EQ(view.chat, QStringList{"GAME: Game is in progress; joining..."});
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral("GETWORDS NAME=Ann;")});
+    EXPECT_FALSE(JoinedMidRound);
+
+    // Datagrams reach the handler through the socket.
+    server->SendTo(QStringLiteral("127.0.0.1"), 7201, QStringLiteral("CHAT NAME=Bob;TEXT=hi"));
+    net.Deliver();
+    EXPECT_EQ(view.chat.last(), QStringLiteral("Bob: hi"));
+}
+
+TEST_F(GameMessagesTest, ScorePollingAsksEachPlayerOnceThenStops)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")});
+    EXPECT_TRUE(core->ScorePollTick());
+    EXPECT_TRUE(core->ScorePollTick());
+    EXPECT_FALSE(core->ScorePollTick());
+    EXPECT_EQ(Sent(), (QStringList{"GETSCORE PORT=7201;NAME=Ann;", "GETSCORE PORT=7201;NAME=Bob;",
+                                   "GETSCORE PORT=7201;NAME=Cid;"}));
+}
+
+TEST_F(GameMessagesTest, ScorePollingStopsWhenTheListShrinksBelowTheIndex)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")});
+    EXPECT_TRUE(core->ScorePollTick());
+    EXPECT_TRUE(core->ScorePollTick());
+    core->HandleDatagram(QStringLiteral("LEAVE NAME=Cid;"));
+    core->HandleDatagram(QStringLiteral("LEAVE NAME=Bob;"));
+    EXPECT_FALSE(core->ScorePollTick());
+    EXPECT_EQ(Sent().size(), 2);
+}
+
+TEST_F(GameMessagesTest, KeepAliveIsTheVerbAndThePort)
+{
+    core->PingTick();
+    const QStringList sent = Sent();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent[0], QStringLiteral("PINGME 7201"));
+    EXPECT_EQ(sent[0].size(), 11);
+}
+
+TEST_F(GameMessagesTest, BrowserEventsDriveThePageRules)
+{
+    InRound = true;
+    Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
+    browser.SetPage(QStringLiteral("http://wiki.test:7200/wiki/Dog"), QStringLiteral("Dog") + kTitleSuffix);
+    browser.SetPage(QStringLiteral("http://elsewhere.org/"), QStringLiteral("Elsewhere"));
+    browser.Navigate(QStringLiteral("http://wiki.test:7200/wiki/Dog"));
+    browser.FinishLoad();
+    browser.Navigate(QStringLiteral("http://elsewhere.org/"));
+    browser.FinishLoad();
+    EXPECT_EQ(Sent(), (QStringList{"NAVIGATE NAME=Ann;URL=Dog;", "NAVIGATE NAME=Ann;URL=nowiki;"}));
+    EXPECT_EQ(view.caption, QStringLiteral("Quillory - Dog"));
+    EXPECT_EQ(CurrentPage, QStringLiteral("nowiki"));
+    EXPECT_EQ(Route, QStringLiteral("Dog\r"));
+}
+
+TEST_F(GameMessagesTest, HostileDatagramsDoNoHarm)
+{
+    AddPlayers({QStringLiteral("Ann")});
+    const QString big(200000, QLatin1Char('x'));
+    const QStringList datagrams = {
+        QStringLiteral("STARTGAME COUNT=2147483647;WORD0=a;"),
+        QStringLiteral("SCOREIS NAME=;"),
+        QStringLiteral("PINGIS"),
+        QStringLiteral("WINNER"),
+        QStringLiteral("PATHIS"),
+        QStringLiteral("JOIN ") + big,
+        QStringLiteral("CHAT ") + big,
+        QStringLiteral("\0\0\0"),
+    };
+    for (const QString &d : datagrams)
+        core->HandleDatagram(d);
+    EXPECT_LE(Words.size(), 1);
+    EXPECT_EQ(PlayerCount, 2); // the JOIN of an unterminated name adds an empty name once
+}
+
+} // namespace

@@ -1,0 +1,304 @@
+#include "WindowTestSupport.h"
+
+#include "client/chat/frmChat.h"
+#include "client/game/frmGame.h"
+#include "client/scores/frmScores.h"
+#include "client/winner/frmWinner.h"
+#include "fakes/ScriptedBrowser.h"
+#include "protocol/Messages.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+const QString kSuffix = QStringLiteral(" - Wikipedia, the free encyclopedia");
+
+class WindowsTest : public WindowFixture<ScriptedBrowser>
+{
+protected:
+    std::unique_ptr<ScriptedBrowser> MakeBrowser(QWidget *) override
+    {
+        auto b = std::make_unique<ScriptedBrowser>();
+        b->SetResolver([](const QString &url) {
+            const qsizetype at = url.indexOf(QLatin1String("search="));
+            if (at < 0)
+                return ScriptedBrowser::Page{QStringLiteral("Main Page") + kSuffix, {}};
+            return ScriptedBrowser::Page{url.mid(at + 7).section(QLatin1Char('&'), 0, 0) + kSuffix, {}};
+        });
+        return b;
+    }
+    void Open(const QStringList &players, bool host = false)
+    {
+        for (const QString &p : players)
+            modData::AddPlayer(p);
+        modData::IsHost = host;
+        OpenGameWindows();
+        QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
+{
+    modData::WelcomeText = QStringLiteral("Welcome; be=nice");
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
+    ASSERT_TRUE(ChatWindowExists() && ScoresWindowExists() && GameWindowExists());
+    EXPECT_TRUE(ChatWindow()->isVisible());
+    EXPECT_TRUE(ScoresWindow()->isVisible());
+    EXPECT_TRUE(GameWindow()->isVisible());
+    EXPECT_TRUE(ChooserShown());
+    EXPECT_EQ(ChatWindow()->History(), QStringLiteral("GAME: Welcome; be=nice"));
+    EXPECT_EQ(ChatWindow()->lblPlayers->text(), QStringLiteral("Players (2):"));
+    EXPECT_EQ(ChatWindow()->lstPlayers->count(), 2);
+    EXPECT_EQ(GameWindow()->windowTitle(), QStringLiteral("Quillory"));
+    EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
+    // Beside the scoreboard, which sits under the chat window.
+    EXPECT_EQ(ScoresWindow()->pos().y(), ChatWindow()->frameGeometry().height());
+    EXPECT_EQ(GameWindow()->pos().x(), ScoresWindow()->frameGeometry().width());
+    EXPECT_EQ(GameWindow()->wbMain->pos(), QPoint(8, 8));
+}
+
+TEST_F(WindowsTest, NotHostNoChooserAndNoWelcomeLine)
+{
+    Open({QStringLiteral("Ann")});
+    EXPECT_FALSE(ChooserShown());
+    EXPECT_TRUE(ChatWindow()->History().isEmpty());
+}
+
+TEST_F(WindowsTest, BrowserKeepsAnEightPixelMargin)
+{
+    Open({QStringLiteral("Ann")});
+    frmGame *game = GameWindow();
+    game->resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(game->wbMain->geometry(), QRect(8, 8, 484, 384));
+    game->resize(10, 10); // too small: the browser keeps its size
+    QCoreApplication::processEvents();
+    EXPECT_EQ(game->wbMain->size(), QSize(484, 384));
+}
+
+// Polls each player once, 100 ms apart, then stops; the keep-alive goes every 10 s.
+TEST_F(WindowsTest, ScorePollingAndKeepAlive)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")});
+    EXPECT_EQ(GameWindow()->tmrGetScores->interval(), 100);
+    EXPECT_EQ(GameWindow()->tmrPing->interval(), 10000);
+    QElapsedTimer clock;
+    clock.start();
+    QStringList seen;
+    QList<qint64> at;
+    while (clock.elapsed() < 10500) {
+        QTest::qWait(20);
+        for (const QString &d : Received()) {
+            seen << d;
+            at << clock.elapsed();
+        }
+    }
+    EXPECT_EQ(seen, (QStringList{"GETSCORE PORT=7201;NAME=Ann;", "GETSCORE PORT=7201;NAME=Bob;",
+                                 "GETSCORE PORT=7201;NAME=Cid;", "PINGME 7201"}));
+    EXPECT_FALSE(GameWindow()->tmrGetScores->isActive());
+    EXPECT_TRUE(GameWindow()->tmrPing->isActive());
+    for (int i = 0; i < at.size(); ++i)
+        std::printf("  %-32s after %lld ms\n", qPrintable(seen.value(i)), static_cast<long long>(at[i]));
+}
+
+TEST_F(WindowsTest, ChatKeepsTheLastHundredLinesInView)
+{
+    Open({QStringLiteral("Ann")});
+    for (int i = 1; i <= 150; ++i)
+        FromServer(QStringLiteral("CHAT NAME=Bob;TEXT=line ") + QString::number(i));
+    frmChat *chat = ChatWindow();
+    const QStringList lines = chat->History().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 100);
+    EXPECT_EQ(lines.first(), QStringLiteral("Bob: line 51"));
+    EXPECT_EQ(lines.last(), QStringLiteral("Bob: line 150"));
+    EXPECT_EQ(chat->txtChat->toPlainText().split(QLatin1Char('\n')).size(), 100);
+    EXPECT_EQ(chat->txtChat->textCursor().position(), chat->txtChat->document()->characterCount() - 1);
+    QScrollBar *bar = chat->txtChat->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(WindowsTest, ChatSendsWhatIsTypedAndTimeCommands)
+{
+    Open({QStringLiteral("Ann")});
+    Received();
+    frmChat *chat = ChatWindow();
+    struct Row {
+        QString typed;
+        QStringList sent;
+    };
+    const Row rows[] = {
+        {"  /TIME ", {"TIME PORT=7201;"}},
+        {"/time please", {"CHAT NAME=Ann;TEXT=/time please"}},
+        {"a;b=c", {"CHAT NAME=Ann;TEXT=a;b=c"}},
+        {"", {}},
+    };
+    for (const Row &r : rows) {
+        chat->txtSend->setText(r.typed);
+        QTest::keyClick(chat->txtSend, Qt::Key_Return);
+        EXPECT_EQ(Received(), r.sent) << r.typed.toStdString();
+        EXPECT_TRUE(chat->txtSend->text().isEmpty());
+    }
+    chat->txtSend->setText(QStringLiteral("hi"));
+    chat->cmdSend->click();
+    EXPECT_EQ(Received(), QStringList{"CHAT NAME=Ann;TEXT=hi"});
+}
+
+TEST_F(WindowsTest, ChatScoreboardAndChooserRefuseTheCloseBox)
+{
+    Open({QStringLiteral("Ann")}, true);
+    EXPECT_FALSE(ChatWindow()->close());
+    EXPECT_FALSE(ScoresWindow()->close());
+    EXPECT_FALSE(ChooserWindow()->close());
+    EXPECT_TRUE(ChatWindow()->isVisible());
+    EXPECT_TRUE(ScoresWindow()->isVisible());
+    EXPECT_TRUE(ChooserShown());
+}
+
+TEST_F(WindowsTest, ScoreboardRowsAndColumns)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    frmScores *scores = ScoresWindow();
+    EXPECT_EQ(scores->lblScores->text(), QStringLiteral("0 / 0 / 0\r\n0 / 0 / 0\r\n"));
+    EXPECT_EQ(scores->lblStartWord->text(), QStringLiteral("None"));
+    FromServer(msg::ScoreIs(QStringLiteral("Bob"), 2, 37, 5, QStringLiteral("yes")));
+    EXPECT_EQ(scores->lblScores->text(), QStringLiteral("0 / 0 / 0\r\n2 / 37 / 5\r\n"));
+    // A ping redraws its own column only.
+    scores->lblPlayers->setText(QStringLiteral("untouched"));
+    scores->lblScores->setText(QStringLiteral("untouched"));
+    FromServer(msg::PingIs(QStringLiteral("Bob"), 120));
+    EXPECT_EQ(scores->lblPings->text(), QStringLiteral("0ms\r\n120ms\r\n"));
+    EXPECT_EQ(scores->lblPlayers->text(), QStringLiteral("untouched"));
+    EXPECT_EQ(scores->lblScores->text(), QStringLiteral("untouched"));
+    // A join rebuilds everything.
+    FromServer(msg::Join(QStringLiteral("Cid")));
+    EXPECT_EQ(scores->lblPlayers->text(), QStringLiteral("Ann\r\nBob\r\nCid\r\n"));
+    EXPECT_EQ(ChatWindow()->lblPlayers->text(), QStringLiteral("Players (3):"));
+    FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    EXPECT_EQ(scores->lblStartWord->text(), QStringLiteral("Cat"));
+    EXPECT_EQ(scores->lblNextWord->text(), QStringLiteral("Dog"));
+}
+
+TEST_F(WindowsTest, ScoreboardSnapsItsSize)
+{
+    Open({QStringLiteral("Ann")});
+    frmScores *scores = ScoresWindow();
+    struct Row {
+        QSize asked, got;
+    };
+    for (const Row &r : {Row{{100, 100}, {239, 208}}, Row{{400, 500}, {239, 500}}, Row{{239, 208}, {239, 208}}}) {
+        scores->resize(r.asked);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(scores->size(), r.got);
+        EXPECT_EQ(scores->lblNextWord->y(), r.got.height() - 52);
+        EXPECT_EQ(scores->lblPlayers->height(), r.got.height() - 136 - 32);
+    }
+}
+
+TEST_F(WindowsTest, ClosingTheGameWindowSaysGoodbyeOnceAndClosesEverything)
+{
+    Open({QStringLiteral("Ann")}, true);
+    Received();
+    GameWindow()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Received(), QStringList{"DISCONNECT NAME=Ann;"});
+    EXPECT_FALSE(ChatWindowExists());
+    EXPECT_FALSE(ScoresWindowExists());
+    EXPECT_FALSE(ChooserShown());
+    EXPECT_FALSE(GameWindowExists());
+    EXPECT_EQ(programEnds, 1);
+}
+
+TEST_F(WindowsTest, ServerDisconnectClosesWithoutAFarewell)
+{
+    Open({QStringLiteral("Ann")});
+    Received();
+    FromServer(QStringLiteral("DISCONNECT"));
+    EXPECT_EQ(dialogs.Texts(), QStringList{"You have been disconnected from the game."});
+    EXPECT_TRUE(Received().isEmpty());
+    EXPECT_FALSE(GameWindowExists());
+    EXPECT_FALSE(ChatWindowExists());
+    EXPECT_EQ(programEnds, 1);
+}
+
+TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)
+{
+    Open({QStringLiteral("Ann")}, true);
+    Received();
+    frmWinner *w = ChooserWindow();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Choose Words"));
+    EXPECT_TRUE(w->cmdVerify->isEnabled());
+    EXPECT_FALSE(w->cmdStartGame->isEnabled());
+
+    // Enter in the first box moves on and inserts nothing.
+    w->activateWindow();
+    w->txtInitial->setFocus();
+    w->txtInitial->setText(QStringLiteral("Cat"));
+    QTest::keyClick(w->txtInitial, Qt::Key_Return);
+    EXPECT_EQ(w->txtInitial->text(), QStringLiteral("Cat"));
+
+    // A random title fills the box and asks for a verification again.
+    w->cmdVerify->setEnabled(false);
+    w->cmdStartGame->setEnabled(true);
+    FromServer(QStringLiteral("SETRANDOM SRC=2;URL=Dog;"));
+    EXPECT_EQ(w->txtDestination->text(), QStringLiteral("Dog"));
+    EXPECT_TRUE(w->cmdVerify->isEnabled());
+    EXPECT_FALSE(w->cmdStartGame->isEnabled());
+    EXPECT_EQ(ChatWindow()->History(), QStringLiteral("GAME: Destination page randomized: \"Dog\""));
+
+    w->cmdRandom1->click();
+    EXPECT_EQ(Received(), QStringList{"GETRANDOM SRC=1;"});
+
+    // Enter in the destination starts even with Start disabled, and the chooser goes.
+    QTest::keyClick(w->txtDestination, Qt::Key_Return);
+    EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
+    EXPECT_FALSE(ChooserShown());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The next opening starts empty.
+    FromServer(msg::NewGame(QStringLiteral("Ann")));
+    ASSERT_TRUE(ChooserShown());
+    EXPECT_TRUE(ChooserWindow()->txtInitial->text().isEmpty());
+    EXPECT_TRUE(ChooserWindow()->txtDestination->text().isEmpty());
+}
+
+TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
+{
+    Open({QStringLiteral("Ann")}, true);
+    frmWinner *w = ChooserWindow();
+    w->txtInitial->setText(QStringLiteral("paris"));
+    w->txtDestination->setText(QStringLiteral("rome"));
+    browser->SetPage(QStringLiteral("http://127.0.0.1:7200/wiki/Special:Search?search=paris&go=Go"),
+                     QStringLiteral("Paris") + kSuffix);
+    w->cmdVerify->click();
+    EXPECT_EQ(w->txtInitial->text(), QStringLiteral("Paris"));
+    EXPECT_EQ(w->txtDestination->text(), QStringLiteral("rome"));
+    EXPECT_FALSE(w->cmdVerify->isEnabled());
+    EXPECT_TRUE(w->cmdStartGame->isEnabled());
+    Received();
+    w->cmdStartGame->click();
+    EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Paris;WORD1=rome;"});
+    EXPECT_FALSE(ChooserShown());
+}
+
+TEST_F(WindowsTest, WinnerOpensTheChooserOfTheWinnerOnly)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    FromServer(msg::Winner(QStringLiteral("Bob")));
+    EXPECT_FALSE(ChooserShown());
+    FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    Received();
+    FromServer(msg::Winner(QStringLiteral("Ann")));
+    EXPECT_TRUE(ChooserShown());
+    EXPECT_EQ(Received(), QStringList{"SENDMYPATH NAME=Ann;PATH=Cat;"});
+    EXPECT_EQ(ScoresWindow()->lblStartWord->text(), QStringLiteral("Cat"));
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+#include "GameTestSupport.h"
+
+#include "client/WordChooser.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+using Box = ChooserBoxes::Box;
+
+class FakeBoxes : public ChooserBoxes
+{
+public:
+    QString Text(Box box) const override { return box == Box::Initial ? initial : destination; }
+    void SetText(Box box, const QString &text) override
+    {
+        (box == Box::Initial ? initial : destination) = text;
+        if (chooser)
+            chooser->TextChanged();
+    }
+    void SetVerifyEnabled(bool e) override { verifyEnabled = e; }
+    void SetStartEnabled(bool e) override { startEnabled = e; }
+    void Focus(Box box) override { focus = box; }
+    void SelectAll(Box box) override
+    {
+        focus = box;
+        selected = box;
+    }
+
+    WordChooser *chooser = nullptr;
+    QString initial, destination;
+    bool verifyEnabled = true, startEnabled = false;
+    std::optional<Box> focus, selected;
+};
+
+class WordChooserTest : public GameFixture
+{
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        browser.SetPage(QStringLiteral("about:blank"), QString());
+        chooser = std::make_unique<WordChooser>(browser, dialogs, boxes,
+                                                [this](const QString &t) { core->SendData(t); }, kSite);
+        boxes.chooser = chooser.get();
+    }
+    void TearDown() override
+    {
+        chooser.reset();
+        GameFixture::TearDown();
+    }
+    static QString Lookup(const QString &word) { return GameCore::LookupUrl(kSite, word); }
+    void Type(const QString &initial, const QString &destination)
+    {
+        boxes.SetText(Box::Initial, initial);
+        boxes.SetText(Box::Destination, destination);
+    }
+    int LookupsOf(const QString &word) const { return browser.Navigations().count(Lookup(word)); }
+
+    FakeBoxes boxes;
+    std::unique_ptr<WordChooser> chooser;
+};
+
+TEST_F(WordChooserTest, EmptyOrEqualWordsDoNothing)
+{
+    const std::pair<QString, QString> rows[] = {{"", "Rome"}, {"Paris", ""}, {"Paris", "paris"}, {"X", "X"}};
+    for (const auto &[a, b] : rows) {
+        Type(a, b);
+        chooser->Verify();
+        EXPECT_TRUE(browser.Navigations().isEmpty());
+        EXPECT_TRUE(dialogs.ShownBoxes().isEmpty());
+        EXPECT_TRUE(boxes.verifyEnabled);
+        EXPECT_FALSE(chooser->Verifying());
+    }
+}
+
+TEST_F(WordChooserTest, VerifiedWordsBecomeTheSiteTitles)
+{
+    browser.SetPage(Lookup("paris"), QStringLiteral("Paris") + kTitleSuffix);
+    browser.SetRedirect(Lookup("Roma"), QStringLiteral("http://wiki.test:7200/wiki/Rome"));
+    browser.SetPage(QStringLiteral("http://wiki.test:7200/wiki/Rome"), QStringLiteral("Rome") + kTitleSuffix);
+    Type(QStringLiteral("paris"), QStringLiteral("Roma"));
+    chooser->Verify();
+    EXPECT_EQ(boxes.initial, QStringLiteral("Paris"));
+    EXPECT_EQ(boxes.destination, QStringLiteral("Rome"));
+    EXPECT_FALSE(boxes.verifyEnabled);
+    EXPECT_TRUE(boxes.startEnabled);
+    EXPECT_FALSE(chooser->Verifying());
+    EXPECT_EQ(chooser->Attempts(), 1);
+    EXPECT_TRUE(dialogs.ShownBoxes().isEmpty());
+    EXPECT_EQ(browser.Navigations().first(), QStringLiteral("about:blank"));
+    EXPECT_EQ(browser.BackCount(), 2);
+    EXPECT_TRUE(Sent().isEmpty());
+
+    // An edit afterwards asks for a new verification.
+    boxes.SetText(Box::Destination, QStringLiteral("Romex"));
+    EXPECT_TRUE(boxes.verifyEnabled);
+    EXPECT_FALSE(boxes.startEnabled);
+
+    chooser->SendWords();
+    EXPECT_EQ(Sent(), QStringList{QStringLiteral("SETWORDS COUNT=1;WORD0=Paris;WORD1=Romex;")});
+}
+
+TEST_F(WordChooserTest, SearchPagesMeanNoArticle)
+{
+    struct Row {
+        QString initialTitle, destinationTitle;
+        Box failed;
+        QString initialAfter;
+    };
+    const Row rows[] = {
+        {"Search", "Rome", Box::Initial, "a"},
+        {"Search results", "Rome", Box::Initial, "a"}, // "Search results" is not "search": an article
+        {"Paris", "Search", Box::Destination, "Paris"},
+        {"Paris", "SEARCH", Box::Destination, "Paris"},
+    };
+    for (const Row &r : rows) {
+        dialogs.Clear();
+        boxes.selected.reset();
+        browser.SetPage(Lookup("a"), r.initialTitle + kTitleSuffix);
+        browser.SetPage(Lookup("b"), r.destinationTitle + kTitleSuffix);
+        Type(QStringLiteral("a"), QStringLiteral("b"));
+        chooser->Verify();
+        if (r.initialTitle == QLatin1String("Search results")) {
+            EXPECT_TRUE(boxes.startEnabled);
+            continue;
+        }
+        ASSERT_EQ(dialogs.ShownBoxes().size(), 1) << r.initialTitle.toStdString();
+        EXPECT_EQ(dialogs.ShownBoxes()[0].text, QStringLiteral("This article doesn't exist."));
+        EXPECT_EQ(dialogs.ShownBoxes()[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(dialogs.ShownBoxes()[0].caption, QStringLiteral("Quillory"));
+        EXPECT_EQ(boxes.selected, r.failed);
+        EXPECT_TRUE(boxes.verifyEnabled);
+        EXPECT_FALSE(boxes.startEnabled);
+        EXPECT_FALSE(chooser->Verifying());
+        EXPECT_EQ(boxes.initial, r.initialAfter);
+    }
+}
+
+TEST_F(WordChooserTest, FourLookupsOfTheStartTitleEndInTheAttemptsMessage)
+{
+    browser.SetPage(Lookup("Cat"), QStringLiteral("Cat") + kTitleSuffix);
+    browser.SetPage(Lookup("Kitty"), QStringLiteral("Cat") + kTitleSuffix);
+    Type(QStringLiteral("Cat"), QStringLiteral("Kitty"));
+    chooser->Verify();
+    EXPECT_EQ(LookupsOf("Kitty"), 4);
+    EXPECT_EQ(dialogs.Texts(), QStringList{"There was a problem verifying the destination article."});
+    EXPECT_FALSE(boxes.verifyEnabled);
+    EXPECT_FALSE(boxes.startEnabled);
+    EXPECT_FALSE(chooser->Verifying());
+    EXPECT_EQ(boxes.destination, QStringLiteral("Kitty"));
+}
+
+TEST_F(WordChooserTest, AStartWordWithoutAPageEndsTheVerificationAfterTheLimit)
+{
+    chooser->LookupLimitMs = 150;
+    browser.SetResolver({}); // nothing loads: no title ever arrives
+    Type(QStringLiteral("Cat"), QStringLiteral("Dog"));
+    QElapsedTimer t;
+    t.start();
+    chooser->Verify();
+    EXPECT_GE(t.elapsed(), 100);
+    EXPECT_TRUE(boxes.verifyEnabled);
+    EXPECT_FALSE(boxes.startEnabled);
+    EXPECT_FALSE(chooser->Verifying());
+    EXPECT_EQ(LookupsOf("Dog"), 0);
+}
+
+TEST_F(WordChooserTest, ADestinationWithoutAPageCountsAsFailedAttempts)
+{
+    chooser->LookupLimitMs = 100;
+    browser.SetPage(Lookup("Cat"), QStringLiteral("Cat") + kTitleSuffix);
+    browser.SetPage(Lookup("Dog"), QString()); // the load fails: no title
+    Type(QStringLiteral("Cat"), QStringLiteral("Dog"));
+    chooser->Verify();
+    EXPECT_EQ(LookupsOf("Dog"), 4);
+    EXPECT_EQ(dialogs.Texts(), QStringList{"There was a problem verifying the destination article."});
+    EXPECT_FALSE(chooser->Verifying());
+}
+
+TEST_F(WordChooserTest, RandomTitlesDuringAVerificationLeaveTheButtonsAlone)
+{
+    browser.SetPage(Lookup("Cat"), QStringLiteral("Cat") + kTitleSuffix);
+    browser.SetPage(Lookup("Dog"), QStringLiteral("Dog") + kTitleSuffix);
+    boxes.SetText(Box::Initial, QStringLiteral("Cat"));
+    boxes.SetText(Box::Destination, QStringLiteral("Dog"));
+    bool sawVerifying = false;
+    QObject::connect(&browser, &Browser::BeforeNavigate2, [&] {
+        if (chooser->Verifying()) {
+            sawVerifying = true;
+            boxes.SetText(Box::Initial, boxes.initial); // as a SETRANDOM would
+            EXPECT_FALSE(boxes.verifyEnabled);
+        }
+    });
+    chooser->Verify();
+    EXPECT_TRUE(sawVerifying);
+    EXPECT_TRUE(boxes.startEnabled);
+    EXPECT_FALSE(boxes.verifyEnabled);
+}
+
+TEST_F(WordChooserTest, RandomizeAsksTheServerAndFocusesTheBox)
+{
+    chooser->Randomize(1);
+    EXPECT_EQ(boxes.focus, Box::Initial);
+    chooser->Randomize(2);
+    EXPECT_EQ(boxes.focus, Box::Destination);
+    EXPECT_EQ(Sent(), (QStringList{"GETRANDOM SRC=1;", "GETRANDOM SRC=2;"}));
+}
+
+} // namespace
