@@ -270,6 +270,43 @@ TEST_F(WindowTest, ServerBrowserRemembersTheJoinedServerFirst)
     EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("b"));
 }
 
+// Double-clicking an answer joins the server it came from; double-clicking a known server joins it.
+TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
+{
+    SaveOption(QStringLiteral("Servers"), QStringLiteral("127.0.0.1,B"));
+    m_peer.script = [](const QString &text) -> QStringList {
+        if (!text.startsWith(QStringLiteral("STATUS SERVER=127.0.0.1;PORT=")))
+            return {};
+        return {QStringLiteral("STATUS VER=1.04 (beta);#=3;SERVER=127.0.0.1;")};
+    };
+    {
+        frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+        ASSERT_TRUE(browser.Loaded());
+        browser.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return browser.lstActive->count() == 1; }, 3000));
+        EXPECT_EQ(browser.lstActive->item(0)->text(), QStringLiteral("127.0.0.1 (3)"));
+        const QRect entry = browser.lstActive->visualItemRect(browser.lstActive->item(0));
+        QTest::mouseClick(browser.lstActive->viewport(), Qt::LeftButton, {}, entry.center());
+        QTest::mouseDClick(browser.lstActive->viewport(), Qt::LeftButton, {}, entry.center());
+        EXPECT_EQ(browser.result(), int(QDialog::Accepted));
+        EXPECT_EQ(modData::ChosenServer, QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("127.0.0.1,B"));
+    }
+    {
+        frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+        ASSERT_TRUE(browser.Loaded());
+        browser.show();
+        QListWidget *list = browser.cmbServers->list;
+        const QRect known = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, known.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, known.center());
+        EXPECT_EQ(browser.result(), int(QDialog::Accepted));
+        EXPECT_EQ(modData::ChosenServer, QStringLiteral("B"));
+        EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("B,127.0.0.1"));
+        EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("B"));
+    }
+}
+
 TEST_F(WindowTest, HostDialogChecksTheAddress)
 {
     SaveOption(QStringLiteral("Server"), QStringLiteral("10.1.1.1"));
