@@ -16,6 +16,12 @@ namespace
 
 // When a connection last did something, kept on the socket itself.
 constexpr char kLastActive[] = "siteLastActive";
+// Bytes a connection has sent since its last answer, kept on the socket itself.
+constexpr char kUnanswered[] = "siteUnanswered";
+// A request is an address of at most 4 KiB and a browser's headers. A client that sends far more
+// without getting an answer (a huge body, endless headers) is cut off before the server's request
+// buffers grow with it.
+constexpr qint64 kMaxUnansweredBytes = 256 * 1024;
 
 void MarkActive(QTcpSocket *socket)
 {
@@ -32,6 +38,52 @@ bool WantsClose(const QHttpServerRequest &request)
 }
 
 } // namespace
+
+// Accepts connections for the HTTP server, and watches each one's bytes before the server's own
+// request parser sees them (its readyRead handler is connected after this one).
+class SiteTcpServer : public QTcpServer
+{
+public:
+    SiteTcpServer(int maxConnections, QObject *parent) : QTcpServer(parent), m_maxConnections(maxConnections)
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr handle) override
+    {
+        auto *socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(handle)) {
+            delete socket;
+            return;
+        }
+        if (OpenConnections() > m_maxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+        MarkActive(socket);
+        socket->setProperty(kUnanswered, qint64(0));
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            MarkActive(socket);
+            const qint64 unanswered = socket->property(kUnanswered).toLongLong() + socket->bytesAvailable();
+            socket->setProperty(kUnanswered, unanswered);
+            if (unanswered > kMaxUnansweredBytes)
+                socket->abort();
+        });
+        addPendingConnection(socket);
+    }
+
+private:
+    int OpenConnections() const
+    {
+        int open = 0;
+        for (const QTcpSocket *socket : parent()->findChildren<QTcpSocket *>())
+            open += socket->state() == QAbstractSocket::ConnectedState;
+        return open;
+    }
+
+    int m_maxConnections;
+};
 
 // One handler for every address: the site's rules for paths, queries and lengths live in
 // AnswerRequest, which needs the request target as the client sent it.
@@ -59,13 +111,23 @@ protected:
             answer = AnswerRequest(*m_corpus, target);
         }
         MarkActive(socket);
+        socket->setProperty(kUnanswered, qint64(0));
         // Headers and body leave in separate writes; without this the second waits for the
         // client's delayed acknowledgement.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         {
             auto responder = makeResponder(request, socket);
             const auto status = static_cast<QHttpServerResponder::StatusCode>(answer.status);
-            if (answer.status == 302) {
+            if (request.method() == QHttpServerRequest::Method::Head) {
+                // The headers a GET would get, and no body: a client reading the next answer on
+                // this connection must not find this page's text in front of it.
+                responder.writeStatusLine(status);
+                responder.writeHeader("Content-Type", "text/html; charset=utf-8");
+                responder.writeHeader("Content-Length", QByteArray::number(answer.body.size()));
+                if (answer.status == 302)
+                    responder.writeHeader("Location", answer.location);
+                responder.writeBody(QByteArray());
+            } else if (answer.status == 302) {
                 responder.write(answer.body,
                                 {{"Content-Type", "text/html; charset=utf-8"}, {"Location", answer.location}},
                                 status);
@@ -97,19 +159,20 @@ void SiteServer::SetIdleTimeout(int milliseconds)
     m_sweep->setInterval(qBound(10, m_idleTimeout / 4, 15000));
 }
 
+void SiteServer::SetMaxConnections(int connections)
+{
+    m_maxConnections = qMax(1, connections);
+}
+
 void SiteServer::SweepIdleConnections()
 {
     const qint64 now = QDeadlineTimer::current().deadline();
     for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
+        // Every accepted connection carries the time of its last activity.
         const QVariant last = socket->property(kLastActive);
-        if (!last.isValid()) {
-            // First seen now; any later bytes from the client count as activity.
-            MarkActive(socket);
-            connect(socket, &QTcpSocket::readyRead, socket, [socket] { MarkActive(socket); });
-        } else if (now - last.toLongLong() > m_idleTimeout &&
-                   socket->state() != QAbstractSocket::UnconnectedState) {
+        if (last.isValid() && now - last.toLongLong() > m_idleTimeout &&
+            socket->state() != QAbstractSocket::UnconnectedState)
             socket->abort();
-        }
     }
 }
 
@@ -126,7 +189,7 @@ bool SiteServer::Start(std::shared_ptr<const Corpus> corpus, const QHostAddress 
         m_error = QStringLiteral("no encyclopedia to serve");
         return false;
     }
-    auto *tcp = new QTcpServer(this);
+    auto *tcp = new SiteTcpServer(m_maxConnections, this);
     if (!tcp->listen(address, port)) {
         m_error = tcp->errorString();
         delete tcp;

@@ -8,7 +8,7 @@
 #include <memory>
 
 class SiteHttpServer;
-class QTcpServer;
+class SiteTcpServer;
 class QTimer;
 
 // Serves an encyclopedia over HTTP from Start to Stop. Every answer comes from AnswerRequest, so
@@ -33,13 +33,16 @@ public:
     // A connection that sends nothing for this long is closed, so that stray or half-open
     // connections cannot pile up. 60 s unless set.
     void SetIdleTimeout(int milliseconds);
+    // Connections open at once; further ones are closed as they arrive. 512 unless set.
+    void SetMaxConnections(int connections);
 
 private:
     void SweepIdleConnections();
 
     SiteHttpServer *m_http = nullptr;
-    QTcpServer *m_tcp = nullptr;
+    SiteTcpServer *m_tcp = nullptr;
     QString m_error;
     QTimer *m_sweep = nullptr;
     int m_idleTimeout = 60000;
+    int m_maxConnections = 512;
 };

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -30,6 +31,25 @@ bool ReadLines(const QString &path, QList<QByteArray> *lines)
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r';
+}
+
+// How many articles the main page offers.
+constexpr int kMainPageArticles = 12;
+
+// The articles that most pages link to, in title order: well-known places to start reading.
+QList<int> MostLinkedArticles(const Corpus &corpus, const std::vector<int> &linksIn, int count)
+{
+    std::vector<int> order(linksIn.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    const size_t n = std::min(order.size(), size_t(count));
+    std::partial_sort(order.begin(), order.begin() + qsizetype(n), order.end(), [&](int a, int b) {
+        return linksIn[size_t(a)] != linksIn[size_t(b)] ? linksIn[size_t(a)] > linksIn[size_t(b)] : a < b;
+    });
+    order.resize(n);
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return corpus.At(a).title < corpus.At(b).title; });
+    return QList<int>(order.begin(), order.end());
 }
 
 } // namespace
@@ -113,22 +133,36 @@ std::shared_ptr<const Corpus> LoadWikispeediaCorpus(const QString &folder, QStri
     auto corpus = std::make_shared<Corpus>();
     QHash<QByteArray, int> byName;
     byName.reserve(names.size());
+    // The name each article's text file is found under: the first that decodes to its title.
+    std::vector<QByteArray> fileNames;
+    fileNames.reserve(size_t(names.size()));
     for (const QByteArray &raw : names) {
         const QByteArray name = raw.trimmed();
-        const int index = corpus->AddArticle(DecodeWikispeediaName(name));
+        const QString title = DecodeWikispeediaName(name);
+        int index = corpus->AddArticle(title);
         if (index >= 0)
+            fileNames.push_back(name);
+        else
+            index = corpus->Find(title); // another spelling of a name already listed: the same article
+        if (index >= 0 && !byName.contains(name))
             byName.insert(name, index);
     }
     if (corpus->Count() == 0)
         return fail(QStringLiteral("no articles in %1").arg(dir.filePath(QStringLiteral("articles.tsv"))));
 
+    std::vector<int> linksIn(size_t(corpus->Count()), 0);
     for (const QByteArray &line : links) {
         const qsizetype tab = line.indexOf('\t');
         if (tab < 0)
             continue;
-        corpus->AddLink(byName.value(line.left(tab).trimmed(), -1),
-                        byName.value(line.mid(tab + 1).trimmed(), -1));
+        const int from = byName.value(line.left(tab).trimmed(), -1);
+        const int to = byName.value(line.mid(tab + 1).trimmed(), -1);
+        if (from < 0 || to < 0)
+            continue;
+        corpus->AddLink(from, to);
+        ++linksIn[size_t(to)];
     }
+    corpus->SetMainPageLinks(MostLinkedArticles(*corpus, linksIn, kMainPageArticles));
 
     QList<QByteArray> categories;
     if (ReadLines(dir.filePath(QStringLiteral("categories.tsv")), &categories)) {
@@ -150,13 +184,13 @@ std::shared_ptr<const Corpus> LoadWikispeediaCorpus(const QString &folder, QStri
         // matches no entry, and links leading elsewhere are skipped.
         const QStringList entries = texts.entryList(QDir::Files | QDir::NoSymLinks | QDir::Hidden);
         const QSet<QString> present(entries.begin(), entries.end());
-        for (auto it = byName.cbegin(); it != byName.cend(); ++it) {
-            const QString file = QString::fromUtf8(it.key()) + QStringLiteral(".txt");
+        for (int index = 0; index < corpus->Count(); ++index) {
+            const QString file = QString::fromUtf8(fileNames[size_t(index)]) + QStringLiteral(".txt");
             if (!present.contains(file))
                 continue;
             QFile f(texts.filePath(file));
             if (f.open(QIODevice::ReadOnly))
-                corpus->Edit(it.value()).text = CleanWikispeediaText(f.readAll());
+                corpus->Edit(index).text = CleanWikispeediaText(f.readAll());
         }
     }
     if (error)

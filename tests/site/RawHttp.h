@@ -92,3 +92,45 @@ inline RawReply RawGet(quint16 port, const QByteArray &target)
 {
     return RawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
 }
+
+// Runs `work` on a thread of its own while the calling thread keeps the server's event loop running.
+template <typename Work>
+void RunBesideEventLoop(Work work)
+{
+    std::atomic<bool> done{false};
+    std::thread client([&]() {
+        work();
+        done = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    client.join();
+}
+
+// Sends `head`, then `filler` again and again until the server drops the connection or `limit`
+// bytes have gone out. Returns the bytes sent; *dropped tells whether the server ended it.
+inline qint64 FloodUntilDropped(quint16 port, const QByteArray &head, const QByteArray &filler, qint64 limit,
+                                bool *dropped)
+{
+    qint64 sent = 0;
+    *dropped = false;
+    RunBesideEventLoop([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(5000))
+            return;
+        socket.write(head);
+        while (sent < limit) {
+            if (socket.write(filler) < 0 || !socket.waitForBytesWritten(5000) ||
+                socket.state() != QAbstractSocket::ConnectedState) {
+                // A write that merely timed out leaves the connection up: not dropped.
+                *dropped = socket.state() != QAbstractSocket::ConnectedState;
+                return;
+            }
+            sent += filler.size();
+        }
+    });
+    return sent;
+}

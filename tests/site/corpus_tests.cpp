@@ -6,6 +6,7 @@
 #include "tests/site/SiteTestUtil.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -393,15 +394,26 @@ TEST(Pages, RandomLeadsOnlyToArticles)
     EXPECT_EQ(AnswerRequest(Corpus(), "/wiki/Special:Random").status, 404);
 }
 
-TEST(Pages, ArticlePageCarriesItsLinksAndTheOtherPageKinds)
+TEST(Pages, EveryArticlePageCarriesItsLinksAndTheOtherPageKinds)
 {
     auto c = BuiltinCorpus();
-    const int cat = c->Find(QStringLiteral("Cat"));
-    const SiteAnswer page = AnswerRequest(*c, "/wiki/Cat");
-    const QList<QByteArray> hrefs = HrefsOf(page.body);
-    for (int target : c->At(cat).links)
-        EXPECT_TRUE(hrefs.contains(ArticleAddress(c->At(target).title))) << c->At(target).title.toStdString();
-    for (const char *kind : {"/wiki/Talk:Cat", "/w/index.php?title=Cat&amp;action=edit",
-                             "/w/index.php?title=Cat&amp;action=history", "/wiki/Category:Animals"})
-        EXPECT_TRUE(page.body.contains(kind)) << kind;
+    for (int i = 0; i < c->Count(); ++i) {
+        const Article &a = c->At(i);
+        const SiteAnswer page = AnswerRequest(*c, ArticleAddress(a.title));
+        ASSERT_EQ(page.status, 200) << a.title.toStdString();
+        const QList<QByteArray> hrefs = HrefsOf(page.body);
+        for (int target : a.links)
+            EXPECT_TRUE(hrefs.contains(ArticleAddress(c->At(target).title)))
+                << a.title.toStdString() << " -> " << c->At(target).title.toStdString();
+        QString underscored = a.title;
+        underscored.replace(QLatin1Char(' '), QLatin1Char('_'));
+        const QByteArray name = QUrl::toPercentEncoding(underscored, ":/(),'!*@$;");
+        const QByteArray kinds[] = {"/wiki/Talk:" + name, "/w/index.php?title=" + name + "&action=edit",
+                                    "/w/index.php?title=" + name + "&action=history",
+                                    ArticleAddress(QStringLiteral("Category:") + a.category)};
+        for (const QByteArray &kind : kinds) {
+            ASSERT_TRUE(hrefs.contains(kind)) << a.title.toStdString() << ": " << kind.toStdString();
+            EXPECT_EQ(AnswerRequest(*c, kind).status, 200) << kind.toStdString();
+        }
+    }
 }

@@ -4,12 +4,16 @@
 #include "tests/site/RawHttp.h"
 #include "tests/site/SiteTestUtil.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <QTcpServer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <map>
+#include <memory>
+#include <vector>
 
 namespace
 {
@@ -167,6 +171,102 @@ TEST_F(SiteServerTest, BadRequestsNeverStopTheServer)
         const RawReply after = RawGet(m_port, "/wiki/Cat");
         ASSERT_EQ(after.status, 200) << "after " << what;
     }
+}
+
+// A client that keeps sending without a request ever completing (a huge body, endless headers) is
+// cut off long before it could fill the server's memory; other clients are still served.
+TEST_F(SiteServerTest, ClientsThatSendWithoutEndAreCutOff)
+{
+    const QByteArray filler(64 * 1024, 'x');
+    const qint64 limit = 64 * 1024 * 1024;
+    struct Row {
+        const char *what;
+        QByteArray head;
+    };
+    const Row rows[] = {
+        {"huge body", "POST /wiki/Cat HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 1000000000\r\n\r\n"},
+        {"endless header", "GET /wiki/Cat HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Filler: "},
+        {"endless address", "GET /wiki/"},
+    };
+    for (const Row &r : rows) {
+        bool dropped = false;
+        const qint64 sent = FloodUntilDropped(m_port, r.head, filler, limit, &dropped);
+        EXPECT_TRUE(dropped) << r.what;
+        // What the two ends' socket buffers hold comes on top of what the server accepts.
+        EXPECT_LT(sent, 24 * 1024 * 1024) << r.what;
+        EXPECT_EQ(RawGet(m_port, "/wiki/Cat").status, 200) << "after " << r.what;
+    }
+}
+
+TEST_F(SiteServerTest, IdleConnectionsAreClosed)
+{
+    QTcpSocket idle;
+    idle.connectToHost(QHostAddress::LocalHost, m_port);
+    ASSERT_TRUE(idle.waitForConnected(5000));
+    idle.write("GET /wiki/Cat HTTP/1.1\r\n"); // a request begun and never finished
+    QElapsedTimer waited;
+    waited.start();
+    while (idle.state() == QAbstractSocket::ConnectedState && waited.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_NE(idle.state(), QAbstractSocket::ConnectedState) << "closed after 400 ms without a byte";
+    EXPECT_EQ(RawGet(m_port, "/wiki/Cat").status, 200);
+}
+
+// HEAD gets the headers of the page and no body, so the next answer on the connection is read
+// from its first byte; requests sent back to back are answered in order.
+TEST_F(SiteServerTest, HeadAnswersWithoutABodyOnAKeptConnection)
+{
+    QByteArray received;
+    RunBesideEventLoop([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_port);
+        if (!socket.waitForConnected(5000))
+            return;
+        socket.write("HEAD /wiki/Cat HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                     "HEAD /wiki/Kitten HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                     "GET /wiki/Cat HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+        while (socket.waitForReadyRead(5000))
+            received += socket.readAll();
+    });
+    const qsizetype firstEnd = received.indexOf("\r\n\r\n");
+    ASSERT_GT(firstEnd, 0) << received.left(200).toStdString();
+    const RawReply head = ParseRawReply(received.left(firstEnd + 4));
+    EXPECT_EQ(head.status, 200);
+    EXPECT_EQ(head.contentType, "text/html; charset=utf-8");
+    const QByteArray rest = received.mid(firstEnd + 4);
+    ASSERT_TRUE(rest.startsWith("HTTP/1.1 302")) << rest.left(200).toStdString();
+    const qsizetype secondEnd = rest.indexOf("\r\n\r\n");
+    EXPECT_EQ(ParseRawReply(rest.left(secondEnd + 4)).location, "/wiki/Cat");
+    const RawReply get = ParseRawReply(rest.mid(secondEnd + 4));
+    ASSERT_TRUE(get.ok) << rest.mid(secondEnd + 4, 200).toStdString();
+    EXPECT_EQ(get.status, 200);
+    EXPECT_TRUE(received.left(firstEnd).contains("Content-Length: " + QByteArray::number(get.body.size())))
+        << "HEAD announces the length the page has";
+}
+
+TEST(SiteServer, ConnectionsBeyondTheLimitAreClosedAtOnce)
+{
+    SiteServer server;
+    server.SetMaxConnections(3);
+    ASSERT_TRUE(server.Start(BuiltinCorpus(), QHostAddress::LocalHost, 0));
+    const quint16 port = server.Port();
+
+    std::vector<std::unique_ptr<QTcpSocket>> open;
+    for (int i = 0; i < 3; ++i) {
+        open.push_back(std::make_unique<QTcpSocket>());
+        open.back()->connectToHost(QHostAddress::LocalHost, port);
+        ASSERT_TRUE(open.back()->waitForConnected(5000));
+    }
+    QCoreApplication::processEvents();
+    const RawReply refused = RawGet(port, "/wiki/Cat");
+    EXPECT_FALSE(refused.ok) << "a fourth connection is closed without an answer";
+    EXPECT_TRUE(refused.closed);
+
+    open.pop_back();
+    // The server sees the close on its next pass over events.
+    for (int i = 0; i < 20 && RawGet(port, "/wiki/Cat").status != 200; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(RawGet(port, "/wiki/Cat").status, 200) << "a freed place is taken again";
 }
 
 TEST_F(SiteServerTest, ServesSeveralRequestsOnOneConnection)

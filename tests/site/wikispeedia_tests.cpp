@@ -131,6 +131,22 @@ TEST_F(Wikispeedia, HoldsEveryArticleAndEveryLinkOfTheTables)
     EXPECT_FALSE(s_graph->At(s_graph->Find(QString::fromUtf8("Åland"))).category.isEmpty());
 }
 
+TEST_F(Wikispeedia, MainPageOffersWellKnownArticles)
+{
+    const SiteAnswer main = AnswerRequest(*s_texts, "/wiki/Main_Page");
+    ASSERT_EQ(main.status, 200);
+    EXPECT_EQ(PageNameOf(main.body), QStringLiteral("Main Page"));
+    int articles = 0;
+    for (const QByteArray &href : HrefsOf(main.body)) {
+        const SiteAnswer page = AnswerRequest(*s_texts, href);
+        if (page.status == 200 && s_texts->Find(PageNameOf(page.body)) >= 0)
+            ++articles;
+    }
+    EXPECT_GE(articles, 5) << "a handful of articles to start reading";
+    EXPECT_TRUE(s_texts->MainPageLinks().contains(s_texts->Find(QStringLiteral("United States"))))
+        << "the article most pages link to";
+}
+
 TEST_F(Wikispeedia, TextsAreCleanedParagraphs)
 {
     int withText = 0;
@@ -230,7 +246,8 @@ TEST(WikispeediaLoader, NeverReadsOutsideItsFolder)
     for (const QByteArray &n : names)
         articles += n + "\n";
     WriteFile(folder + QStringLiteral("/articles.tsv"), articles);
-    WriteFile(folder + QStringLiteral("/links.tsv"), "Good\t../secret\nGood\tLinked\nnot a link line\n");
+    WriteFile(folder + QStringLiteral("/links.tsv"),
+              "Good\t../secret\nGood\tLinked\nnot a link line\n%2E%2E%2Fsecret\tGood\n");
 
     QString error;
     auto corpus = LoadWikispeediaCorpus(folder, &error);
@@ -242,6 +259,9 @@ TEST(WikispeediaLoader, NeverReadsOutsideItsFolder)
     const int good = corpus->Find(QStringLiteral("Good"));
     EXPECT_EQ(corpus->At(good).text, QByteArray("A good text."));
     EXPECT_EQ(corpus->At(good).links.size(), 2);
+    EXPECT_EQ(corpus->At(corpus->Find(QStringLiteral("../secret"))).links, QList<int>{good})
+        << "a link listed under another spelling of a name belongs to the same article";
+    EXPECT_EQ(corpus->MainPageLinks().size(), 7) << "a small corpus offers all its articles";
 }
 
 TEST(WikispeediaLoader, ReportsWhatIsMissing)
