@@ -242,6 +242,9 @@ GameServer::Outcome GameServer::onConnect(const QString &text, const QString &fr
         for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
             host = host && m_players.Players(i).Banned;
     }
+    // A full table takes nobody and, having no refusal code for it, answers nothing.
+    if (m_players.PlayerCount() >= kMaxPlayers)
+        return Outcome::Failed;
     const QString name = GetValue(text, QStringLiteral("NAME"));
     const qint32 result = m_players.AddPlayer(name, from, QString::number(fromPort));
     if (result < 1) {

@@ -30,6 +30,9 @@ class GameServer : public QObject
     Q_OBJECT
 public:
     static constexpr quint16 kGamePort = 7200;
+    // Far more than a game ever holds; beyond it a flood of made-up joins would make every
+    // broadcast, and each further join, ever more costly.
+    static constexpr qint32 kMaxPlayers = 256;
 
     GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent = nullptr);
 

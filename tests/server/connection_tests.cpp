@@ -125,6 +125,28 @@ TEST(Join, WithoutPortAddsPlayerButAnswersNothing)
     EXPECT_EQ(h.tableNames(), QStringList({"Ann", "Bob"}));
 }
 
+TEST(Join, FullTableTakesNobodyAndAnswersNothing)
+{
+    ServerHarness h;
+    for (qint32 i = 0; i < GameServer::kMaxPlayers; ++i)
+        h.join("P" + QString::number(i), "10.0.1." + QString::number(i % 200), quint16(7201 + i / 200));
+    ASSERT_EQ(h.server->Players().PlayerCount(), GameServer::kMaxPlayers);
+
+    Peer &late = h.peer("Late", "10.0.2.1", 7201);
+    h.say(late, late.connect());
+    EXPECT_TRUE(late.take().isEmpty());
+    EXPECT_EQ(h.server->Players().PlayerCount(), GameServer::kMaxPlayers);
+    EXPECT_TRUE(h.peers.front()->take().isEmpty()); // nobody hears of a join that did not happen
+    // The checks before the table still answer.
+    h.say(late, msg::Connect("1.0", "Late", late.port(), ""));
+    EXPECT_EQ(late.take(), QStringList({"CONNECTREJECT VER=1.04 (beta);"}));
+
+    // Once someone leaves there is room again.
+    h.say(*h.peers.front(), "DISCONNECT NAME=P0;");
+    h.say(late, late.connect());
+    EXPECT_EQ(late.take().value(0), "CONNECTACCEPT PLAYING=no;");
+}
+
 TEST(Requests, AnswersGoToTheNamedPortOfTheSender)
 {
     ServerHarness h;

@@ -2,6 +2,7 @@
 #include "ServerHarness.h"
 
 #include <QCoreApplication>
+#include <limits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -230,6 +231,40 @@ TEST(Judging, ReportsThatDoNotCount)
     EXPECT_EQ(r.rec("Bob").Clicks, 0);
     EXPECT_EQ(r.rec("Bob").InGame, "yes");
     EXPECT_TRUE(r.browser.Navigations().isEmpty());
+}
+
+TEST(Judging, RoomWideRequestsFromABannedPlayerDoNothing)
+{
+    const QStringList requests = {"CHAT NAME=Bob;TEXT=still here?", "SETWORDS COUNT=1;WORD0=X;WORD1=Y;",
+                                  "GETRANDOM SRC=1;", "NEWGAME"};
+    for (const QString &request : requests) {
+        Round r;
+        r.server->ApplyBan(*r.server->AskBan("Bob"), true);
+        r.say(r.ann, msg::Navigate("Ann", "talk")); // Ann out: a NEWGAME would show
+        r.clearAll();
+        r.say(r.bob, request);
+        for (auto &p : r.peers)
+            EXPECT_TRUE(p->take().isEmpty()) << request.toStdString();
+        EXPECT_EQ(*r.server->Round().Words, QStringList({"Cat", "Dog"})) << request.toStdString();
+        EXPECT_EQ(r.rec("Ann").InGame, "no") << request.toStdString();
+        EXPECT_TRUE(r.browser.Navigations().isEmpty()) << request.toStdString();
+    }
+}
+
+TEST(Judging, CountersAtTheirLimitFailTheReportInsteadOfWrapping)
+{
+    Round r;
+    r.server->Players().Players(2).Clicks = std::numeric_limits<qint32>::max();
+    r.say(r.bob, msg::Navigate("Bob", "Mouse"));
+    EXPECT_TRUE(r.ann.take().isEmpty());
+    EXPECT_EQ(r.rec("Bob").Clicks, std::numeric_limits<qint32>::max());
+
+    r.server->Players().Players(1).Wins = std::numeric_limits<qint32>::max();
+    r.say(r.ann, msg::Navigate("Ann", "Dog"));
+    const QStringList heard = r.cy.take();
+    EXPECT_EQ(heard.size(), 1);
+    EXPECT_FALSE(heard.join("|").contains("WINNER"));
+    EXPECT_EQ(r.rec("Ann").Wins, std::numeric_limits<qint32>::max());
 }
 
 TEST(Judging, ReportsBeforeAnyWordsCountButNeverWin)
