@@ -106,4 +106,7 @@ private:
     QString m_siteHost;
     QString m_siteDomain;
     quint16 m_serverPort;
+    // Counts the datagrams that begin or end a round (STARTGAME, WINNER, NEWGAME), so that a
+    // STARTGAME still waiting for its start article can tell that a later one overtook it.
+    quint64 m_roundChanges = 0;
 };

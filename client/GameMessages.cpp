@@ -87,6 +87,7 @@ void GameCore::HandleDatagram(const QString &d)
     } else if (verb == QLatin1String("WINNER")) {
         const QString name = field("NAME");
         const qint32 i = FindPlayer(name);
+        ++m_roundChanges;
         InRound = false;
         if (i == 0)
             return;
@@ -107,6 +108,7 @@ void GameCore::HandleDatagram(const QString &d)
         m_view.AddChat(kGame, QStringLiteral("The winning route was: \r\n") + path);
         m_view.AddChat(kGame, field("NAME") + QStringLiteral(" now chooses the next words."));
     } else if (verb == QLatin1String("NEWGAME")) {
+        ++m_roundChanges;
         ResetRound();
         Chooser = field("NAME");
         InRound = false;
@@ -134,6 +136,7 @@ void GameCore::HandleDatagram(const QString &d)
         if (m_view.ChooserShown() && (source == QLatin1String("1") || source == QLatin1String("2")))
             m_view.SetChooserWord(source, url);
     } else if (verb == QLatin1String("STARTGAME")) {
+        const quint64 thisRound = ++m_roundChanges;
         const QString start = field("WORD0");
         CurrentPage = start;
         Route = start + QLatin1Char('\r');
@@ -144,6 +147,10 @@ void GameCore::HandleDatagram(const QString &d)
         Browser *browser = &m_browser;
         WaitWhile([&] { return self && !self->Closed && browser->Busy(); }, LoadLimitMs);
         if (!self || Closed)
+            return;
+        // A slow start article can outlast the round: a WINNER, NEWGAME or newer STARTGAME handled
+        // during the wait has the last word, and this round must not come back to life over it.
+        if (m_roundChanges != thisRound)
             return;
         for (qint32 k = 1; k <= PlayerCount; ++k) {
             Players[k].RoundClicks = 0;

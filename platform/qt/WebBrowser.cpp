@@ -29,18 +29,24 @@ WebBrowser::WebBrowser(QWidget *parentWidget)
     m_page = new WatchingPage(m_profile, m_view);
     m_view->setPage(m_page);
 
-    connect(m_page, &WatchingPage::navigationRequested, this,
-            [this](const QUrl &url, bool) { emit BeforeNavigate2(url.toString()); });
+    connect(m_page, &WatchingPage::navigationRequested, this, [this](const QUrl &url, bool isMainFrame) {
+        // A navigation of the page itself (a redirect, a click, a step back) is now the load
+        // whose end makes the browser idle.
+        if (isMainFrame && !m_target.isEmpty())
+            m_target = url;
+        emit BeforeNavigate2(url.toString());
+    });
     connect(m_page, &QWebEnginePage::titleChanged, this,
             [this](const QString &title) { emit TitleChange(title); });
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
-        m_busy = true;
-        m_startPending = false;
-    });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool) {
-        // The end of a load that a newer Navigate replaced does not make the browser idle.
-        if (!m_startPending)
+        // Chromium may report the end of a load that a newer navigation replaced after that
+        // navigation began, and inside a nested event loop it may never report the start of a
+        // load at all. So the end that makes the browser idle is the one of the load asked for.
+        if (m_page && (m_target.isEmpty() || m_page->requestedUrl() == m_target || m_page->url() == m_target)) {
             m_busy = false;
+            m_target.clear();
+        }
         emit DocumentComplete(m_page ? m_page->url().toString() : QString());
     });
 }
@@ -64,15 +70,14 @@ void WebBrowser::Navigate(const QString &url)
     const bool samePage = target.hasFragment() && !current.isEmpty() &&
                           target.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment);
     if (!samePage) {
-        // Busy from the call on, as a caller polling right after Navigate expects; loadStarted
-        // only comes once Chromium has begun.
+        // Busy from the call on, as a caller polling right after Navigate expects.
         m_busy = true;
-        m_startPending = true;
+        m_target = target;
         const int generation = ++m_generation;
-        QTimer::singleShot(StartGraceMs, this, [this, generation] {
-            if (generation == m_generation && m_startPending) {
-                m_startPending = false;
+        QTimer::singleShot(LoadLimitMs, this, [this, generation] {
+            if (generation == m_generation && m_busy) {
                 m_busy = false;
+                m_target.clear();
             }
         });
     }

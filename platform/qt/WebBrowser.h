@@ -3,6 +3,7 @@
 #include "platform/Browser.h"
 
 #include <QPointer>
+#include <QUrl>
 #include <QWebEnginePage>
 
 class QWebEngineProfile;
@@ -46,16 +47,17 @@ public:
     // Runs script in the page (tests click links with it).
     void RunJavaScript(const QString &script);
 
-    // A navigation that Chromium never starts (it found nothing to load) stops counting as
-    // busy after this long.
-    static constexpr int StartGraceMs = 5000;
+    // A navigation whose end Chromium never reports (it found nothing to load) stops counting
+    // as busy after this long.
+    static constexpr int LoadLimitMs = 30000;
 
 private:
     QWebEngineProfile *m_profile = nullptr;
     QPointer<QWebEngineView> m_view;
     QPointer<WatchingPage> m_page;
     bool m_busy = false;
-    // Navigate was called and Chromium has not reported the load starting yet.
-    bool m_startPending = false;
+    // The address of the load whose end makes the browser idle: what Navigate asked for, or the
+    // page's own later navigation (a redirect, a click); empty when Navigate was not used.
+    QUrl m_target;
     int m_generation = 0;
 };

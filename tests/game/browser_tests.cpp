@@ -12,6 +12,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace {
 
@@ -114,6 +116,39 @@ TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
         EXPECT_EQ(GameWindow()->windowTitle(), QString::fromUtf8(s.caption)) << s.link;
     }
     EXPECT_EQ(modData::Route, QStringLiteral("Kitty\rDog\rMouse\rCat\rDog\r"));
+}
+
+// STARTGAME may replace a page that is still loading (a page the player clicked, the chooser's
+// last step back). Chromium then announces no new start of loading, only the end; the wait must
+// still end with the start article's load (the browser idle when it completes).
+TEST_F(RealBrowserTest, StartWaitEndsWithTheStartArticleWhenItReplacesALoadingPage)
+{
+    Expect(2);
+    // A site that takes the request and never answers keeps the page loading.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    QList<QTcpSocket *> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *c = silent.nextPendingConnection())
+            held << c;
+    });
+    browser->Navigate(QStringLiteral("http://127.0.0.1:%1/wiki/Slow").arg(silent.serverPort()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !held.isEmpty() && held.first()->bytesAvailable() > 0; }, 30000));
+    ASSERT_TRUE(browser->Busy());
+
+    QStringList completes;
+    QList<bool> busyAtComplete;
+    QObject::connect(browser, &Browser::DocumentComplete, [&](const QString &url) {
+        completes << url;
+        busyAtComplete << browser->Busy();
+    });
+    FromServer(msg::StartGame({QStringLiteral("Kitty"), QStringLiteral("Mouse")}));
+    EXPECT_TRUE(modData::InRound);
+    EXPECT_EQ(modData::CurrentPage, QStringLiteral("Cat"));
+    ASSERT_FALSE(completes.isEmpty());
+    EXPECT_TRUE(completes.last().endsWith(QStringLiteral("/wiki/Cat"))) << completes.join(' ').toStdString();
+    EXPECT_FALSE(busyAtComplete.last()) << "the start article loaded, yet the browser still counted as busy";
+    EXPECT_EQ(Expect(0), QStringList{}); // the start article is never reported
 }
 
 TEST_F(RealBrowserTest, NumbersAndOffSiteLinks)

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
@@ -339,6 +340,51 @@ TEST_F(GameMessagesTest, DatagramsHandledDuringTheStartWaitRunToTheirEnd)
     EXPECT_TRUE(InRound);
 }
 
+// A start article that loads slowly can outlast its round: whatever ended or replaced the round
+// during the wait must stand when the wait is over.
+TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
+{
+    struct Row {
+        QString during;
+        bool inRound;
+        QStringList words;
+        QStringList chat;
+    };
+    const QStringList catDog{QStringLiteral("Cat"), QStringLiteral("Dog")};
+    const Row rows[] = {
+        {msg::Winner(QStringLiteral("Bob")), false, catDog,
+         {"GAME: Bob has won the round in 1 clicks!"}},
+        {msg::NewGame(QStringLiteral("Bob")), false, {QString()}, {}},
+        {msg::StartGame({QStringLiteral("Horse"), QStringLiteral("Bee")}), true,
+         {QStringLiteral("Horse"), QStringLiteral("Bee")}, {"GAME: The game has begun!"}},
+    };
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    ASSERT_TRUE(socket->Bind(quint16(7201)));
+    for (const Row &r : rows) {
+        ResetRound();
+        Words = catDog; // what the round before left
+        Players[2].RoundClicks = 1;
+        view.chat.clear();
+        browser.SetAutoLoad(false);
+        QTimer::singleShot(20, &browser, [&] {
+            // Only the newer STARTGAME may find the browser idle.
+            browser.SetAutoLoad(true);
+            server->SendTo(QStringLiteral("127.0.0.1"), 7201, r.during);
+            net.Deliver();
+            browser.FinishLoad();
+        });
+        core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+        EXPECT_EQ(InRound, r.inRound) << r.during.toStdString();
+        EXPECT_EQ(Words, r.words) << r.during.toStdString();
+        EXPECT_EQ(view.chat, r.chat) << r.during.toStdString();
+    }
+    // Undisturbed, the same datagram still starts its round.
+    browser.SetAutoLoad(true);
+    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    EXPECT_TRUE(InRound);
+    EXPECT_EQ(Words, catDog);
+}
+
 TEST_F(GameMessagesTest, InitGameBindsOpensTheMainPageAndAsksForTheWordsMidRound)
 {
     JoinedMidRound = true;
@@ -419,6 +465,10 @@ TEST_F(GameMessagesTest, HostileDatagramsDoNoHarm)
         core->HandleDatagram(d);
     EXPECT_LE(Words.size(), 1);
     EXPECT_EQ(PlayerCount, 2); // the JOIN of an unterminated name adds an empty name once
+    // A win count at its limit stays there instead of wrapping round.
+    Players[1].Wins = std::numeric_limits<qint32>::max();
+    core->HandleDatagram(msg::Winner(QStringLiteral("Ann")));
+    EXPECT_EQ(Players[1].Wins, std::numeric_limits<qint32>::max());
 }
 
 } // namespace

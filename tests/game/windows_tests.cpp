@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -285,6 +286,25 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
     w->cmdStartGame->click();
     EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Paris;WORD1=rome;"});
     EXPECT_FALSE(ChooserShown());
+}
+
+// Enter in the destination starts the round even while a verification waits for a page; the
+// chooser then goes, and the waiting verification must stop without touching it.
+TEST_F(WindowsTest, StartingDuringAVerificationEndsItQuietly)
+{
+    Open({QStringLiteral("Ann")}, true);
+    QPointer<frmWinner> w = ChooserWindow();
+    w->txtInitial->setText(QStringLiteral("Cat"));
+    w->txtDestination->setText(QStringLiteral("Dog"));
+    browser->SetAutoLoad(false); // the look-up never shows a page
+    Received();
+    QTimer::singleShot(50, [w] { QTest::keyClick(w->txtDestination, Qt::Key_Return); });
+    w->cmdVerify->click();
+    EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
+    EXPECT_FALSE(ChooserShown());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+    EXPECT_TRUE(dialogs.Texts().isEmpty());
 }
 
 TEST_F(WindowsTest, WinnerOpensTheChooserOfTheWinnerOnly)
