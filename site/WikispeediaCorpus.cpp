@@ -56,7 +56,9 @@ QList<int> MostLinkedArticles(const Corpus &corpus, const std::vector<int> &link
 
 QString DecodeWikispeediaName(const QByteArray &name)
 {
-    return QUrl::fromPercentEncoding(name.trimmed()).replace(QLatin1Char('_'), QLatin1Char(' '));
+    // A page title shows runs of blanks as one ("Star_Trek__Deep_Space_Nine"), and the game looks articles
+    // up by the title it saw, so the article is named that way too.
+    return QUrl::fromPercentEncoding(name.trimmed()).replace(QLatin1Char('_'), QLatin1Char(' ')).simplified();
 }
 
 QByteArray CleanWikispeediaText(const QByteArray &raw)

@@ -208,7 +208,7 @@ TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
             ASSERT_FALSE(upTo.isEmpty()) << where << ": no SETRANDOM";
             const QString drawn = upTo.last();
             const QString title = GetValue(drawn, QStringLiteral("URL"));
-            // A page title shows runs of blanks collapsed ("Star_Trek__The_Original_Series").
+            // The title as a page shows it must name the article again ("Star_Trek__The_Original_Series").
             EXPECT_TRUE(shownTitles.contains(title)) << title.toStdString();
             if (corpus->Resolve(title) < 0)
                 ++drawsNotFoundByName;
@@ -311,6 +311,7 @@ TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
     EXPECT_GE(winners + disqualified, 2000);
     EXPECT_GT(winners, 0);
     EXPECT_GT(disqualified, 0);
+    EXPECT_EQ(drawsNotFoundByName, 0) << "a drawn title the site cannot look up again";
     server.Stop();
     site.Stop();
 }
