@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -141,6 +142,16 @@ public:
         }
     }
     qint64 Pid() const { return m_process.processId(); }
+    void Signal(int signal) { ::kill(pid_t(m_process.processId()), signal); }
+    // True when the program ended by itself (not by a signal's default action) within the time.
+    bool EndsCleanly(int timeoutMs, int *exitCode)
+    {
+        // It may have ended already, while the test waited for datagrams.
+        if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(timeoutMs))
+            return false;
+        *exitCode = m_process.exitCode();
+        return m_process.exitStatus() == QProcess::NormalExit;
+    }
     QString Folder() const { return m_dir.path(); }
 
 private:

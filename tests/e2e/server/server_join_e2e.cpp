@@ -131,4 +131,27 @@ TEST(ServerE2e, SilentPlayerIsDroppedAfterAboutTwentySeconds)
     EXPECT_EQ(probe.Take(1), QStringList({"PLAYERLIST COUNT=1;P1=Bob;"}));
 }
 
+TEST(ServerE2e, TermAndInterruptEndItLikeClosingTheWindow)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        ServerProcess server;
+        QString why;
+        ASSERT_TRUE(server.Start({}, &why)) << why.toStdString();
+        UdpPeer ann("Ann", 7201);
+        UdpPeer bob("Bob", 7202);
+        ann.Send(connectText(ann));
+        ASSERT_EQ(ann.Take(2).size(), 2) << signal;
+        bob.Send(connectText(bob));
+        ASSERT_EQ(bob.Take(1).size(), 1) << signal;
+        ann.Drain();
+
+        server.Signal(signal);
+        EXPECT_EQ(ann.Take(1), QStringList({"DISCONNECT"})) << signal;
+        EXPECT_EQ(bob.Take(1), QStringList({"DISCONNECT"})) << signal;
+        int exitCode = -1;
+        EXPECT_TRUE(server.EndsCleanly(10000, &exitCode)) << signal;
+        EXPECT_EQ(exitCode, 0) << signal;
+    }
+}
+
 } // namespace
