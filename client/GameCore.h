@@ -109,4 +109,6 @@ private:
     // Counts the datagrams that begin or end a round (STARTGAME, WINNER, NEWGAME), so that a
     // STARTGAME still waiting for its start article can tell that a later one overtook it.
     quint64 m_roundChanges = 0;
+    // The disconnection notice is open or was shown.
+    bool m_disconnectShown = false;
 };

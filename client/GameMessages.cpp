@@ -30,8 +30,16 @@ void GameCore::HandleDatagram(const QString &d)
     if (verb == QLatin1String("PING")) {
         SendData(msg::Pong(PlayerName, field("TIME")));
     } else if (verb == QLatin1String("DISCONNECT")) {
+        // A server that bans and then stops says it twice; one notice is enough, and a window that
+        // went while the box was open must not be touched again.
+        if (m_disconnectShown)
+            return;
+        m_disconnectShown = true;
+        QPointer<GameCore> self(this);
         m_dialogs.MessageBox(QStringLiteral("You have been disconnected from the game."), MessageIcon::Information,
                              QStringLiteral("Quillory"));
+        if (!self || Closed)
+            return;
         Disconnected = true;
         m_view.CloseGame();
     } else if (verb == QLatin1String("SCOREIS")) {

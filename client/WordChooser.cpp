@@ -105,7 +105,9 @@ void WordChooser::Verify()
         ++m_attempts;
         if (m_attempts > kMaxDestinationLookups) {
             m_dialogs.MessageBox(kDestinationProblem, MessageIcon::Critical, QStringLiteral("Quillory"));
-            m_verifying = false;
+            // The chooser may have gone while the box waited (the game window closed).
+            if (*alive)
+                m_verifying = false;
             return;
         }
         const bool arrived = lookUp(m_boxes.Text(Box::Destination));

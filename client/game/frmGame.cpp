@@ -34,8 +34,11 @@ frmGame::frmGame(QWidget *parent) : QWidget(parent)
         wbMain = new QWidget(this); // a browser without a view (tests)
     wbMain->setParent(this);
     wbMain->move(kMargin, kMargin);
+    // The server address may carry the blanks it was typed with; datagrams reach it all the same,
+    // and the site's address must too, or every page of the round would count as off the site.
+    const QString siteHost = site::ClientSiteHost(modData::ServerHost.trimmed());
     m_core = std::make_unique<GameCore>(*m_socket, *m_browser, *services.dialogs, static_cast<GameView &>(*this),
-                                        site::ClientSiteHost(modData::ServerHost), services.serverPort);
+                                        siteHost, services.serverPort);
 
     tmrGetScores = new QTimer(this);
     tmrGetScores->setInterval(services.scorePollMs);

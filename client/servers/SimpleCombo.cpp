@@ -11,6 +11,8 @@ SimpleCombo::SimpleCombo(QWidget *parent)
     layout->addWidget(line);
     layout->addWidget(list);
     setFocusProxy(line);
+    // Line and list are one control: Tab goes from the line to the next control, not into the list.
+    list->setFocusPolicy(Qt::ClickFocus);
     connect(line, &QLineEdit::returnPressed, this, &SimpleCombo::returnPressed);
     connect(list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { line->setText(item->text()); });

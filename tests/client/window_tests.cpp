@@ -307,6 +307,30 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
     }
 }
 
+// The controls that Tab visits after `from`, in order (labels and other unfocusable ones skipped).
+QList<QWidget *> TabChain(QWidget *from, int count)
+{
+    QList<QWidget *> out;
+    for (QWidget *w = from->nextInFocusChain(); w != from && out.size() < count; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            out << w;
+    }
+    return out;
+}
+
+TEST_F(WindowTest, TabOrderOfTheServerBrowserAndTheHostDialog)
+{
+    frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    ASSERT_TRUE(browser.Loaded());
+    EXPECT_EQ(TabChain(browser.cmbServers->line, 3),
+              (QList<QWidget *>{browser.cmdJoin, browser.cmdCancel, browser.lstActive}));
+
+    frmHost host(m_dialogs);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    EXPECT_EQ(host.focusWidget(), host.txtIP);
+}
+
 TEST_F(WindowTest, HostDialogChecksTheAddress)
 {
     SaveOption(QStringLiteral("Server"), QStringLiteral("10.1.1.1"));

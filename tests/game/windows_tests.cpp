@@ -65,6 +65,39 @@ TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
     EXPECT_EQ(GameWindow()->wbMain->pos(), QPoint(8, 8));
 }
 
+// A server address picked or typed with blanks around it still leads to its site, so the pages of
+// a round are the site's own and not off-site navigations.
+TEST_F(WindowsTest, AServerAddressWithBlanksStillBrowsesItsSite)
+{
+    modData::ServerHost = QStringLiteral(" 127.0.0.1 ");
+    Open({QStringLiteral("Ann")});
+    EXPECT_EQ(GameWindow()->Core().SiteHost(), QStringLiteral("127.0.0.1:7200"));
+    EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
+    modData::InRound = true;
+    GameWindow()->Core().HandleBeforeNavigate(QStringLiteral("http://127.0.0.1:7200/wiki/Dog"));
+    EXPECT_TRUE(Received().isEmpty());
+}
+
+// The controls that Tab visits after `from`, in order (labels and other unfocusable ones skipped).
+QList<QWidget *> TabChain(QWidget *from, int count)
+{
+    QList<QWidget *> out;
+    for (QWidget *w = from->nextInFocusChain(); w != from && out.size() < count; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            out << w;
+    }
+    return out;
+}
+
+TEST_F(WindowsTest, TabOrderOfTheChooserAndTheChat)
+{
+    Open({QStringLiteral("Ann")}, true);
+    frmWinner *w = ChooserWindow();
+    EXPECT_EQ(TabChain(w->cmdRandom1, 5), (QList<QWidget *>{w->txtInitial, w->txtDestination, w->cmdRandom2,
+                                                            w->cmdStartGame, w->cmdVerify}));
+    EXPECT_EQ(TabChain(ChatWindow()->txtSend, 1), QList<QWidget *>{ChatWindow()->cmdSend});
+}
+
 TEST_F(WindowsTest, NotHostNoChooserAndNoWelcomeLine)
 {
     Open({QStringLiteral("Ann")});
@@ -225,6 +258,27 @@ TEST_F(WindowsTest, ServerDisconnectClosesWithoutAFarewell)
     EXPECT_TRUE(Received().isEmpty());
     EXPECT_FALSE(GameWindowExists());
     EXPECT_FALSE(ChatWindowExists());
+    EXPECT_EQ(programEnds, 1);
+}
+
+// A ban followed by a stop sends DISCONNECT twice; the second arrives while the first notice waits
+// for the player. One notice, one close, and nothing touches the window after it has gone.
+TEST_F(WindowsTest, ASecondDisconnectWhileTheNoticeIsOpenClosesOnce)
+{
+    Open({QStringLiteral("Ann")});
+    Received();
+    int notices = 0;
+    dialogs.OnMessage([&](const QString &) {
+        if (++notices > 1)
+            return;
+        FromServer(QStringLiteral("DISCONNECT"));
+        // The box's own event loop may delete a window closed meanwhile.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    FromServer(QStringLiteral("DISCONNECT"));
+    EXPECT_EQ(notices, 1);
+    EXPECT_TRUE(Received().isEmpty());
+    EXPECT_FALSE(GameWindowExists());
     EXPECT_EQ(programEnds, 1);
 }
 

@@ -151,6 +151,31 @@ TEST_F(WordChooserTest, FourLookupsOfTheStartTitleEndInTheAttemptsMessage)
     EXPECT_EQ(boxes.destination, QStringLiteral("Kitty"));
 }
 
+// The game window can close while a message of the chooser waits for the player; the chooser goes
+// with it, and the verification must not touch it afterwards.
+TEST_F(WordChooserTest, TheChooserMayGoWhileItsMessageIsOpen)
+{
+    browser.SetPage(Lookup("Cat"), QStringLiteral("Cat") + kTitleSuffix);
+    browser.SetPage(Lookup("Kitty"), QStringLiteral("Cat") + kTitleSuffix);
+    browser.SetPage(Lookup("Nowhere"), QStringLiteral("Search") + kTitleSuffix);
+    for (const QString &destination : {QStringLiteral("Kitty"), QStringLiteral("Nowhere")}) {
+        dialogs.Clear();
+        dialogs.OnMessage([&](const QString &) {
+            boxes.chooser = nullptr;
+            chooser.reset();
+        });
+        auto owned = std::make_unique<WordChooser>(browser, dialogs, boxes,
+                                                   [this](const QString &t) { core->SendData(t); }, kSite);
+        WordChooser *running = owned.get();
+        chooser = std::move(owned);
+        boxes.chooser = running;
+        Type(QStringLiteral("Cat"), destination);
+        running->Verify();
+        EXPECT_EQ(dialogs.ShownBoxes().size(), 1) << destination.toStdString();
+        EXPECT_EQ(chooser, nullptr);
+    }
+}
+
 TEST_F(WordChooserTest, AStartWordWithoutAPageEndsTheVerificationAfterTheLimit)
 {
     chooser->LookupLimitMs = 150;
