@@ -32,6 +32,8 @@ void AddPlayer(const QString &name)
         if (Players[i].Name.toLower() == wanted)
             return;
     }
+    if (PlayerCount >= kMaxPlayers)
+        return;
     PlayerInfo entry;
     entry.Name = name;
     Players.m_entries.append(entry);

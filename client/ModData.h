@@ -44,6 +44,8 @@ private:
 // Everybody in the game, the local player included, in the server's order and then by later joins.
 inline PlayerArray Players;
 inline qint32 PlayerCount = 0;
+// A server lists at most this many players; JOINs beyond it (from a broken or hostile peer) are not kept.
+inline constexpr qint32 kMaxPlayers = 256;
 
 // Words of the round: index 0 is the start article, Words[TargetIndex] the destination.
 inline QStringList Words;

@@ -64,7 +64,7 @@ void ServerBrowser::HandleAnswer(const QString &datagram)
     if (GetVerb(datagram) != QLatin1String("STATUS"))
         return;
     const QString count = GetValue(datagram, QStringLiteral("#"));
-    if (count.isEmpty())
+    if (count.isEmpty() || m_active.size() >= kMaxAnswers)
         return;
     const QString entry =
         GetValue(datagram, QStringLiteral("SERVER")) + QStringLiteral(" (") + count + QLatin1Char(')');

@@ -35,6 +35,8 @@ public:
     // One datagram on wsFind.
     void HandleAnswer(const QString &datagram);
     const QStringList &Active() const { return m_active; }
+    // Answers listed at most; a flood of status answers cannot grow the list without end.
+    static constexpr qsizetype kMaxAnswers = 1000;
 
     // The item of the known-server list that an answer entry stands for, -1 when none.
     int ItemForActiveEntry(const QString &entry) const;

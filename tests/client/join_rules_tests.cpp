@@ -179,6 +179,16 @@ TEST_F(ServerBrowserTest, AnswersAreListedAndClickedBackToTheirItem)
     EXPECT_EQ(browser.ItemForActiveEntry(QStringLiteral("X (0)")), -1);
 }
 
+TEST_F(ServerBrowserTest, AFloodOfAnswersStopsGrowingTheList)
+{
+    ServerBrowser browser(*m_factory, m_dialogs);
+    ASSERT_TRUE(browser.Load());
+    for (qsizetype i = 0; i < ServerBrowser::kMaxAnswers + 10; ++i)
+        browser.HandleAnswer(QStringLiteral("STATUS #=%1;SERVER=x;").arg(i));
+    ASSERT_EQ(browser.Active().size(), ServerBrowser::kMaxAnswers);
+    EXPECT_EQ(browser.Active().last(), QStringLiteral("x (%1)").arg(ServerBrowser::kMaxAnswers - 1));
+}
+
 TEST_F(ServerBrowserTest, JoinSavesTheOrderAndTheChoice)
 {
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,B,c"));

@@ -56,6 +56,17 @@ TEST_F(ModDataTest, AddPlayerFillsANewEntryAndKeepsNamesUniqueIgnoringCase)
     EXPECT_EQ(bob.InGame, QStringLiteral("yes"));
 }
 
+TEST_F(ModDataTest, AFloodOfJoinsStopsAtTheLargestPossibleGame)
+{
+    for (int i = 0; i < kMaxPlayers + 50; ++i)
+        AddPlayer(QStringLiteral("p%1").arg(i));
+    EXPECT_EQ(PlayerCount, kMaxPlayers);
+    EXPECT_EQ(Players.Size(), kMaxPlayers);
+    RemovePlayer(QStringLiteral("p0"));
+    AddPlayer(QStringLiteral("late"));
+    EXPECT_EQ(Players[kMaxPlayers].Name, QStringLiteral("late"));
+}
+
 TEST_F(ModDataTest, TheThreeComparisons)
 {
     AddPlayer(QStringLiteral("Zed"));
