@@ -127,5 +127,9 @@ void GameCore::HandleBeforeNavigate(const QString &url)
 
 void GameCore::onDataArrival()
 {
+    // The socket listens on every address: anybody on the network could otherwise throw the
+    // player out with a DISCONNECT, announce a fake winner or flood the player list.
+    if (!FromServer(m_socket.RemoteHostIP(), m_socket.RemotePort()))
+        return;
     HandleDatagram(m_socket.GetData());
 }

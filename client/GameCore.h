@@ -74,6 +74,9 @@ public:
     void HandleBeforeNavigate(const QString &url);
     // Every datagram from the server (GameMessages.cpp).
     void HandleDatagram(const QString &datagram);
+    // Whether a datagram from this address and source port is the game server's: its recorded
+    // address (ServerIP) and its game port. Before an address is known every sender counts.
+    bool FromServer(const QString &senderAddress, quint16 senderPort) const;
 
     QString SiteHost() const { return m_siteHost; }
     QString SiteDomain() const { return m_siteDomain; }

@@ -19,6 +19,13 @@ const QString kGame = QStringLiteral("GAME");
 constexpr qint32 kMaxWordIndex = 63;
 } // namespace
 
+bool GameCore::FromServer(const QString &senderAddress, quint16 senderPort) const
+{
+    if (modData::ServerIP.isEmpty())
+        return true;
+    return senderAddress == modData::ServerIP && senderPort == m_serverPort;
+}
+
 void GameCore::HandleDatagram(const QString &d)
 {
     if (Closed)

@@ -159,6 +159,7 @@ bool JoinSession::waitForLocalServer()
 void JoinSession::connectTo(const QString &name)
 {
     modData::ServerHost = modData::ChosenServer;
+    modData::ServerIP.clear();
     modData::PlayerName = name;
     m_state = State::Connecting;
     startTimer();
@@ -169,7 +170,7 @@ void JoinSession::connectTo(const QString &name)
     m_connect = m_sockets.CreateSocket();
     connect(m_connect.get(), &DatagramSocket::DataArrival, this, [this] {
         if (m_connect)
-            HandleReply(m_connect->GetData());
+            HandleReply(m_connect->GetData(), m_connect->RemoteHostIP());
     });
     connect(m_connect.get(), &DatagramSocket::Error, this, [this](int number, const QString &description) {
         setStatus(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + description);
@@ -189,14 +190,14 @@ void JoinSession::connectTo(const QString &name)
     m_connect->SendData(msg::Connect(modVersion::Version, name, modData::OwnPort, QString()));
 }
 
-void JoinSession::HandleReply(const QString &datagram)
+void JoinSession::HandleReply(const QString &datagram, const QString &senderAddress)
 {
     // Replies count only while this window waits for them.
     if (m_state != State::Connecting)
         return;
     const QString verb = GetVerb(datagram);
     if (verb == QLatin1String("CONNECTACCEPT"))
-        replyConnectAccept(datagram);
+        replyConnectAccept(datagram, senderAddress);
     else if (verb == QLatin1String("CONNECTREJECT"))
         replyConnectReject(datagram);
     else if (verb == QLatin1String("NEEDPWD"))
@@ -210,9 +211,13 @@ void JoinSession::HandleReply(const QString &datagram)
         replyPlayerList(datagram);
 }
 
-void JoinSession::replyConnectAccept(const QString &datagram)
+void JoinSession::replyConnectAccept(const QString &datagram, const QString &senderAddress)
 {
     setStatus(QStringLiteral("Connection accepted."));
+    // Where the server really speaks from: the typed name may be another of its addresses or a
+    // host name, but its answers and everything it sends later leave the same socket by the same
+    // route, so the game window can tell the server's datagrams from anybody else's.
+    modData::ServerIP = senderAddress;
     const QString playing = GetValue(datagram, QStringLiteral("PLAYING"));
     if (playing == QLatin1String("yes"))
         modData::JoinedMidRound = true;

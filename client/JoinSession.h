@@ -52,8 +52,8 @@ public:
     // The window is going away: stop everything, never complete.
     void Abort();
 
-    // One datagram from the handshake socket.
-    void HandleReply(const QString &datagram);
+    // One datagram from the handshake socket, with the address it came from as the socket reports it.
+    void HandleReply(const QString &datagram, const QString &senderAddress = QString());
 
     State CurrentState() const { return m_state; }
     bool TimerRunning() const { return m_timerRunning; }
@@ -82,7 +82,7 @@ private:
     void connectTo(const QString &name);
     bool startServerProgram();
     bool waitForLocalServer();
-    void replyConnectAccept(const QString &datagram);
+    void replyConnectAccept(const QString &datagram, const QString &senderAddress);
     void replyConnectReject(const QString &datagram);
     void replyNeedPassword();
     void replyPlayerList(const QString &datagram);

@@ -102,6 +102,7 @@ void ResetAll()
     InRound = false;
     Chooser.clear();
     ServerHost.clear();
+    ServerIP.clear();
     PlayerName.clear();
     CurrentPage.clear();
     Route.clear();

@@ -57,6 +57,9 @@ inline QString Chooser;
 
 // The game server's address exactly as typed or picked; remote host of every datagram.
 inline QString ServerHost;
+// The address the server's CONNECTACCEPT came from, as the socket reported it. The server sends
+// everything from that address, so the game window hears nobody else; empty: not known, hear all.
+inline QString ServerIP;
 // The local player's name as sent in CONNECT.
 inline QString PlayerName;
 // Title (or page-kind word) of the page the game browser shows.

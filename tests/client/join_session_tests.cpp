@@ -137,6 +137,58 @@ TEST_F(JoinSessionTest, HappyPathWithWelcomeAndHostBeforeAccept)
     EXPECT_FALSE(m_net.IsBound(QStringLiteral("127.0.0.1"), 7200));
 }
 
+// The game window later hears only the address the acceptance came from, so that address is the
+// one kept: not the name the player typed, and nothing left over from an earlier attempt.
+TEST_F(JoinSessionTest, TheServerAddressIsTheAcceptanceSender)
+{
+    struct Case {
+        QString typed;
+        QString serverMachine;
+        QString acceptFrom; // the machine whose socket on the game port sends CONNECTACCEPT
+        bool accepted;
+        QString expected;
+    };
+    const QList<Case> cases = {
+        {"10.0.0.5", "10.0.0.5", "10.0.0.5", true, "10.0.0.5"},
+        {"localhost", "127.0.0.1", "127.0.0.1", true, "127.0.0.1"},
+        {"10.0.0.5", "10.0.0.5", "10.0.0.8", true, "10.0.0.8"},
+        {"10.0.0.5", "10.0.0.5", "10.0.0.5", false, ""},
+    };
+    for (const Case &c : cases) {
+        modData::ResetAll();
+        modData::ServerIP = QStringLiteral("10.9.9.9"); // from an earlier attempt
+        m_browserChoice = c.typed;
+        ScriptedServer server(m_net, c.serverMachine);
+        std::unique_ptr<ScriptedServer> other;
+        if (c.acceptFrom != c.serverMachine)
+            other = std::make_unique<ScriptedServer>(m_net, c.acceptFrom);
+        ScriptedServer &acceptor = other ? *other : server;
+        server.onMessage = [&](const QString &text) -> QStringList {
+            if (GetVerb(text) == QLatin1String("CONNECT")) {
+                acceptor.Send(c.accepted ? msg::ConnectAccept(false) : msg::ConnectRejectError(-10));
+                return {};
+            }
+            if (GetVerb(text) == QLatin1String("GETPLAYERLIST"))
+                return {msg::PlayerList({QStringLiteral("Ann")})};
+            return {};
+        };
+        JoinAs(QStringLiteral("Ann"));
+        const std::string label = (c.typed + QStringLiteral(" / ") + c.acceptFrom).toStdString();
+        EXPECT_EQ(m_session->CurrentState(), c.accepted ? JoinSession::State::Done : JoinSession::State::Idle)
+            << label;
+        EXPECT_EQ(modData::ServerIP, c.expected) << label;
+        EXPECT_EQ(modData::ServerHost, c.typed) << label;
+        m_session = std::make_unique<JoinSession>(*m_factory, m_dialogs, m_session->Config());
+        m_session->SetServerBrowser([this] {
+            modData::OwnPort = modData::FindLocalPort(*m_factory);
+            modData::ChosenServer = m_browserChoice;
+        });
+    }
+    modData::ServerIP = QStringLiteral("10.9.9.9");
+    modData::ResetAll();
+    EXPECT_TRUE(modData::ServerIP.isEmpty());
+}
+
 TEST_F(JoinSessionTest, StatusAndControlsWhileConnecting)
 {
     ScriptedServer server(m_net, kServer);
@@ -358,6 +410,26 @@ TEST_F(JoinSessionTest, EmptyNameOrCancelledBrowserSendsNothing)
     EXPECT_TRUE(server.received.isEmpty());
     EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Idle);
     EXPECT_EQ(m_session->Status(), QString());
+}
+
+// The server browser and the host dialog let events run while they are open: a Join or Host
+// click meanwhile must not start a second attempt beside the first.
+TEST_F(JoinSessionTest, AClickWhileTheServerBrowserIsOpenStartsNothing)
+{
+    ScriptedServer server(m_net, kServer);
+    int opened = 0;
+    m_session->SetServerBrowser([this, &opened] {
+        ++opened;
+        m_session->Join(QStringLiteral("Ann"));
+        m_session->Host(QStringLiteral("Ann"));
+        modData::OwnPort = modData::FindLocalPort(*m_factory);
+        modData::ChosenServer = m_browserChoice;
+    });
+    JoinAs(QStringLiteral("Ann"));
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(m_started.isEmpty());
+    EXPECT_EQ(server.received, QStringList{QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=7200;PWD=;")});
+    EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Connecting);
 }
 
 TEST_F(JoinSessionTest, AnOwnPortThatCannotBeBoundEndsTheAttempt)

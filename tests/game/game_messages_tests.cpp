@@ -340,6 +340,27 @@ TEST_F(GameMessagesTest, DatagramsHandledDuringTheStartWaitRunToTheirEnd)
     EXPECT_TRUE(InRound);
 }
 
+// The window can close while the start article loads (the server said DISCONNECT): the wait ends
+// there and the round does not start in a window that is gone.
+TEST_F(GameMessagesTest, ClosingDuringTheStartWaitStartsNoRound)
+{
+    AddPlayers({QStringLiteral("Ann")});
+    browser.SetAutoLoad(false);
+    core->LoadLimitMs = 2000;
+    QTimer::singleShot(20, &browser, [this] {
+        core->HandleDatagram(QStringLiteral("DISCONNECT"));
+        core->Closing();
+    });
+    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    EXPECT_EQ(view.closeRequests, 1);
+    EXPECT_FALSE(InRound);
+    EXPECT_TRUE(view.chat.isEmpty());
+    EXPECT_EQ(Words, QStringList{QString()});
+    EXPECT_TRUE(Sent().isEmpty()); // no farewell after the server's DISCONNECT
+    core->HandleDatagram(QStringLiteral("PING TIME=1;"));
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
 // A start article that loads slowly can outlast its round: whatever ended or replaced the round
 // during the wait must stand when the wait is over.
 TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
@@ -399,6 +420,66 @@ TEST_F(GameMessagesTest, InitGameBindsOpensTheMainPageAndAsksForTheWordsMidRound
     server->SendTo(QStringLiteral("127.0.0.1"), 7201, QStringLiteral("CHAT NAME=Bob;TEXT=hi"));
     net.Deliver();
     EXPECT_EQ(view.chat.last(), QStringLiteral("Bob: hi"));
+}
+
+// The socket listens on every address; only the server's own address and game port may drive the
+// game. Each datagram below is sent by each sender to a fresh game window.
+TEST_F(GameMessagesTest, OnlyTheServersAddressAndPortAreHeard)
+{
+    struct Sender {
+        QString serverIP; // what the handshake recorded
+        QString address;
+        quint16 port;
+        bool heard;
+    };
+    const Sender senders[] = {
+        {"127.0.0.1", "127.0.0.1", 7200, true},
+        {"127.0.0.1", "10.0.0.9", 7200, false}, // another machine on the game port
+        {"127.0.0.1", "127.0.0.1", 7300, false}, // another program on the server's machine
+        {"127.0.0.1", "10.0.0.9", 7300, false},
+        {"", "10.0.0.9", 7300, true}, // no address recorded: everybody is heard, as before
+    };
+    struct Effect {
+        QString datagram;
+        std::function<bool()> acted;
+    };
+    const Effect effects[] = {
+        {"DISCONNECT", [&] { return view.closeRequests == 1 && dialogs.ShownBoxes().size() == 1 && core->Disconnected; }},
+        {msg::Winner(QStringLiteral("Bob")),
+         [&] { return !InRound && Players[2].Wins == 1 && view.chat == QStringList{"GAME: Bob has won the round in 0 clicks!"}; }},
+        {"JOIN NAME=Eve;", [&] { return PlayerCount == 3 && view.chat.size() == 1; }},
+        {"PING TIME=42;", [&] { return Sent() == QStringList{"PONG NAME=Ann;TIME=42;"}; }},
+    };
+    ASSERT_TRUE(socket->Bind(quint16(7201)));
+    for (const Sender &from : senders) {
+        for (const Effect &e : effects) {
+            ResetAll();
+            PlayerName = QStringLiteral("Ann");
+            ServerHost = QStringLiteral("127.0.0.1");
+            ServerIP = from.serverIP;
+            AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+            InRound = true;
+            view = RecordingView();
+            dialogs.Clear();
+            Sent();
+            core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
+            std::unique_ptr<FakeSocket> sender;
+            if (from.address != QLatin1String("127.0.0.1") || from.port != 7200) {
+                sender = net.CreateSocket(from.address);
+                ASSERT_TRUE(sender->Bind(from.port));
+            }
+            (sender ? *sender : *server).SendTo(QStringLiteral("127.0.0.1"), 7201, e.datagram);
+            net.Deliver();
+            EXPECT_EQ(e.acted(), from.heard) << e.datagram.toStdString() << " from " << from.address.toStdString()
+                                             << ":" << from.port << " (server " << from.serverIP.toStdString() << ")";
+            if (!from.heard) {
+                EXPECT_TRUE(InRound);
+                EXPECT_EQ(PlayerCount, 2);
+                EXPECT_TRUE(view.chat.isEmpty());
+                EXPECT_TRUE(dialogs.ShownBoxes().isEmpty());
+            }
+        }
+    }
 }
 
 TEST_F(GameMessagesTest, ScorePollingAsksEachPlayerOnceThenStops)

@@ -5,6 +5,7 @@
 #include "client/scores/frmScores.h"
 #include "client/winner/frmWinner.h"
 #include "fakes/ScriptedBrowser.h"
+#include "platform/qt/UdpSocket.h"
 #include "protocol/Messages.h"
 
 #include <QElapsedTimer>
@@ -280,6 +281,48 @@ TEST_F(WindowsTest, ASecondDisconnectWhileTheNoticeIsOpenClosesOnce)
     EXPECT_TRUE(Received().isEmpty());
     EXPECT_FALSE(GameWindowExists());
     EXPECT_EQ(programEnds, 1);
+}
+
+// The game window over real UDP on free ports: the server's socket and a stranger's on the same
+// machine, the stranger on another port.
+class RealUdpWindowsTest : public WindowsTest
+{
+protected:
+    void Adjust(GameServices &s) override
+    {
+        realServer = std::make_unique<UdpSocket>();
+        ASSERT_TRUE(realServer->Bind(quint16(0)));
+        UdpSocket probe;
+        ASSERT_TRUE(probe.Bind(quint16(0)));
+        ownPort = probe.LocalPort();
+        probe.Close();
+        modData::OwnPort = QString::number(ownPort);
+        s.serverPort = realServer->LocalPort();
+        s.createSocket = [] { return std::unique_ptr<DatagramSocket>(std::make_unique<UdpSocket>()); };
+    }
+    std::unique_ptr<UdpSocket> realServer;
+    quint16 ownPort = 0;
+};
+
+TEST_F(RealUdpWindowsTest, OnlyTheServerIsHeard)
+{
+    modData::ServerIP = QStringLiteral("127.0.0.1");
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    UdpSocket stranger;
+    ASSERT_TRUE(stranger.Bind(quint16(0)));
+    for (const QString &text : {QStringLiteral("DISCONNECT"), msg::Winner(QStringLiteral("Bob")),
+                                QStringLiteral("JOIN NAME=Eve;"), QStringLiteral("CHAT NAME=Eve;TEXT=fake")})
+        stranger.SendTo(QStringLiteral("127.0.0.1"), ownPort, text);
+    realServer->SendTo(QStringLiteral("127.0.0.1"), ownPort, QStringLiteral("CHAT NAME=Bob;TEXT=hello"));
+    ASSERT_TRUE(QTest::qWaitFor([] { return ChatWindow()->History().contains(QLatin1String("Bob: hello")); }, 5000));
+    EXPECT_EQ(ChatWindow()->History(), QStringLiteral("Bob: hello"));
+    EXPECT_TRUE(dialogs.Texts().isEmpty());
+    EXPECT_TRUE(GameWindowExists());
+    EXPECT_EQ(modData::PlayerCount, 2);
+
+    realServer->SendTo(QStringLiteral("127.0.0.1"), ownPort, QStringLiteral("DISCONNECT"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return programEnds == 1; }, 5000));
+    EXPECT_EQ(dialogs.Texts(), QStringList{"You have been disconnected from the game."});
 }
 
 TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)

@@ -130,6 +130,9 @@ TEST(ClientHostE2e, HostsARealServerAndReachesThePlayerList)
     EXPECT_EQ(modData::OwnPort, QStringLiteral("7201"))
         << "the server holds 7200, the client takes the next port";
     EXPECT_EQ(modData::ServerHost, QStringLiteral("127.0.0.2"));
+    // The server answers from the address its route to the client gives, not the one typed; the
+    // game window will hear that address only.
+    EXPECT_EQ(modData::ServerIP, QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(dialogs.Texts().contains(QStringLiteral("Private server, please enter password:")));
     EXPECT_TRUE(modData::IsHost);
     EXPECT_FALSE(modData::JoinedMidRound);
