@@ -6,3 +6,12 @@ if(TARGET QuilloryServer)
     LOCK)
   add_dependencies(server_e2e QuilloryServer)
 endif()
+
+# The same program under a seeded flood of hostile datagrams (fixed ports: LOCK).
+if(TARGET QuilloryServer)
+  quillory_add_test(server_hostile_e2e CORE
+    SOURCES server/server_hostile_e2e.cpp server/E2eSupport.h ../common/HostileDatagrams.h
+    LIBS platform_qt Qt6::Network Qt6::Test
+    LOCK)
+  add_dependencies(server_hostile_e2e QuilloryServer)
+endif()
