@@ -246,6 +246,9 @@ GameServer::Outcome GameServer::onConnect(const QString &text, const QString &fr
     if (m_players.PlayerCount() >= kMaxPlayers)
         return Outcome::Failed;
     const QString name = GetValue(text, QStringLiteral("NAME"));
+    // A longer name would push the player list past one datagram and lock every later joiner out.
+    if (name.toUtf8().size() > kMaxNameBytes)
+        return Outcome::Failed;
     const qint32 result = m_players.AddPlayer(name, from, QString::number(fromPort));
     if (result < 1) {
         answer = msg::ConnectRejectError(result);

@@ -33,6 +33,8 @@ public:
     // Far more than a game ever holds; beyond it a flood of made-up joins would make every
     // broadcast, and each further join, ever more costly.
     static constexpr qint32 kMaxPlayers = 256;
+    // Longest name taken, in UTF-8 bytes: a full table's player list must still fit one datagram.
+    static constexpr qsizetype kMaxNameBytes = 200;
 
     GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent = nullptr);
 

@@ -147,6 +147,32 @@ TEST(Join, FullTableTakesNobodyAndAnswersNothing)
     EXPECT_EQ(late.take().value(0), "CONNECTACCEPT PLAYING=no;");
 }
 
+TEST(Join, OverlongNamesAreTakenByNobodySoTheListFitsOneDatagram)
+{
+    ServerHarness h;
+    const QString longest(GameServer::kMaxNameBytes / 2, QChar(0x00E9)); // two UTF-8 bytes each
+    Peer &fits = h.peer(longest, "10.0.3.1", 7201);
+    h.say(fits, fits.connect());
+    EXPECT_TRUE(fits.take().contains("CONNECTACCEPT PLAYING=no;"));
+
+    Peer &tooLong = h.peer(longest + "e", "10.0.3.2", 7201);
+    h.say(tooLong, tooLong.connect());
+    EXPECT_TRUE(tooLong.take().isEmpty());
+    EXPECT_EQ(h.server->Players().PlayerCount(), 1);
+    EXPECT_TRUE(fits.take().isEmpty()); // no JOIN for a join that did not happen
+
+    // A full table of the longest names still lists everyone in one datagram.
+    for (qint32 i = 1; i < GameServer::kMaxPlayers; ++i)
+        h.join(longest.left(longest.size() - 4) + QString::number(1000 + i), "10.0.4." + QString::number(i % 200),
+               quint16(7201 + i / 200));
+    ASSERT_EQ(h.server->Players().PlayerCount(), GameServer::kMaxPlayers);
+    h.say(fits, msg::GetPlayerList(fits.port()));
+    const QStringList answer = fits.take();
+    ASSERT_EQ(answer.size(), 1);
+    EXPECT_TRUE(answer[0].startsWith("PLAYERLIST COUNT=256;"));
+    EXPECT_LE(answer[0].toUtf8().size(), 65507);
+}
+
 TEST(Requests, AnswersGoToTheNamedPortOfTheSender)
 {
     ServerHarness h;
