@@ -50,6 +50,17 @@ public:
 inline const QString kSite = QStringLiteral("wiki.test:7200");
 inline const QString kTitleSuffix = QStringLiteral(" - Wikipedia, the free encyclopedia");
 
+// A scripted site on which any look-up opens the article of that name; the main page is its own.
+inline ScriptedBrowser::Page ArticleOfTheLookUp(const QString &url)
+{
+    const QString key = QStringLiteral("search=");
+    const qsizetype at = url.indexOf(key);
+    if (at < 0)
+        return ScriptedBrowser::Page{QStringLiteral("Main Page") + kTitleSuffix, {}};
+    const QString word = url.mid(at + key.size()).section(QLatin1Char('&'), 0, 0);
+    return ScriptedBrowser::Page{word + kTitleSuffix, {}};
+}
+
 // A client at 127.0.0.1:7201 and its game server at 127.0.0.1:7200 on the in-memory network.
 class GameFixture : public ::testing::Test
 {
@@ -65,15 +76,7 @@ protected:
         ASSERT_TRUE(server->Bind(quint16(7200)));
         socket = net.CreateSocket();
         core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
-        // Any look-up opens the article of that name; the main page is its own.
-        browser.SetResolver([](const QString &url) {
-            const QString key = QStringLiteral("search=");
-            const qsizetype at = url.indexOf(key);
-            if (at < 0)
-                return ScriptedBrowser::Page{QStringLiteral("Main Page") + kTitleSuffix, {}};
-            const QString word = url.mid(at + key.size()).section(QLatin1Char('&'), 0, 0);
-            return ScriptedBrowser::Page{word + kTitleSuffix, {}};
-        });
+        browser.SetResolver(ArticleOfTheLookUp);
     }
     void TearDown() override
     {

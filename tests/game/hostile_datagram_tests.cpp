@@ -60,14 +60,7 @@ protected:
         ASSERT_TRUE(server->Bind(quint16(7200)));
         socket = net.CreateSocket();
         core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
-        browser.SetResolver([](const QString &url) {
-            const QString key = QStringLiteral("search=");
-            const qsizetype at = url.indexOf(key);
-            if (at < 0)
-                return ScriptedBrowser::Page{QStringLiteral("Main Page") + kTitleSuffix, {}};
-            const QString word = url.mid(at + key.size()).section(QLatin1Char('&'), 0, 0);
-            return ScriptedBrowser::Page{word + kTitleSuffix, {}};
-        });
+        browser.SetResolver(ArticleOfTheLookUp);
         ASSERT_TRUE(core->InitGame());
         net.Deliver();
     }

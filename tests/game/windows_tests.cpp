@@ -1,3 +1,4 @@
+#include "GameTestSupport.h"
 #include "WindowTestSupport.h"
 
 #include "client/chat/frmChat.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-const QString kSuffix = QStringLiteral(" - Wikipedia, the free encyclopedia");
 
 class WindowsTest : public WindowFixture<ScriptedBrowser>
 {
@@ -28,12 +28,7 @@ protected:
     std::unique_ptr<ScriptedBrowser> MakeBrowser(QWidget *) override
     {
         auto b = std::make_unique<ScriptedBrowser>();
-        b->SetResolver([](const QString &url) {
-            const qsizetype at = url.indexOf(QLatin1String("search="));
-            if (at < 0)
-                return ScriptedBrowser::Page{QStringLiteral("Main Page") + kSuffix, {}};
-            return ScriptedBrowser::Page{url.mid(at + 7).section(QLatin1Char('&'), 0, 0) + kSuffix, {}};
-        });
+        b->SetResolver(ArticleOfTheLookUp);
         return b;
     }
     void Open(const QStringList &players, bool host = false)
@@ -373,7 +368,7 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
     w->txtInitial->setText(QStringLiteral("paris"));
     w->txtDestination->setText(QStringLiteral("rome"));
     browser->SetPage(QStringLiteral("http://127.0.0.1:7200/wiki/Special:Search?search=paris&go=Go"),
-                     QStringLiteral("Paris") + kSuffix);
+                     QStringLiteral("Paris") + kTitleSuffix);
     w->cmdVerify->click();
     EXPECT_EQ(w->txtInitial->text(), QStringLiteral("Paris"));
     EXPECT_EQ(w->txtDestination->text(), QStringLiteral("rome"));
