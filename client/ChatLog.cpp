@@ -2,20 +2,25 @@
 
 #include "protocol/Messages.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
-namespace chatlog {
+namespace chatlog
+{
 
 QString AppendLine(const QString &history, const QString &name, const QString &text)
 {
     const QString line = name + QStringLiteral(": ") + text;
-    if (history.isEmpty())
-        return line;
     const QString crlf = QStringLiteral("\r\n");
-    QStringList lines = history.split(crlf);
-    if (lines.size() >= kMaxLines)
-        lines = lines.mid(lines.size() - (kMaxLines - 1));
-    return lines.join(crlf) + crlf + line;
+    const QString all = history.isEmpty() ? line : history + crlf + line;
+    // Every break the chat box shows starts a line: CR LF, a lone CR or LF, and the Unicode line
+    // and paragraph separators. The lines of an entry count one by one, so the box never holds
+    // more than kMaxLines, however many breaks one message carries.
+    static const QRegularExpression breaks(QStringLiteral("\\r\\n|[\\r\\n\\x{2028}\\x{2029}]"));
+    QStringList lines = all.split(breaks);
+    if (lines.size() > kMaxLines)
+        lines = lines.mid(lines.size() - kMaxLines);
+    return lines.join(crlf);
 }
 
 QString OutgoingMessage(const QString &typed, const QString &playerName, const QString &ownPort)

@@ -3,12 +3,14 @@
 #include <QString>
 
 // The chat window's history and its send box, without widgets.
-namespace chatlog {
+namespace chatlog
+{
 
 constexpr int kMaxLines = 100;
 
 // The history after adding the line "name: text": lines joined by CR LF, the oldest dropped so
-// that at most kMaxLines remain. A text holding line breaks counts as several lines.
+// that at most kMaxLines remain. A text holding line breaks counts as several lines, and its breaks
+// become CR LF.
 QString AppendLine(const QString &history, const QString &name, const QString &text);
 
 // What the send box sends for the typed text: "" for an empty box, TIME for "/time" or "/date"

@@ -36,7 +36,11 @@ void GameCore::SendData(const QString &text)
 {
     if (Closed)
         return;
-    m_socket.SendTo(modData::ServerHost, m_serverPort, text);
+    const QByteArray utf8 = text.toUtf8();
+    // A message longer than a datagram would be lost on the way; it is not sent at all.
+    if (utf8.size() > kMaxDatagramBytes)
+        return;
+    m_socket.SendTo(modData::ServerHost, m_serverPort, utf8);
 }
 
 QString GameCore::MainPageUrl() const
@@ -46,8 +50,8 @@ QString GameCore::MainPageUrl() const
 
 QString GameCore::LookupUrl(const QString &siteHost, const QString &word)
 {
-    return QStringLiteral("http://") + siteHost + QStringLiteral("/wiki/Special:Search?search=") + word
-           + QStringLiteral("&go=Go");
+    return QStringLiteral("http://") + siteHost + QStringLiteral("/wiki/Special:Search?search=") + word +
+           QStringLiteral("&go=Go");
 }
 
 QString GameCore::LookupUrl(const QString &word) const

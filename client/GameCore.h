@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/PageRules.h"
+#include "protocol/Protocol.h"
 
 #include <QObject>
 #include <QString>
@@ -47,14 +48,14 @@ class GameCore : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr quint16 kServerPort = 7200;
+    static constexpr quint16 kServerPort = kGamePort;
     static constexpr int kScorePollMs = 100;
     static constexpr int kPingMs = 10000;
     // Longest wait for the start article before the round starts anyway.
     static constexpr int kLoadLimitMs = 15000;
 
-    GameCore(DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view, const QString &siteHost,
-             quint16 serverPort = kServerPort);
+    GameCore(DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
+             const QString &siteHost, quint16 serverPort = kServerPort);
     ~GameCore() override;
 
     // Binds the socket to OwnPort, opens the main page, asks for the words when joining mid-round.

@@ -13,7 +13,8 @@
 #include <QPointer>
 #include <limits>
 
-namespace {
+namespace
+{
 const QString kGame = QStringLiteral("GAME");
 // A round has two words; a few more are tolerated, but no datagram may make us allocate at will.
 constexpr qint32 kMaxWordIndex = 63;
@@ -35,7 +36,11 @@ void GameCore::HandleDatagram(const QString &d)
     auto field = [&d](const char *key) { return GetValue(d, QLatin1String(key)); };
 
     if (verb == QLatin1String("PING")) {
-        SendData(msg::Pong(PlayerName, field("TIME")));
+        // The server can only use a tick it sent, a number; anything else is not echoed back (a
+        // long text would not even fit the answer).
+        const QString tick = field("TIME");
+        if (ParseNumber(tick))
+            SendData(msg::Pong(PlayerName, tick));
     } else if (verb == QLatin1String("DISCONNECT")) {
         // A server that bans and then stops says it twice; one notice is enough, and a window that
         // went while the box was open must not be touched again.
@@ -43,8 +48,8 @@ void GameCore::HandleDatagram(const QString &d)
             return;
         m_disconnectShown = true;
         QPointer<GameCore> self(this);
-        m_dialogs.MessageBox(QStringLiteral("You have been disconnected from the game."), MessageIcon::Information,
-                             QStringLiteral("Quillory"));
+        m_dialogs.MessageBox(QStringLiteral("You have been disconnected from the game."),
+                             MessageIcon::Information, QStringLiteral("Quillory"));
         if (!self || Closed)
             return;
         Disconnected = true;
@@ -78,7 +83,8 @@ void GameCore::HandleDatagram(const QString &d)
         if (d.size() < 8)
             return;
         m_view.AddChat(kGame, d.mid(8));
-    } else if (verb == QLatin1String("JOIN") || verb == QLatin1String("LEAVE") || verb == QLatin1String("DROP")) {
+    } else if (verb == QLatin1String("JOIN") || verb == QLatin1String("LEAVE") ||
+               verb == QLatin1String("DROP")) {
         const QString name = field("NAME");
         QString line;
         if (verb == QLatin1String("JOIN")) {
@@ -98,7 +104,8 @@ void GameCore::HandleDatagram(const QString &d)
         const QString text = at < 0 ? QString() : d.mid(at + 5);
         m_view.AddChat(field("NAME"), text);
     } else if (verb == QLatin1String("TIME")) {
-        m_view.AddChat(QStringLiteral("Current Time"), field("TIME") + QStringLiteral(" on ") + field("DATE"));
+        m_view.AddChat(QStringLiteral("Current Time"),
+                       field("TIME") + QStringLiteral(" on ") + field("DATE"));
     } else if (verb == QLatin1String("WINNER")) {
         const QString name = field("NAME");
         const qint32 i = FindPlayer(name);
@@ -106,8 +113,8 @@ void GameCore::HandleDatagram(const QString &d)
         InRound = false;
         if (i == 0)
             return;
-        m_view.AddChat(kGame, name + QStringLiteral(" has won the round in ")
-                                  + QString::number(Players[i].RoundClicks) + QStringLiteral(" clicks!"));
+        m_view.AddChat(kGame, name + QStringLiteral(" has won the round in ") +
+                                  QString::number(Players[i].RoundClicks) + QStringLiteral(" clicks!"));
         if (Players[i].Wins < std::numeric_limits<qint32>::max())
             ++Players[i].Wins;
         m_view.UpdateScores(ScoreFlags::ScoresOnly());
@@ -135,8 +142,9 @@ void GameCore::HandleDatagram(const QString &d)
             return;
         Players[i].InGame = QStringLiteral("no");
         m_browser.Navigate(MainPageUrl());
-        SendData(msg::Chat(kGame, PlayerName + QStringLiteral(" has been disqualified for visiting an illegal page: \"")
-                                      + CurrentPage + QLatin1Char('"')));
+        SendData(msg::Chat(
+            kGame, PlayerName + QStringLiteral(" has been disqualified for visiting an illegal page: \"") +
+                       CurrentPage + QLatin1Char('"')));
     } else if (verb == QLatin1String("NAVIGATE")) {
         m_browser.Navigate(LookupUrl(field("URL")));
     } else if (verb == QLatin1String("SETRANDOM")) {

@@ -1,6 +1,7 @@
 #include "client/ModData.h"
 
 #include "platform/DatagramSocket.h"
+#include "protocol/Names.h"
 
 #include <QtDebug>
 
@@ -25,20 +26,10 @@ const PlayerInfo &PlayerArray::operator[](qint32 index) const
     return m_scratch;
 }
 
-namespace
-{
-// Compares in place: lowering every listed name for each JOIN or LEAVE made a full list of long
-// names cost tens of milliseconds per datagram.
-bool SameNameIgnoringCase(const QString &a, const QString &b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
-}
-} // namespace
-
 void AddPlayer(const QString &name)
 {
     for (qint32 i = 1; i <= PlayerCount; ++i) {
-        if (SameNameIgnoringCase(Players[i].Name, name))
+        if (names::SameIgnoringCase(Players[i].Name, name))
             return;
     }
     if (PlayerCount >= kMaxPlayers)
@@ -52,7 +43,7 @@ void AddPlayer(const QString &name)
 void RemovePlayer(const QString &name)
 {
     for (qint32 i = 1; i <= PlayerCount; ++i) {
-        if (SameNameIgnoringCase(Players[i].Name, name)) {
+        if (names::SameIgnoringCase(Players[i].Name, name)) {
             Players.m_entries.removeAt(i - 1);
             PlayerCount = Players.Size();
             return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -89,8 +91,8 @@ qint32 FindPlayer(const QString &name);
 void ResetRound();
 
 // Ports a client may use, tried in ascending order.
-constexpr quint16 kFirstLocalPort = 7200;
-constexpr int kLocalPortCount = 21; // 7200..7220
+constexpr quint16 kFirstLocalPort = kFirstClientPort;
+constexpr int kLocalPortCount = kClientPortCount;
 
 // The first port of firstPort..firstPort+20 that the probe socket can bind, as decimal text,
 // or "-1". The probe is closed again before returning, so the caller can bind the port at once.

@@ -26,12 +26,15 @@ public:
     quint16 DestinationPort() const { return m_remotePort; }
 
     // Sends the whole text as one datagram to RemoteHost:RemotePort. Fire and forget.
-    virtual void SendData(const QString &text) = 0;
-    void SendTo(const QString &host, quint16 port, const QString &text)
+    void SendData(const QString &text) { SendBytes(text.toUtf8()); }
+    // The same with the text already in UTF-8, so that a broadcast encodes it once for everybody.
+    virtual void SendBytes(const QByteArray &utf8) = 0;
+    void SendTo(const QString &host, quint16 port, const QString &text) { SendTo(host, port, text.toUtf8()); }
+    void SendTo(const QString &host, quint16 port, const QByteArray &utf8)
     {
         SetRemoteHost(host);
         SetRemotePort(port);
-        SendData(text);
+        SendBytes(utf8);
     }
 
     // Inside DataArrival: the datagram being handled, its sender's address and source port.
@@ -41,6 +44,9 @@ public:
 
     // This machine's first non-loopback IPv4 address, loopback when there is none.
     virtual QString LocalIP() const = 0;
+    // True for any address of this machine, loopback included: a datagram sent there at this
+    // socket's own port would come back to this very socket.
+    virtual bool IsOwnAddress(const QString &address) const = 0;
     // Nonzero while the socket is open.
     virtual int State() const = 0;
     virtual void Close() = 0;

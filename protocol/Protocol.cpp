@@ -10,19 +10,42 @@ QString GetVerb(const QString &message)
 
 QString GetValue(const QString &message, const QString &key)
 {
-    const qsizetype a = message.indexOf(key + QLatin1Char('='));
+    return GetValueFrom(message, key, 0, nullptr);
+}
+
+QString GetValueFrom(const QString &message, const QString &key, qsizetype from, qsizetype *end)
+{
+    const qsizetype a = message.indexOf(key + QLatin1Char('='), from);
     if (a < 0)
         return QString();
     const qsizetype valueStart = a + key.size() + 1;
     const qsizetype b = message.indexOf(QLatin1Char(';'), valueStart);
     if (b < 0)
         return QString();
+    if (end)
+        *end = b + 1;
     return message.mid(valueStart, b - valueStart);
+}
+
+bool FitsDatagram(const QString &message)
+{
+    // A UTF-16 unit never takes more than 3 UTF-8 bytes, so most messages need no count at all.
+    if (message.size() * 3 <= kMaxDatagramBytes)
+        return true;
+    if (message.size() > kMaxDatagramBytes)
+        return false;
+    return message.toUtf8().size() <= kMaxDatagramBytes;
 }
 
 std::optional<qint32> ParseNumber(const QString &text)
 {
-    const QString t = text.trimmed();
+    // Only blanks pad a number; a tab, line break or form feed makes it no number.
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == QLatin1Char(' '))
+        ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' '))
+        --last;
+    const QStringView t = QStringView(text).mid(first, last - first);
     if (t.isEmpty())
         return std::nullopt;
     qsizetype i = 0;

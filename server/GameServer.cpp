@@ -10,12 +10,14 @@
 #include <array>
 #include <limits>
 
-namespace {
+namespace
+{
 
-constexpr qint32 kDropAfter = 20;   // seconds of silence, as counted by the 2-second tick
+constexpr qint32 kDropAfter = 20; // seconds of silence, as counted by the 2-second tick
 constexpr qint32 kTickStep = 2;
 constexpr qint32 kMaxWordIndex = 63; // a client sends 1; anything far beyond is an attack
 
+const QString kStatusAnswerStart = QStringLiteral("STATUS VER=");
 const QString kYes = QStringLiteral("yes");
 const QString kNo = QStringLiteral("no");
 
@@ -101,7 +103,8 @@ QString GameServer::ExpandWelcome() const
     return ExpandWelcome(m_welcome, m_players.PlayerCount(), m_socket.LocalIP(), m_clock);
 }
 
-QString GameServer::ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip, const Clock &clock)
+QString GameServer::ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip,
+                                  const Clock &clock)
 {
     const QDateTime now = clock.Now();
     QString out = text;
@@ -118,9 +121,10 @@ QString GameServer::ExpandWelcome(const QString &text, qint32 playerCount, const
 bool GameServer::IsForbiddenPage(const QString &page)
 {
     static const std::array<QString, 12> forbidden = {
-        QStringLiteral("nowiki"), QStringLiteral("special"), QStringLiteral("category"), QStringLiteral("edit"),
-        QStringLiteral("talk"),   QStringLiteral("history"), QStringLiteral("list"),     QStringLiteral("wiki"),
-        QStringLiteral("help"),   QStringLiteral("number"),  QStringLiteral("user"),     QStringLiteral("portal"),
+        QStringLiteral("nowiki"), QStringLiteral("special"), QStringLiteral("category"),
+        QStringLiteral("edit"),   QStringLiteral("talk"),    QStringLiteral("history"),
+        QStringLiteral("list"),   QStringLiteral("wiki"),    QStringLiteral("help"),
+        QStringLiteral("number"), QStringLiteral("user"),    QStringLiteral("portal"),
     };
     for (const QString &f : forbidden) {
         if (f == page)
@@ -133,6 +137,9 @@ bool GameServer::IsForbiddenPage(const QString &page)
 
 void GameServer::HandleDatagram(const QString &text, const QString &fromAddress, quint16 fromPort)
 {
+    // What this server sent to itself, by a reply aimed at its own port, is never a request.
+    if (fromPort == m_socket.LocalPort() && m_socket.IsOwnAddress(fromAddress))
+        return;
     const QString verb = GetVerb(text);
     QString answer;
     if (handle(verb, text, fromAddress, fromPort, answer) == Outcome::Failed)
@@ -144,10 +151,16 @@ void GameServer::HandleDatagram(const QString &text, const QString &fromAddress,
     };
     if (!answering.contains(verb))
         return;
-    const auto port = portFrom(verb == QLatin1String("PINGME") ? text.mid(7) : GetValue(text, QStringLiteral("PORT")));
+    const auto port =
+        portFrom(verb == QLatin1String("PINGME") ? text.mid(7) : GetValue(text, QStringLiteral("PORT")));
     if (!port)
         return;
-    if (!answer.isEmpty())
+    // An answer to this server's own socket would be read as a new request: a datagram naming
+    // the server's port would keep it answering itself for as long as it runs.
+    if (*port == m_socket.LocalPort() && m_socket.IsOwnAddress(fromAddress))
+        return;
+    // An answer that cannot travel in one datagram is not given, like one without a port.
+    if (!answer.isEmpty() && FitsDatagram(answer))
         m_socket.SendTo(fromAddress, *port, answer);
 }
 
@@ -161,7 +174,12 @@ GameServer::Outcome GameServer::handle(const QString &verb, const QString &text,
     if (verb == QLatin1String("PONG"))
         return onPong(text, from, fromPort);
     if (verb == QLatin1String("STATUS")) {
-        answer = msg::StatusReply(modVersion::Version, m_players.PlayerCount(), GetValue(text, QStringLiteral("SERVER")));
+        // Another server's answer also reads as STATUS; answering it would bounce the two
+        // servers' answers between them for ever. Requests never carry VER.
+        if (text.startsWith(kStatusAnswerStart))
+            return Outcome::Failed;
+        answer = msg::StatusReply(modVersion::Version, m_players.PlayerCount(),
+                                  GetValue(text, QStringLiteral("SERVER")));
         return Outcome::Done;
     }
     if (verb == QLatin1String("CONNECT"))
@@ -287,6 +305,10 @@ GameServer::Outcome GameServer::onChat(const QString &text, const QString &from,
 {
     if (!fromActivePlayer(from, fromPort))
         return Outcome::Failed;
+    // Bytes that are not UTF-8 come back three times as long; a relay that would no longer fit
+    // one datagram reaches nobody, so it is refused like any message that cannot be delivered.
+    if (!FitsDatagram(text))
+        return Outcome::Failed;
     sendToAll(text);
     return Outcome::Done;
 }
@@ -326,9 +348,14 @@ GameServer::Outcome GameServer::onSetWords(const QString &text, const QString &f
     const auto count = GetNumber(text, QStringLiteral("COUNT"));
     if (!count || *count < 0 || *count > kMaxWordIndex)
         return Outcome::Failed;
+    // Each word is read after the one before, so a key inside an earlier word is never read again.
     QStringList words;
+    qsizetype next = 0;
     for (qint32 i = 0; i <= *count; ++i)
-        words << GetValue(text, "WORD" + QString::number(i));
+        words << GetValueFrom(text, "WORD" + QString::number(i), next, &next);
+    // A round whose words cannot reach the players in one datagram would run without anybody in it.
+    if (!FitsDatagram(msg::StartGame(words)))
+        return Outcome::Failed;
     m_round.Words = words;
     m_round.GameInProgress = true;
     sendToAll(wordsText());
@@ -350,9 +377,13 @@ GameServer::Outcome GameServer::onGetRandom(const QString &text, const QString &
 {
     if (!fromActivePlayer(from, fromPort))
         return Outcome::Failed;
+    const QString source = GetValue(text, QStringLiteral("SRC"));
+    // The answer carries the source back: a source that alone outgrows a datagram is unanswerable.
+    if (!FitsDatagram(msg::SetRandom(source, QString())))
+        return Outcome::Failed;
     // A new request forgets the last title, so an old or failed page can never answer it.
     m_round.RandomTitle.clear();
-    m_round.RandomSource = GetValue(text, QStringLiteral("SRC"));
+    m_round.RandomSource = source;
     m_randomPending = true;
     m_browser.Navigate(RandomArticleUrl());
     return Outcome::Done;
@@ -449,7 +480,10 @@ GameServer::Outcome GameServer::onSendMyPath(const QString &text, const QString 
     const QString name = GetValue(text, QStringLiteral("NAME"));
     if (senderRecord(name, from, fromPort) == 0)
         return Outcome::Failed;
-    sendToAll(msg::PathIs(name, GetValue(text, QStringLiteral("PATH"))));
+    const QString relay = msg::PathIs(name, GetValue(text, QStringLiteral("PATH")));
+    if (!FitsDatagram(relay))
+        return Outcome::Failed;
+    sendToAll(relay);
     return Outcome::Done;
 }
 
@@ -533,14 +567,24 @@ bool GameServer::fromActivePlayer(const QString &from, quint16 fromPort) const
 
 void GameServer::sendTo(qint32 index, const QString &text)
 {
+    sendBytesTo(index, text.toUtf8());
+}
+
+void GameServer::sendBytesTo(qint32 index, const QByteArray &utf8)
+{
+    // Handlers refuse what would not fit before they change anything; this is the last guard.
+    if (utf8.size() > kMaxDatagramBytes)
+        return;
     const PlayerRecord &r = m_players.Players(index);
-    m_socket.SendTo(r.Address, static_cast<quint16>(r.Port), text);
+    m_socket.SendTo(r.Address, static_cast<quint16>(r.Port), utf8);
 }
 
 void GameServer::sendToAll(const QString &text)
 {
+    // Encoded once: with a full table the same text goes out hundreds of times.
+    const QByteArray utf8 = text.toUtf8();
     for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
-        sendTo(i, text);
+        sendBytesTo(i, utf8);
 }
 
 void GameServer::removeAt(qint32 index)

@@ -29,7 +29,7 @@ class GameServer : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr quint16 kGamePort = 7200;
+    static constexpr quint16 kGamePort = ::kGamePort;
     // Far more than a game ever holds; beyond it a flood of made-up joins would make every
     // broadcast, and each further join, ever more costly.
     static constexpr qint32 kMaxPlayers = 256;
@@ -54,7 +54,8 @@ public:
     QString RandomArticleUrl() const;
 
     QString ExpandWelcome() const;
-    static QString ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip, const Clock &clock);
+    static QString ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip,
+                                 const Clock &clock);
 
     // One datagram, as the socket hands it over.
     void HandleDatagram(const QString &text, const QString &fromAddress, quint16 fromPort);
@@ -89,7 +90,8 @@ signals:
 private:
     enum class Outcome { Failed, Done };
 
-    Outcome handle(const QString &verb, const QString &text, const QString &from, quint16 fromPort, QString &answer);
+    Outcome handle(const QString &verb, const QString &text, const QString &from, quint16 fromPort,
+                   QString &answer);
     Outcome onPong(const QString &text, const QString &from, quint16 fromPort);
     Outcome onConnect(const QString &text, const QString &from, quint16 fromPort, QString &answer);
     Outcome onDisconnect(const QString &text, const QString &from, quint16 fromPort);
@@ -113,6 +115,7 @@ private:
     bool fromRecord(qint32 index, const QString &from, quint16 fromPort) const;
 
     void sendTo(qint32 index, const QString &text);
+    void sendBytesTo(qint32 index, const QByteArray &utf8);
     void sendToAll(const QString &text);
     void removeAt(qint32 index);
     void fixChooser();

@@ -1,26 +1,21 @@
 #include "server/PlayerTable.h"
 
+#include "protocol/Names.h"
 #include "protocol/Protocol.h"
-
-namespace {
-QString withoutTrailingBlanks(const QString &s)
-{
-    qsizetype end = s.size();
-    while (end > 0 && s[end - 1] == QLatin1Char(' '))
-        --end;
-    return s.left(end);
-}
-} // namespace
 
 qint32 PlayerTable::AddPlayer(const QString &name, const QString &address, const QString &port)
 {
-    const QString joining = withoutTrailingBlanks(name).toLower();
+    const QStringView joining = names::WithoutTrailingBlanks(name);
+    qint32 fromAddress = 0;
     for (const PlayerRecord &record : m_players) {
         if (record.Banned && record.Address == address)
             return AddressBanned;
-        if (withoutTrailingBlanks(record.Name).toLower() == joining)
+        if (names::SameIgnoringCase(names::WithoutTrailingBlanks(record.Name), joining))
             return record.Banned ? NameBanned : NameInUse;
+        fromAddress += record.Address == address;
     }
+    if (fromAddress >= kMaxPlayersPerAddress)
+        return AddressFull;
     PlayerRecord record;
     record.Name = name;
     record.Address = address;
@@ -32,9 +27,8 @@ qint32 PlayerTable::AddPlayer(const QString &name, const QString &address, const
 
 qint32 PlayerTable::FindForRemoval(const QString &name) const
 {
-    const QString lower = name.toLower();
     for (qsizetype i = 0; i < m_players.size(); ++i) {
-        if (m_players[i].Name.toLower() == lower)
+        if (names::SameIgnoringCase(m_players[i].Name, name))
             return static_cast<qint32>(i + 1);
     }
     return 0;

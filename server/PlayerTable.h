@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QList>
 #include <QString>
 
@@ -26,12 +28,18 @@ enum RejectCode : qint32 {
     NameInUse = -10,
     NameBanned = -11,
     AddressBanned = -21,
+    // The address holds as many players as one machine has game ports: one machine alone can
+    // never fill the table and lock everybody else out.
+    AddressFull = -20,
 };
 
 // The player table. Indexes run from 1 to PlayerCount(); Players(1) is the oldest record.
 class PlayerTable
 {
 public:
+    // A client takes one of the client ports, so one machine runs at most this many clients.
+    static constexpr qint32 kMaxPlayersPerAddress = kClientPortCount;
+
     // Appends a record and returns its index, or a negative rejection code.
     // Names are compared ignoring case and trailing blanks; a banned address refuses any name.
     qint32 AddPlayer(const QString &name, const QString &address, const QString &port);

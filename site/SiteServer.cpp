@@ -18,14 +18,29 @@ namespace
 constexpr char kLastActive[] = "siteLastActive";
 // Bytes a connection has sent since its last answer, kept on the socket itself.
 constexpr char kUnanswered[] = "siteUnanswered";
+// When the request now being received began; absent while the connection waits between requests.
+constexpr char kRequestStarted[] = "siteRequestStarted";
 // A request is an address of at most 4 KiB and a browser's headers. A client that sends far more
 // without getting an answer (a huge body, endless headers) is cut off before the server's request
 // buffers grow with it.
 constexpr qint64 kMaxUnansweredBytes = 256 * 1024;
 
+qint64 Now()
+{
+    return QDeadlineTimer::current().deadline();
+}
+
 void MarkActive(QTcpSocket *socket)
 {
-    socket->setProperty(kLastActive, QDeadlineTimer::current().deadline());
+    socket->setProperty(kLastActive, Now());
+}
+
+// Since when the connection has held its place without getting an answer: the start of the
+// request it is sending, or, between requests, its last activity.
+qint64 HeldSince(const QTcpSocket *socket)
+{
+    const QVariant started = socket->property(kRequestStarted);
+    return started.isValid() ? started.toLongLong() : socket->property(kLastActive).toLongLong();
 }
 
 bool WantsClose(const QHttpServerRequest &request)
@@ -56,15 +71,16 @@ protected:
             delete socket;
             return;
         }
-        if (OpenConnections() > m_maxConnections) {
-            socket->abort();
-            socket->deleteLater();
-            return;
-        }
+        // At the cap a newcomer takes the place of the connection that has waited longest, so
+        // that connections trickling bytes can never keep every place from new players.
+        if (OpenConnections() > m_maxConnections)
+            CloseLongestHeld(socket);
         MarkActive(socket);
         socket->setProperty(kUnanswered, qint64(0));
         connect(socket, &QTcpSocket::readyRead, socket, [socket] {
             MarkActive(socket);
+            if (!socket->property(kRequestStarted).isValid())
+                socket->setProperty(kRequestStarted, Now());
             const qint64 unanswered = socket->property(kUnanswered).toLongLong() + socket->bytesAvailable();
             socket->setProperty(kUnanswered, unanswered);
             if (unanswered > kMaxUnansweredBytes)
@@ -74,6 +90,19 @@ protected:
     }
 
 private:
+    void CloseLongestHeld(const QTcpSocket *newcomer)
+    {
+        QTcpSocket *oldest = nullptr;
+        for (QTcpSocket *socket : parent()->findChildren<QTcpSocket *>()) {
+            if (socket == newcomer || socket->state() != QAbstractSocket::ConnectedState)
+                continue;
+            if (!oldest || HeldSince(socket) < HeldSince(oldest))
+                oldest = socket;
+        }
+        if (oldest)
+            oldest->abort();
+    }
+
     int OpenConnections() const
     {
         int open = 0;
@@ -112,6 +141,7 @@ protected:
         }
         MarkActive(socket);
         socket->setProperty(kUnanswered, qint64(0));
+        socket->setProperty(kRequestStarted, QVariant());
         // Headers and body leave in separate writes; without this the second waits for the
         // client's delayed acknowledgement.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -156,7 +186,13 @@ SiteServer::SiteServer(QObject *parent) : QObject(parent), m_sweep(new QTimer(th
 void SiteServer::SetIdleTimeout(int milliseconds)
 {
     m_idleTimeout = qMax(1, milliseconds);
-    m_sweep->setInterval(qBound(10, m_idleTimeout / 4, 15000));
+    m_sweep->setInterval(qBound(10, qMin(m_idleTimeout, m_requestDeadline) / 4, 15000));
+}
+
+void SiteServer::SetRequestDeadline(int milliseconds)
+{
+    m_requestDeadline = qMax(1, milliseconds);
+    m_sweep->setInterval(qBound(10, qMin(m_idleTimeout, m_requestDeadline) / 4, 15000));
 }
 
 void SiteServer::SetMaxConnections(int connections)
@@ -166,12 +202,16 @@ void SiteServer::SetMaxConnections(int connections)
 
 void SiteServer::SweepIdleConnections()
 {
-    const qint64 now = QDeadlineTimer::current().deadline();
+    const qint64 now = Now();
     for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
+        if (socket->state() == QAbstractSocket::UnconnectedState)
+            continue;
         // Every accepted connection carries the time of its last activity.
         const QVariant last = socket->property(kLastActive);
-        if (last.isValid() && now - last.toLongLong() > m_idleTimeout &&
-            socket->state() != QAbstractSocket::UnconnectedState)
+        const QVariant started = socket->property(kRequestStarted);
+        // A request must be complete within the deadline, however steadily its bytes trickle in.
+        if ((last.isValid() && now - last.toLongLong() > m_idleTimeout) ||
+            (started.isValid() && now - started.toLongLong() > m_requestDeadline))
             socket->abort();
     }
 }

@@ -33,7 +33,11 @@ public:
     // A connection that sends nothing for this long is closed, so that stray or half-open
     // connections cannot pile up. 60 s unless set.
     void SetIdleTimeout(int milliseconds);
-    // Connections open at once; further ones are closed as they arrive. 512 unless set.
+    // A request must arrive whole within this time from its first byte, or its connection is
+    // closed. 10 s unless set.
+    void SetRequestDeadline(int milliseconds);
+    // Connections open at once. 512 unless set; a connection beyond it takes the place of the one
+    // that has waited longest for an answer or sat idle longest.
     void SetMaxConnections(int connections);
 
 private:
@@ -44,5 +48,6 @@ private:
     QString m_error;
     QTimer *m_sweep = nullptr;
     int m_idleTimeout = 60000;
+    int m_requestDeadline = 10000;
     int m_maxConnections = 512;
 };

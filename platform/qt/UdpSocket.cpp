@@ -166,9 +166,8 @@ void UdpSocket::dispatch()
     }
 }
 
-void UdpSocket::SendData(const QString &text)
+void UdpSocket::SendBytes(const QByteArray &data)
 {
-    const QByteArray data = text.toUtf8();
     const quint16 port = DestinationPort();
     const QString host = RemoteHost().trimmed();
     if (data.size() > MaxDatagramBytes || port == 0 || host.isEmpty())
@@ -247,6 +246,25 @@ QString UdpSocket::LocalIP() const
         }
     }
     return QStringLiteral("127.0.0.1");
+}
+
+bool UdpSocket::IsOwnAddress(const QString &address) const
+{
+    QHostAddress a;
+    if (!a.setAddress(address))
+        return false;
+    if (a.isLoopback() || a == QHostAddress(QHostAddress::AnyIPv4))
+        return true;
+    bool isV4 = false;
+    const quint32 v4 = a.toIPv4Address(&isV4);
+    if (isV4)
+        a = QHostAddress(v4);
+    constexpr qint64 kOwnAddressesLifetimeMs = 10 * 1000;
+    if (!m_ownAddressesAge.isValid() || m_ownAddressesAge.elapsed() > kOwnAddressesLifetimeMs) {
+        m_ownAddresses = QNetworkInterface::allAddresses();
+        m_ownAddressesAge.start();
+    }
+    return m_ownAddresses.contains(a);
 }
 
 std::unique_ptr<DatagramSocket> UdpSocketFactory::CreateSocket()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DatagramSocket.h"
+#include "protocol/Protocol.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -26,15 +27,16 @@ public:
     bool Bind(quint16 port) override;
     using DatagramSocket::Bind;
     quint16 LocalPort() const override;
-    void SendData(const QString &text) override;
+    void SendBytes(const QByteArray &utf8) override;
     QString GetData() override;
     QString LocalIP() const override;
+    bool IsOwnAddress(const QString &address) const override;
     int State() const override;
     void Close() override;
     QString ErrorString() const override { return m_error; }
 
     // Largest text a datagram can carry over IPv4; longer texts are not sent.
-    static constexpr int MaxDatagramBytes = 65507;
+    static constexpr int MaxDatagramBytes = kMaxDatagramBytes;
     // Unhandled input kept at most; a flood beyond it is dropped like a full system buffer.
     static constexpr int MaxQueuedDatagrams = 4096;
     static constexpr qint64 MaxQueuedBytes = 8 * 1024 * 1024;
@@ -78,6 +80,9 @@ private:
     QHash<QString, Lookup> m_lookups;
     QHash<QString, QList<Waiting>> m_waiting;
     QSet<QString> m_resolving;
+    // This machine's addresses, read again when older than a few seconds.
+    mutable QList<QHostAddress> m_ownAddresses;
+    mutable QElapsedTimer m_ownAddressesAge;
 };
 
 class UdpSocketFactory : public SocketFactory

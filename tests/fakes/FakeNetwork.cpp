@@ -2,7 +2,9 @@
 
 #include <QTimer>
 
-FakeSocket::FakeSocket(FakeNetwork &network, const QString &address) : m_network(network), m_address(address) {}
+FakeSocket::FakeSocket(FakeNetwork &network, const QString &address) : m_network(network), m_address(address)
+{
+}
 
 FakeSocket::~FakeSocket()
 {
@@ -24,9 +26,14 @@ bool FakeSocket::Bind(quint16 port)
     return true;
 }
 
-void FakeSocket::SendData(const QString &text)
+void FakeSocket::SendBytes(const QByteArray &utf8)
 {
-    m_network.send(this, text);
+    m_network.send(this, QString::fromUtf8(utf8));
+}
+
+bool FakeSocket::IsOwnAddress(const QString &address) const
+{
+    return address == m_address || address.startsWith(QLatin1String("127."));
 }
 
 void FakeSocket::Close()
@@ -44,7 +51,8 @@ void FakeSocket::receive(const QString &fromAddress, quint16 fromPort, const QSt
     endArrival();
 }
 
-namespace {
+namespace
+{
 class FakeFactory : public SocketFactory
 {
 public:

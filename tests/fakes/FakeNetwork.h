@@ -20,9 +20,10 @@ public:
     bool Bind(quint16 port) override;
     using DatagramSocket::Bind;
     quint16 LocalPort() const override { return m_port; }
-    void SendData(const QString &text) override;
+    void SendBytes(const QByteArray &utf8) override;
     QString GetData() override { return m_current; }
     QString LocalIP() const override { return m_address; }
+    bool IsOwnAddress(const QString &address) const override;
     int State() const override { return m_port != 0 ? 1 : 0; }
     void Close() override;
     QString ErrorString() const override { return m_error; }

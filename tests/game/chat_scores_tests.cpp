@@ -2,14 +2,17 @@
 #include "client/ModData.h"
 #include "client/ScoreBoard.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(ChatLog, FirstLineHasNoBreakBeforeIt)
 {
-    EXPECT_EQ(chatlog::AppendLine(QString(), QStringLiteral("GAME"), QStringLiteral("hi")), QStringLiteral("GAME: hi"));
+    EXPECT_EQ(chatlog::AppendLine(QString(), QStringLiteral("GAME"), QStringLiteral("hi")),
+              QStringLiteral("GAME: hi"));
     EXPECT_EQ(chatlog::AppendLine(QStringLiteral("a: b"), QStringLiteral("c"), QStringLiteral("d")),
               QStringLiteral("a: b\r\nc: d"));
 }
@@ -31,11 +34,44 @@ TEST(ChatLog, AMultiLineTextCountsAsSeveralLines)
     for (int i = 1; i <= 99; ++i)
         h = chatlog::AppendLine(h, QStringLiteral("P"), QString::number(i));
     h = chatlog::AppendLine(h, QStringLiteral("GAME"), QStringLiteral("route:\r\nA --> B"));
-    EXPECT_EQ(h.split(QStringLiteral("\r\n")).size(), 101); // trimmed only before an addition
+    QStringList lines = h.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.size(), 100) << "the lines of the new entry count at once";
+    EXPECT_EQ(lines.first(), QStringLiteral("P: 2"));
+    EXPECT_EQ(lines.last(), QStringLiteral("A --> B"));
     h = chatlog::AppendLine(h, QStringLiteral("P"), QStringLiteral("x"));
-    const QStringList lines = h.split(QStringLiteral("\r\n"));
+    lines = h.split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines.size(), 100);
     EXPECT_EQ(lines.first(), QStringLiteral("P: 3"));
+}
+
+// However a message breaks its lines, the box shows at most 100 of them, the newest last.
+TEST(ChatLog, EveryKindOfLineBreakCounts)
+{
+    struct Case {
+        const char *what;
+        QString text;
+        QString lastLine;
+    };
+    const Case cases[] = {
+        {"20,000 CR LF", QStringLiteral("\r\n").repeated(20000) + "end", "end"},
+        {"bare LF", QStringLiteral("a\n").repeated(300) + "end", "end"},
+        {"bare CR", QStringLiteral("a\r").repeated(300) + "end", "end"},
+        {"line separators", QString(QStringLiteral("a") + QChar(0x2028)).repeated(300) + "end", "end"},
+        {"paragraph separators", QString(QStringLiteral("a") + QChar(0x2029)).repeated(300) + "end", "end"},
+        {"LF CR is two breaks", QStringLiteral("a\n\rb"), "b"},
+    };
+    for (const Case &c : cases) {
+        QString h = chatlog::AppendLine(QString(), QStringLiteral("P"), QStringLiteral("first"));
+        h = chatlog::AppendLine(h, QStringLiteral("Bob"), c.text);
+        static const QRegularExpression anyBreak(QStringLiteral("\\r\\n|[\\r\\n\\x{2028}\\x{2029}]"));
+        const QStringList lines = h.split(anyBreak);
+        EXPECT_LE(lines.size(), 100) << c.what;
+        EXPECT_EQ(lines.last(), c.lastLine) << c.what;
+        EXPECT_EQ(h.split(QStringLiteral("\r\n")), lines) << c.what << ": every break is shown as CR LF";
+    }
+    QString h = chatlog::AppendLine(QString(), QStringLiteral("P"), QStringLiteral("first"));
+    h = chatlog::AppendLine(h, QStringLiteral("Bob"), QStringLiteral("a\n\rb"));
+    EXPECT_EQ(h, QStringLiteral("P: first\r\nBob: a\r\n\r\nb"));
 }
 
 TEST(ChatLog, OutgoingMessages)

@@ -7,7 +7,8 @@
 #include <QTimer>
 #include <limits>
 
-namespace {
+namespace
+{
 
 using namespace modData;
 
@@ -17,9 +18,15 @@ class GameMessagesTest : public GameFixture
 
 TEST_F(GameMessagesTest, PingIsAnsweredWithOnePongCarryingTheTickUnchanged)
 {
-    for (const QString &tick : {QStringLiteral("12345"), QStringLiteral("-7"), QStringLiteral(" x ")}) {
+    for (const QString &tick : {QStringLiteral("12345"), QStringLiteral("-7"), QStringLiteral(" 8 ")}) {
         core->HandleDatagram(QStringLiteral("PING TIME=") + tick + QStringLiteral(";"));
         EXPECT_EQ(Sent(), QStringList{QStringLiteral("PONG NAME=Ann;TIME=") + tick + QStringLiteral(";")});
+    }
+    // A tick that is no number is no tick the server sent; a long one would not even fit the answer.
+    for (const QString &tick :
+         {QStringLiteral(" x "), QString(65496, QLatin1Char('9')), QStringLiteral("\t7")}) {
+        core->HandleDatagram(QStringLiteral("PING TIME=") + tick + QStringLiteral(";"));
+        EXPECT_TRUE(Sent().isEmpty()) << tick.left(20).toStdString();
     }
 }
 
@@ -98,7 +105,8 @@ TEST_F(GameMessagesTest, ChatLines)
         {"MESSAGE", {}},
         {"CHAT NAME=Bob;TEXT=a;b=c", {"Bob: a;b=c"}},
         {"CHAT NAME=Bob;TEXT=", {"Bob: "}},
-        {"TIME TIME=9:05:07 AM;DATE=Monday, September 4, 2006;", {"Current Time: 9:05:07 AM on Monday, September 4, 2006"}},
+        {"TIME TIME=9:05:07 AM;DATE=Monday, September 4, 2006;",
+         {"Current Time: 9:05:07 AM on Monday, September 4, 2006"}},
         {"PATHIS NAME=Bob;PATH=Cat\rDog\rMouse;",
          {"GAME: The winning route was: \r\nCat --> Dog --> Mouse", "GAME: Bob now chooses the next words."}},
         {"SETRANDOM SRC=1;URL=Paris;", {"GAME: Initial page randomized: \"Paris\""}},
@@ -217,8 +225,10 @@ TEST_F(GameMessagesTest, DisqualifyQuotesTheCurrentPageAndKeepsTheRound)
     EXPECT_EQ(Players[2].InGame, QStringLiteral("no"));
     EXPECT_EQ(Players[1].InGame, QStringLiteral("yes"));
     EXPECT_EQ(browser.Navigations().last(), QStringLiteral("http://wiki.test:7200/wiki/Main_Page"));
-    EXPECT_EQ(Sent(), QStringList{QStringLiteral(
-                          "CHAT NAME=GAME;TEXT=Ann has been disqualified for visiting an illegal page: \"special\"")});
+    EXPECT_EQ(
+        Sent(),
+        QStringList{QStringLiteral(
+            "CHAT NAME=GAME;TEXT=Ann has been disqualified for visiting an illegal page: \"special\"")});
     EXPECT_TRUE(InRound);
 }
 
@@ -292,7 +302,8 @@ TEST_F(GameMessagesTest, StartGameWaitsForTheStartArticleThenStartsTheRound)
     EXPECT_EQ(Players[1].RoundClicks, 0);
     EXPECT_EQ(Players[2].InGame, QStringLiteral("yes"));
     EXPECT_EQ(view.scoreUpdates, QStringList{"---W"});
-    EXPECT_EQ(browser.Navigations(), QStringList{"http://wiki.test:7200/wiki/Special:Search?search=Cat&go=Go"});
+    EXPECT_EQ(browser.Navigations(),
+              QStringList{"http://wiki.test:7200/wiki/Special:Search?search=Cat&go=Go"});
     EXPECT_TRUE(Sent().isEmpty()); // the start article is never reported
 }
 
@@ -303,7 +314,8 @@ TEST_F(GameMessagesTest, StartGameWithABadCountStartsTheRoundButKeepsTheWords)
     for (const QString &count : counts) {
         ResetRound();
         view.chat.clear();
-        core->HandleDatagram(QStringLiteral("STARTGAME COUNT=") + count + QStringLiteral(";WORD0=Cat;WORD1=Dog;"));
+        core->HandleDatagram(QStringLiteral("STARTGAME COUNT=") + count +
+                             QStringLiteral(";WORD0=Cat;WORD1=Dog;"));
         EXPECT_TRUE(InRound) << count.toStdString();
         EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
         EXPECT_EQ(Words, QStringList{QString()}) << count.toStdString();
@@ -373,11 +385,12 @@ TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
     };
     const QStringList catDog{QStringLiteral("Cat"), QStringLiteral("Dog")};
     const Row rows[] = {
-        {msg::Winner(QStringLiteral("Bob")), false, catDog,
-         {"GAME: Bob has won the round in 1 clicks!"}},
+        {msg::Winner(QStringLiteral("Bob")), false, catDog, {"GAME: Bob has won the round in 1 clicks!"}},
         {msg::NewGame(QStringLiteral("Bob")), false, {QString()}, {}},
-        {msg::StartGame({QStringLiteral("Horse"), QStringLiteral("Bee")}), true,
-         {QStringLiteral("Horse"), QStringLiteral("Bee")}, {"GAME: The game has begun!"}},
+        {msg::StartGame({QStringLiteral("Horse"), QStringLiteral("Bee")}),
+         true,
+         {QStringLiteral("Horse"), QStringLiteral("Bee")},
+         {"GAME: The game has begun!"}},
     };
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
     ASSERT_TRUE(socket->Bind(quint16(7201)));
@@ -434,7 +447,7 @@ TEST_F(GameMessagesTest, OnlyTheServersAddressAndPortAreHeard)
     };
     const Sender senders[] = {
         {"127.0.0.1", "127.0.0.1", 7200, true},
-        {"127.0.0.1", "10.0.0.9", 7200, false}, // another machine on the game port
+        {"127.0.0.1", "10.0.0.9", 7200, false},  // another machine on the game port
         {"127.0.0.1", "127.0.0.1", 7300, false}, // another program on the server's machine
         {"127.0.0.1", "10.0.0.9", 7300, false},
         {"", "10.0.0.9", 7300, true}, // no address recorded: everybody is heard, as before
@@ -444,9 +457,13 @@ TEST_F(GameMessagesTest, OnlyTheServersAddressAndPortAreHeard)
         std::function<bool()> acted;
     };
     const Effect effects[] = {
-        {"DISCONNECT", [&] { return view.closeRequests == 1 && dialogs.ShownBoxes().size() == 1 && core->Disconnected; }},
+        {"DISCONNECT",
+         [&] { return view.closeRequests == 1 && dialogs.ShownBoxes().size() == 1 && core->Disconnected; }},
         {msg::Winner(QStringLiteral("Bob")),
-         [&] { return !InRound && Players[2].Wins == 1 && view.chat == QStringList{"GAME: Bob has won the round in 0 clicks!"}; }},
+         [&] {
+             return !InRound && Players[2].Wins == 1 &&
+                    view.chat == QStringList{"GAME: Bob has won the round in 0 clicks!"};
+         }},
         {"JOIN NAME=Eve;", [&] { return PlayerCount == 3 && view.chat.size() == 1; }},
         {"PING TIME=42;", [&] { return Sent() == QStringList{"PONG NAME=Ann;TIME=42;"}; }},
     };
@@ -470,8 +487,9 @@ TEST_F(GameMessagesTest, OnlyTheServersAddressAndPortAreHeard)
             }
             (sender ? *sender : *server).SendTo(QStringLiteral("127.0.0.1"), 7201, e.datagram);
             net.Deliver();
-            EXPECT_EQ(e.acted(), from.heard) << e.datagram.toStdString() << " from " << from.address.toStdString()
-                                             << ":" << from.port << " (server " << from.serverIP.toStdString() << ")";
+            EXPECT_EQ(e.acted(), from.heard)
+                << e.datagram.toStdString() << " from " << from.address.toStdString() << ":" << from.port
+                << " (server " << from.serverIP.toStdString() << ")";
             if (!from.heard) {
                 EXPECT_TRUE(InRound);
                 EXPECT_EQ(PlayerCount, 2);

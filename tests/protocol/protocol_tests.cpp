@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct ReadCase {
     const char *message;
@@ -48,7 +49,8 @@ TEST(GetValue, FirstMatchAnywhereInTheMessage)
         {"NAVIGATE NAME=Zoë;URL=Åland\r;", "URL", "Åland\r"},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(GetValue(QString::fromUtf8(c.message), QString::fromUtf8(c.key)), QString::fromUtf8(c.expected))
+        EXPECT_EQ(GetValue(QString::fromUtf8(c.message), QString::fromUtf8(c.key)),
+                  QString::fromUtf8(c.expected))
             << c.message << " / " << c.key;
     }
 }
@@ -56,8 +58,8 @@ TEST(GetValue, FirstMatchAnywhereInTheMessage)
 TEST(GetVerb, TextBeforeTheFirstBlank)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"CONNECT VER=1;", "CONNECT"}, {"NEEDPWD", "NEEDPWD"},        {"DISCONNECT", "DISCONNECT"},
-        {"PINGME 7201", "PINGME"},     {" CHAT NAME=x;", ""},         {"", ""},
+        {"CONNECT VER=1;", "CONNECT"}, {"NEEDPWD", "NEEDPWD"},       {"DISCONNECT", "DISCONNECT"},
+        {"PINGME 7201", "PINGME"},     {" CHAT NAME=x;", ""},        {"", ""},
         {"connect VER=1;", "connect"}, {"MESSAGE a b c", "MESSAGE"},
     };
     for (const auto &[message, verb] : cases)
@@ -85,10 +87,46 @@ TEST(ParseNumber, DecimalSigned32BitOnly)
         {"0x10", std::nullopt},
         {"1e3", std::nullopt},
         {"3.5", std::nullopt},
-        {"٣", std::nullopt}, // non-ASCII digits are not numbers on the wire
+        {"٣", std::nullopt},     // non-ASCII digits are not numbers on the wire
+        {"\t7\n", std::nullopt}, // only blanks pad a number
+        {"7\r", std::nullopt},
+        {"\f7", std::nullopt},
+        {"\v7", std::nullopt},
+        {"\xC2\xA0"
+         "7",
+         std::nullopt}, // no-break space
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(ParseNumber(QString::fromUtf8(text)), expected) << text;
+}
+
+TEST(GetValueFrom, ReadsOnlyAfterTheGivenPlace)
+{
+    const QString m = QStringLiteral("SETWORDS COUNT=1;WORD0=WORD1=x;WORD1=y;");
+    qsizetype end = 0;
+    EXPECT_EQ(GetValueFrom(m, "WORD0", 0, &end), "WORD1=x");
+    EXPECT_EQ(m.mid(end), "WORD1=y;");
+    EXPECT_EQ(GetValueFrom(m, "WORD1", end, &end), "y");
+    EXPECT_EQ(end, m.size());
+    qsizetype untouched = 7;
+    EXPECT_EQ(GetValueFrom(m, "WORD2", 0, &untouched), "");
+    EXPECT_EQ(untouched, 7) << "a missing key leaves the place alone";
+    EXPECT_EQ(GetValueFrom(m, "WORD0", 20, nullptr), "");
+}
+
+TEST(FitsDatagram, CountsUtf8Bytes)
+{
+    const std::pair<QString, bool> cases[] = {
+        {QString(), true},
+        {QString(kMaxDatagramBytes, 'x'), true},
+        {QString(kMaxDatagramBytes + 1, 'x'), false},
+        {QString(kMaxDatagramBytes / 2, QChar(0xE9)) + "x", true}, // 65,507 bytes
+        {QString(kMaxDatagramBytes / 2 + 1, QChar(0xE9)), false},
+        {QString(kMaxDatagramBytes / 3, QChar(0xFFFD)), true},
+        {QString(kMaxDatagramBytes / 3 + 1, QChar(0xFFFD)), false},
+    };
+    for (const auto &[text, fits] : cases)
+        EXPECT_EQ(FitsDatagram(text), fits) << text.size() << " units, " << text.toUtf8().size() << " bytes";
 }
 
 TEST(Messages, EveryMessageByteForByte)

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QString kVer = QStringLiteral("1.04 (beta)");
 constexpr int kDatagrams = 20000;
@@ -40,7 +41,10 @@ public:
         });
     }
     bool Bound() const { return m_bound; }
-    bool Send(const QByteArray &bytes) { return m_socket.writeDatagram(bytes, QHostAddress::LocalHost, 7200) >= 0; }
+    bool Send(const QByteArray &bytes)
+    {
+        return m_socket.writeDatagram(bytes, QHostAddress::LocalHost, 7200) >= 0;
+    }
 
 private:
     QUdpSocket m_socket;
@@ -107,13 +111,63 @@ qint64 DropsAtGamePort()
     return drops;
 }
 
+// UDP datagrams sent by every process of this network namespace so far, -1 when unknown.
+qint64 UdpDatagramsSent()
+{
+    QFile f(QStringLiteral("/proc/net/snmp"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    QList<QByteArray> header;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (!line.startsWith("Udp: "))
+            continue;
+        const QList<QByteArray> cols = line.simplified().split(' ');
+        if (header.isEmpty()) {
+            header = cols;
+            continue;
+        }
+        const qsizetype at = header.indexOf("OutDatagrams");
+        return at > 0 && at < cols.size() ? cols[at].toLongLong() : -1;
+    }
+    return -1;
+}
+
 } // namespace
+
+// A STATUS that names the server's own port, with its own PORT field echoed in SERVER, once made
+// the server answer itself thousands of times a second for as long as it ran.
+TEST(ServerHostileE2e, AStatusNamingTheServersOwnPortGetsNoAnswerToItself)
+{
+    ServerProcess server;
+    QString why;
+    ASSERT_TRUE(server.Start({{"Welcome", ""}, {"Password", ""}}, &why)) << why.toStdString();
+    UdpPeer probe("", 7203);
+    ASSERT_TRUE(probe.Bound());
+    NoiseSender attacker;
+    ASSERT_TRUE(attacker.Bound());
+
+    const qint64 before = UdpDatagramsSent();
+    ASSERT_GE(before, 0);
+    ASSERT_TRUE(attacker.Send("STATUS SERVER=PORT=7200;PORT=7200;"));
+    ASSERT_TRUE(attacker.Send("STATUS VER=1.04 (beta);#=0;SERVER=PORT=7200;PORT=7200;"));
+    for (int i = 1; i <= 10; ++i) {
+        ASSERT_TRUE(RoundTrip(probe, i));
+        QTest::qWait(50);
+    }
+    const qint64 sent = UdpDatagramsSent() - before;
+    std::printf("UDP datagrams sent in this network namespace meanwhile: %lld\n",
+                static_cast<long long>(sent));
+    // Two attacks and ten STATUS round trips are a few dozen datagrams; a server answering itself
+    // sends tens of thousands in this time. Tests running beside this one may add some hundreds.
+    EXPECT_LT(sent, 10000);
+}
 
 TEST(ServerHostileE2e, SurvivesTwentyThousandMutatedDatagrams)
 {
     ServerProcess server;
     QString why;
-    ASSERT_TRUE(server.Start({{"Welcome", "%p user(s) connected"}, {"Password", ""}}, &why)) << why.toStdString();
+    ASSERT_TRUE(server.Start({{"Welcome", "%p user(s) connected"}, {"Password", ""}}, &why))
+        << why.toStdString();
 
     UdpPeer ann("Ann", 7201);
     UdpPeer bob("Bob", 7202);
@@ -161,18 +215,20 @@ TEST(ServerHostileE2e, SurvivesTwentyThousandMutatedDatagrams)
         }
     }
     const qint64 rssAfter = ResidentKb(server.Pid());
-    std::printf("sent %d datagrams (%lld bytes, %d refused by the local socket, %lld dropped at the server's "
-                "full buffer) in %.1f s with %d STATUS round trips; server VmRSS %lld kB before, %lld kB after "
-                "(+%lld kB)\n",
-                kDatagrams, static_cast<long long>(bytesSent), refused,
-                static_cast<long long>(DropsAtGamePort() - dropsBefore), clock.elapsed() / 1000.0, roundTrips,
-                static_cast<long long>(rssBefore), static_cast<long long>(rssAfter),
-                static_cast<long long>(rssAfter - rssBefore));
+    std::printf(
+        "sent %d datagrams (%lld bytes, %d refused by the local socket, %lld dropped at the server's "
+        "full buffer) in %.1f s with %d STATUS round trips; server VmRSS %lld kB before, %lld kB after "
+        "(+%lld kB)\n",
+        kDatagrams, static_cast<long long>(bytesSent), refused,
+        static_cast<long long>(DropsAtGamePort() - dropsBefore), clock.elapsed() / 1000.0, roundTrips,
+        static_cast<long long>(rssBefore), static_cast<long long>(rssAfter),
+        static_cast<long long>(rssAfter - rssBefore));
 
     // Still alive and answering.
     probe.got.clear();
     probe.Send(QStringLiteral("STATUS SERVER=after;PORT=7203;"));
-    const QString status = WaitForAnswer(probe, QStringLiteral("STATUS VER="), QStringLiteral(";SERVER=after;"));
+    const QString status =
+        WaitForAnswer(probe, QStringLiteral("STATUS VER="), QStringLiteral(";SERVER=after;"));
     ASSERT_FALSE(status.isEmpty());
     const QString count = status.section(QStringLiteral("#="), 1).section(QLatin1Char(';'), 0, 0);
     EXPECT_EQ(status, "STATUS VER=" + kVer + ";#=" + count + ";SERVER=after;");
@@ -180,7 +236,8 @@ TEST(ServerHostileE2e, SurvivesTwentyThousandMutatedDatagrams)
     // The real players are still on the table: the server still keeps their scores.
     for (const QString &name : {QStringLiteral("Ann"), QStringLiteral("Bob")}) {
         probe.Send("GETSCORE PORT=7203;NAME=" + name + ";");
-        EXPECT_FALSE(WaitForAnswer(probe, "SCOREIS NAME=" + name + ";WINS=", QStringLiteral(";")).isEmpty()) << name.toStdString();
+        EXPECT_FALSE(WaitForAnswer(probe, "SCOREIS NAME=" + name + ";WINS=", QStringLiteral(";")).isEmpty())
+            << name.toStdString();
     }
     EXPECT_LE(count.toInt(), 256);
     EXPECT_GE(count.toInt(), 2);
@@ -188,16 +245,19 @@ TEST(ServerHostileE2e, SurvivesTwentyThousandMutatedDatagrams)
     probe.got.clear();
     probe.Send(QStringLiteral("GETPLAYERLIST PORT=7203;"));
     const QString list = probe.WaitFor(QStringLiteral("PLAYERLIST "), 2000);
-    std::printf("players on the table afterwards: %s (the fuzz senders' joins included); the player list %s\n",
-                qPrintable(count), list.isEmpty() ? "was not answered" : "was answered");
+    std::printf(
+        "players on the table afterwards: %s (the fuzz senders' joins included); the player list %s\n",
+        qPrintable(count), list.isEmpty() ? "was not answered" : "was answered");
     if (!list.isEmpty()) {
-        EXPECT_TRUE(list.startsWith("PLAYERLIST COUNT=" + count + ";P1=Ann;P2=Bob;")) << list.left(200).toStdString();
+        EXPECT_TRUE(list.startsWith("PLAYERLIST COUNT=" + count + ";P1=Ann;P2=Bob;"))
+            << list.left(200).toStdString();
     }
 
     // And they can still talk to each other.
     bob.got.clear();
     ann.Send(QStringLiteral("CHAT NAME=Ann;TEXT=still here"));
-    EXPECT_EQ(bob.WaitFor(QStringLiteral("CHAT NAME=Ann;TEXT=still")), QStringLiteral("CHAT NAME=Ann;TEXT=still here"));
+    EXPECT_EQ(bob.WaitFor(QStringLiteral("CHAT NAME=Ann;TEXT=still")),
+              QStringLiteral("CHAT NAME=Ann;TEXT=still here"));
 
     ASSERT_GT(rssAfter, 0);
     EXPECT_LT(rssAfter - rssBefore, kMaxGrowthKb);
