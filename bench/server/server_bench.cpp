@@ -62,7 +62,7 @@ double percentile(std::vector<double> v, double p)
 
 // ---- plain UDP on 127.0.0.1 ----
 
-int openUdp(uint16_t port = 0)
+int openUdp(uint16_t port = 0, uint32_t address = INADDR_LOOPBACK)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -71,7 +71,7 @@ int openUdp(uint16_t port = 0)
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_addr.s_addr = htonl(address);
     a.sin_port = htons(port);
     if (bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
         close(fd);
@@ -203,7 +203,8 @@ std::string field(const std::string &message, const std::string &key)
 }
 
 // Reads every bot's socket until nothing has come for quietMs; calls heard(bot, datagram).
-void drain(std::vector<Bot> &bots, int quietMs, const std::function<void(int, const std::string &)> &heard = {})
+void drain(std::vector<Bot> &bots, int quietMs,
+           const std::function<void(int, const std::string &)> &heard = {})
 {
     std::vector<pollfd> fds;
     for (const Bot &b : bots)
@@ -231,7 +232,8 @@ bool pump(std::vector<Bot> &bots, int timeoutMs, const std::function<void(int, c
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
     std::string d;
     while (!until()) {
-        const int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count());
+        const int left =
+            int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count());
         if (left <= 0)
             return false;
         if (poll(fds.data(), fds.size(), left) <= 0)
@@ -336,7 +338,8 @@ public:
                 pollfd p{m_fd, POLLIN, 0};
                 if (poll(&p, 1, 100) <= 0)
                     continue;
-                const ssize_t n = recvfrom(m_fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &len);
+                const ssize_t n =
+                    recvfrom(m_fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &len);
                 if (n >= 0)
                     sendto(m_fd, buffer, size_t(n), 0, reinterpret_cast<sockaddr *>(&from), len);
             }
@@ -359,8 +362,8 @@ private:
 
 void printRoundTrips(const char *what, const RoundTrips &r)
 {
-    std::printf("  %-44s %9.0f round trips/s   p50 %6.1f us   p99 %6.1f us%s\n", what, r.perSecond, r.p50, r.p99,
-                r.lost ? "   (some lost)" : "");
+    std::printf("  %-44s %9.0f round trips/s   p50 %6.1f us   p99 %6.1f us%s\n", what, r.perSecond, r.p50,
+                r.p99, r.lost ? "   (some lost)" : "");
 }
 
 // ---- reports with one in flight per bot ----
@@ -426,7 +429,8 @@ Reports runReports(std::vector<Bot> &bots, const std::vector<std::pair<int, std:
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString binDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath();
+    const QString binDir =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QCoreApplication::applicationDirPath();
     const QString program = binDir + "/QuilloryServer";
     if (!QFile::exists(program)) {
         std::fprintf(stderr, "no QuilloryServer in %s\n", qPrintable(binDir));
@@ -470,8 +474,8 @@ int main(int argc, char **argv)
     close(probe);
     const std::string site = httpStatus("/wiki/Main_Page");
     if (!ready || site.find(" 200") == std::string::npos) {
-        std::fprintf(stderr, "the server does not answer (UDP STATUS %s, site \"%s\")\n", ready ? "ok" : "missing",
-                     site.c_str());
+        std::fprintf(stderr, "the server does not answer (UDP STATUS %s, site \"%s\")\n",
+                     ready ? "ok" : "missing", site.c_str());
         return 1;
     }
     QThread::msleep(2000);
@@ -481,12 +485,14 @@ int main(int argc, char **argv)
 
     std::vector<Bot> bots(kBots);
     for (int i = 0; i < kBots; ++i) {
-        bots[size_t(i)].fd = openUdp();
+        // The server takes at most 21 players from one machine: the bots sit on loopback
+        // addresses 127.0.0.2 and up, 16 to an address, like players on several machines.
+        bots[size_t(i)].fd = openUdp(0, INADDR_LOOPBACK + 1 + uint32_t(i / 16));
         bots[size_t(i)].port = localPort(bots[size_t(i)].fd);
         bots[size_t(i)].name = "Bot" + std::to_string(i + 1);
         sendTo(bots[size_t(i)].fd, kGamePort,
-               "CONNECT VER=" + kVersion + ";NAME=" + bots[size_t(i)].name + ";PORT=" +
-                   std::to_string(bots[size_t(i)].port) + ";PWD=;");
+               "CONNECT VER=" + kVersion + ";NAME=" + bots[size_t(i)].name +
+                   ";PORT=" + std::to_string(bots[size_t(i)].port) + ";PWD=;");
         std::string d;
         bool accepted = false;
         while (!accepted && receive(bots[size_t(i)].fd, d, 2000))
@@ -535,7 +541,8 @@ int main(int argc, char **argv)
         (void)warm;
         keepAlive(bots);
         const Reports r = runReports(bots, schedule);
-        std::printf("NAVIGATE with 32 bots, one report in flight per bot (each report fans out 32 SCOREIS):\n");
+        std::printf(
+            "NAVIGATE with 32 bots, one report in flight per bot (each report fans out 32 SCOREIS):\n");
         std::printf("  %.0f reports/s (%.0f SCOREIS sent/s); report -> own SCOREIS p50 %.1f us, p99 %.1f us; "
                     "%ld of %ld SCOREIS heard\n\n",
                     r.perSecond, r.perSecond * kBots, r.p50, r.p99, r.scoresHeard, r.scoresExpected);
@@ -570,9 +577,11 @@ int main(int argc, char **argv)
             // A second answer to the same request would show up here.
             drain(bots, 5, [&](int, const std::string &d) { extra += d.rfind("SETRANDOM ", 0) == 0; });
         }
-        std::printf("GETRANDOM -> SETRANDOM at all %d players (local encyclopedia, %d draws):\n", kBots, kDraws);
+        std::printf("GETRANDOM -> SETRANDOM at all %d players (local encyclopedia, %d draws):\n", kBots,
+                    kDraws);
         std::printf("  p50 %.2f ms, p99 %.2f ms; %d draws unanswered, %ld extra SETRANDOM\n\n",
-                    percentile(latencies, 0.5) / 1000.0, percentile(latencies, 0.99) / 1000.0, missing, extra);
+                    percentile(latencies, 0.5) / 1000.0, percentile(latencies, 0.99) / 1000.0, missing,
+                    extra);
     }
 
     // ---- whole rounds ----
@@ -595,7 +604,8 @@ int main(int argc, char **argv)
 
             const Usage before = usageOf(pid);
             const auto start = SteadyClock::now();
-            sendTo(bots[0].fd, kGamePort, "SETWORDS COUNT=1;WORD0=Start " + std::to_string(round) + ";WORD1=" + goal + ";");
+            sendTo(bots[0].fd, kGamePort,
+                   "SETWORDS COUNT=1;WORD0=Start " + std::to_string(round) + ";WORD1=" + goal + ";");
             int started = 0;
             bool ok = pump(
                 bots, 5000, [&](int, const std::string &d) { started += d.rfind("STARTGAME ", 0) == 0; },
@@ -612,7 +622,8 @@ int main(int argc, char **argv)
                 if (winners > 0 && !pathSent) {
                     // The winner's client sends its route when WINNER names it.
                     pathSent = true;
-                    sendTo(bots[size_t(winner)].fd, kGamePort, "SENDMYPATH NAME=" + bots[size_t(winner)].name + ";PATH=" + route + ";");
+                    sendTo(bots[size_t(winner)].fd, kGamePort,
+                           "SENDMYPATH NAME=" + bots[size_t(winner)].name + ";PATH=" + route + ";");
                 }
             };
             ok = ok && runReports(bots, schedule, onOther).complete;
@@ -635,14 +646,16 @@ int main(int argc, char **argv)
                 s += x;
             return v.empty() ? 0 : s / double(v.size());
         };
-        std::printf("Whole round, %d bots x %d pages (SETWORDS -> STARTGAME, %d reports, WINNER, SENDMYPATH -> "
-                    "PATHIS at all), %d rounds:\n",
-                    kBots, kPagesPerBot, kBots * kPagesPerBot, kRounds);
+        std::printf(
+            "Whole round, %d bots x %d pages (SETWORDS -> STARTGAME, %d reports, WINNER, SENDMYPATH -> "
+            "PATHIS at all), %d rounds:\n",
+            kBots, kPagesPerBot, kBots * kPagesPerBot, kRounds);
         std::printf("  wall time per round: mean %.1f ms, p50 %.1f ms, max %.1f ms\n", mean(wall),
                     percentile(wall, 0.5), percentile(wall, 1.0));
-        std::printf("  server CPU time per round: mean %.1f ms (thread run time), %.1f ms (utime+stime, %ld Hz "
-                    "ticks)\n",
-                    mean(cpu), mean(cpuTicks), sysconf(_SC_CLK_TCK));
+        std::printf(
+            "  server CPU time per round: mean %.1f ms (thread run time), %.1f ms (utime+stime, %ld Hz "
+            "ticks)\n",
+            mean(cpu), mean(cpuTicks), sysconf(_SC_CLK_TCK));
         std::printf("  %d rounds incomplete\n\n", incomplete);
     }
 
