@@ -6,10 +6,10 @@
 #include "protocol/Messages.h"
 #include "settings/SiteSettings.h"
 
-GameCore::GameCore(DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
+GameCore::GameCore(ModData &data, DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
                    const QString &siteHost, quint16 serverPort)
-    : m_socket(socket), m_browser(browser), m_dialogs(dialogs), m_view(view), m_siteHost(siteHost),
-      m_siteDomain(site::SiteDomain(siteHost)), m_serverPort(serverPort)
+    : modData(data), m_socket(socket), m_browser(browser), m_dialogs(dialogs), m_view(view),
+      m_siteHost(siteHost), m_siteDomain(site::SiteDomain(siteHost)), m_serverPort(serverPort)
 {
     connect(&m_socket, &DatagramSocket::DataArrival, this, &GameCore::onDataArrival);
     connect(&m_browser, &Browser::TitleChange, this, &GameCore::HandleTitleChange);
@@ -21,13 +21,13 @@ GameCore::~GameCore() = default;
 bool GameCore::InitGame()
 {
     m_socket.SetRemotePort(m_serverPort);
-    m_socket.SetRemoteHost(modData::ServerHost);
-    const bool bound = m_socket.Bind(modData::OwnPort);
+    m_socket.SetRemoteHost(modData.ServerHost);
+    const bool bound = m_socket.Bind(modData.OwnPort);
     m_browser.Navigate(MainPageUrl());
-    if (modData::JoinedMidRound) {
+    if (modData.JoinedMidRound) {
         m_view.AddChat(QStringLiteral("GAME"), QStringLiteral("Game is in progress; joining..."));
-        SendData(msg::GetWords(modData::PlayerName));
-        modData::JoinedMidRound = false;
+        SendData(msg::GetWords(modData.PlayerName));
+        modData.JoinedMidRound = false;
     }
     return bound;
 }
@@ -40,7 +40,7 @@ void GameCore::SendData(const QString &text)
     // A message longer than a datagram would be lost on the way; it is not sent at all.
     if (utf8.size() > kMaxDatagramBytes)
         return;
-    m_socket.SendTo(modData::ServerHost, m_serverPort, utf8);
+    m_socket.SendTo(modData.ServerHost, m_serverPort, utf8);
 }
 
 QString GameCore::MainPageUrl() const
@@ -63,10 +63,10 @@ bool GameCore::ScorePollTick()
 {
     // The list may have shrunk below the next index since the window opened; then every player
     // still listed has been asked, and polling ends.
-    if (ScorePollIndex < 1 || ScorePollIndex > modData::PlayerCount)
+    if (ScorePollIndex < 1 || ScorePollIndex > modData.PlayerCount)
         return false;
-    SendData(msg::GetScore(modData::OwnPort, modData::Players[ScorePollIndex].Name));
-    if (ScorePollIndex == modData::PlayerCount)
+    SendData(msg::GetScore(modData.OwnPort, modData.Players[ScorePollIndex].Name));
+    if (ScorePollIndex == modData.PlayerCount)
         return false;
     ++ScorePollIndex;
     return true;
@@ -74,7 +74,7 @@ bool GameCore::ScorePollTick()
 
 void GameCore::PingTick()
 {
-    SendData(msg::PingMe(modData::OwnPort));
+    SendData(msg::PingMe(modData.OwnPort));
 }
 
 void GameCore::Closing()
@@ -82,7 +82,7 @@ void GameCore::Closing()
     if (Closed)
         return;
     if (!Disconnected)
-        SendData(msg::Disconnect(modData::PlayerName));
+        SendData(msg::Disconnect(modData.PlayerName));
     Closed = true;
     m_socket.Close();
 }
@@ -90,18 +90,18 @@ void GameCore::Closing()
 PageState GameCore::pageState() const
 {
     PageState s;
-    s.inRound = modData::InRound;
-    s.startWord = modData::Words.isEmpty() ? QString() : modData::Words.first();
-    s.currentPage = modData::CurrentPage;
-    s.route = modData::Route;
+    s.inRound = modData.InRound;
+    s.startWord = modData.Words.isEmpty() ? QString() : modData.Words.first();
+    s.currentPage = modData.CurrentPage;
+    s.route = modData.Route;
     s.lastReportedPage = LastReportedPage;
     return s;
 }
 
 void GameCore::storePageState(const PageState &state)
 {
-    modData::CurrentPage = state.currentPage;
-    modData::Route = state.route;
+    modData.CurrentPage = state.currentPage;
+    modData.Route = state.route;
     LastReportedPage = state.lastReportedPage;
 }
 
@@ -110,7 +110,7 @@ void GameCore::applyOutcome(const PageOutcome &outcome)
     if (outcome.caption)
         m_view.SetCaption(*outcome.caption);
     if (outcome.navigate)
-        SendData(msg::Navigate(modData::PlayerName, *outcome.navigate));
+        SendData(msg::Navigate(modData.PlayerName, *outcome.navigate));
 }
 
 void GameCore::HandleTitleChange(const QString &title)

@@ -9,6 +9,7 @@
 class Browser;
 class DatagramSocket;
 class Dialogs;
+class ModData;
 
 // Which parts of the scoreboard a change touches.
 struct ScoreFlags {
@@ -54,7 +55,7 @@ public:
     // Longest wait for the start article before the round starts anyway.
     static constexpr int kLoadLimitMs = 15000;
 
-    GameCore(DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
+    GameCore(ModData &modData, DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
              const QString &siteHost, quint16 serverPort = kServerPort);
     ~GameCore() override;
 
@@ -103,6 +104,7 @@ private:
     PageState pageState() const;
     void storePageState(const PageState &state);
 
+    ModData &modData;
     DatagramSocket &m_socket;
     Browser &m_browser;
     Dialogs &m_dialogs;

@@ -22,16 +22,15 @@ constexpr qint32 kMaxWordIndex = 63;
 
 bool GameCore::FromServer(const QString &senderAddress, quint16 senderPort) const
 {
-    if (modData::ServerIP.isEmpty())
+    if (modData.ServerIP.isEmpty())
         return true;
-    return senderAddress == modData::ServerIP && senderPort == m_serverPort;
+    return senderAddress == modData.ServerIP && senderPort == m_serverPort;
 }
 
 void GameCore::HandleDatagram(const QString &d)
 {
     if (Closed)
         return;
-    using namespace modData;
     const QString verb = GetVerb(d);
     auto field = [&d](const char *key) { return GetValue(d, QLatin1String(key)); };
 
@@ -40,7 +39,7 @@ void GameCore::HandleDatagram(const QString &d)
         // long text would not even fit the answer).
         const QString tick = field("TIME");
         if (ParseNumber(tick))
-            SendData(msg::Pong(PlayerName, tick));
+            SendData(msg::Pong(modData.PlayerName, tick));
     } else if (verb == QLatin1String("DISCONNECT")) {
         // A server that bans and then stops says it twice; one notice is enough, and a window that
         // went while the box was open must not be touched again.
@@ -55,29 +54,29 @@ void GameCore::HandleDatagram(const QString &d)
         Disconnected = true;
         m_view.CloseGame();
     } else if (verb == QLatin1String("SCOREIS")) {
-        const qint32 i = FindPlayer(field("NAME"));
+        const qint32 i = modData.FindPlayer(field("NAME"));
         if (i == 0)
             return;
         const auto wins = GetNumber(d, QStringLiteral("WINS"));
         if (!wins)
             return;
-        Players[i].Wins = *wins;
+        modData.Players[i].Wins = *wins;
         const auto clicks = GetNumber(d, QStringLiteral("CLICK"));
         if (!clicks)
             return;
-        Players[i].Clicks = *clicks;
+        modData.Players[i].Clicks = *clicks;
         const auto roundClicks = GetNumber(d, QStringLiteral("RCLICK"));
         if (!roundClicks)
             return;
-        Players[i].RoundClicks = *roundClicks;
-        Players[i].InGame = field("INGAME");
+        modData.Players[i].RoundClicks = *roundClicks;
+        modData.Players[i].InGame = field("INGAME");
         m_view.UpdateScores(ScoreFlags::ScoresOnly());
     } else if (verb == QLatin1String("PINGIS")) {
-        const qint32 i = FindPlayer(field("NAME"));
+        const qint32 i = modData.FindPlayer(field("NAME"));
         const auto ping = GetNumber(d, QStringLiteral("PING"));
         if (i == 0 || !ping)
             return;
-        Players[i].Ping = *ping;
+        modData.Players[i].Ping = *ping;
         m_view.UpdateScores(ScoreFlags::PingsOnly());
     } else if (verb == QLatin1String("MESSAGE")) {
         if (d.size() < 8)
@@ -88,10 +87,10 @@ void GameCore::HandleDatagram(const QString &d)
         const QString name = field("NAME");
         QString line;
         if (verb == QLatin1String("JOIN")) {
-            AddPlayer(name);
+            modData.AddPlayer(name);
             line = name + QStringLiteral(" has joined the game.");
         } else {
-            RemovePlayer(name);
+            modData.RemovePlayer(name);
             line = name + (verb == QLatin1String("LEAVE") ? QStringLiteral(" has left the game.")
                                                           : QStringLiteral(" was dropped from the game."));
         }
@@ -108,20 +107,21 @@ void GameCore::HandleDatagram(const QString &d)
                        field("TIME") + QStringLiteral(" on ") + field("DATE"));
     } else if (verb == QLatin1String("WINNER")) {
         const QString name = field("NAME");
-        const qint32 i = FindPlayer(name);
+        const qint32 i = modData.FindPlayer(name);
         ++m_roundChanges;
-        InRound = false;
+        modData.InRound = false;
         if (i == 0)
             return;
         m_view.AddChat(kGame, name + QStringLiteral(" has won the round in ") +
-                                  QString::number(Players[i].RoundClicks) + QStringLiteral(" clicks!"));
-        if (Players[i].Wins < std::numeric_limits<qint32>::max())
-            ++Players[i].Wins;
+                                  QString::number(modData.Players[i].RoundClicks) +
+                                  QStringLiteral(" clicks!"));
+        if (modData.Players[i].Wins < std::numeric_limits<qint32>::max())
+            ++modData.Players[i].Wins;
         m_view.UpdateScores(ScoreFlags::ScoresOnly());
-        if (name == PlayerName) {
-            QString path = Route;
+        if (name == modData.PlayerName) {
+            QString path = modData.Route;
             path.chop(1); // the closing carriage return
-            SendData(msg::SendMyPath(Players[i].Name, path));
+            SendData(msg::SendMyPath(modData.Players[i].Name, path));
             m_view.ShowChooser();
         }
     } else if (verb == QLatin1String("PATHIS")) {
@@ -131,20 +131,21 @@ void GameCore::HandleDatagram(const QString &d)
         m_view.AddChat(kGame, field("NAME") + QStringLiteral(" now chooses the next words."));
     } else if (verb == QLatin1String("NEWGAME")) {
         ++m_roundChanges;
-        ResetRound();
-        Chooser = field("NAME");
-        InRound = false;
-        if (Chooser == PlayerName)
+        modData.ResetRound();
+        modData.Chooser = field("NAME");
+        modData.InRound = false;
+        if (modData.Chooser == modData.PlayerName)
             m_view.ShowChooser();
     } else if (verb == QLatin1String("DISQUALIFY")) {
-        const qint32 i = FindPlayer(PlayerName);
+        const qint32 i = modData.FindPlayer(modData.PlayerName);
         if (i == 0)
             return;
-        Players[i].InGame = QStringLiteral("no");
+        modData.Players[i].InGame = QStringLiteral("no");
         m_browser.Navigate(MainPageUrl());
-        SendData(msg::Chat(
-            kGame, PlayerName + QStringLiteral(" has been disqualified for visiting an illegal page: \"") +
-                       CurrentPage + QLatin1Char('"')));
+        SendData(
+            msg::Chat(kGame, modData.PlayerName +
+                                 QStringLiteral(" has been disqualified for visiting an illegal page: \"") +
+                                 modData.CurrentPage + QLatin1Char('"')));
     } else if (verb == QLatin1String("NAVIGATE")) {
         m_browser.Navigate(LookupUrl(field("URL")));
     } else if (verb == QLatin1String("SETRANDOM")) {
@@ -161,8 +162,8 @@ void GameCore::HandleDatagram(const QString &d)
     } else if (verb == QLatin1String("STARTGAME")) {
         const quint64 thisRound = ++m_roundChanges;
         const QString start = field("WORD0");
-        CurrentPage = start;
-        Route = start + QLatin1Char('\r');
+        modData.CurrentPage = start;
+        modData.Route = start + QLatin1Char('\r');
         m_browser.Navigate(LookupUrl(start));
         // Title events during the wait find InRound still false, so the start page is not reported.
         // An unreachable site must not hold the round back for ever.
@@ -175,11 +176,11 @@ void GameCore::HandleDatagram(const QString &d)
         // during the wait has the last word, and this round must not come back to life over it.
         if (m_roundChanges != thisRound)
             return;
-        for (qint32 k = 1; k <= PlayerCount; ++k) {
-            Players[k].RoundClicks = 0;
-            Players[k].InGame = QStringLiteral("yes");
+        for (qint32 k = 1; k <= modData.PlayerCount; ++k) {
+            modData.Players[k].RoundClicks = 0;
+            modData.Players[k].InGame = QStringLiteral("yes");
         }
-        InRound = true;
+        modData.InRound = true;
         m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
         const auto count = GetNumber(d, QStringLiteral("COUNT"));
         if (!count || *count < 0 || *count > kMaxWordIndex)
@@ -187,8 +188,8 @@ void GameCore::HandleDatagram(const QString &d)
         QStringList words;
         for (qint32 k = 0; k <= *count; ++k)
             words << GetValue(d, QStringLiteral("WORD") + QString::number(k));
-        Words = words;
-        TargetIndex = 1;
+        modData.Words = words;
+        modData.TargetIndex = 1;
         m_view.UpdateScores(ScoreFlags::WordsOnly());
     }
 }

@@ -38,8 +38,9 @@ QString RejectionText(const QString &code)
 
 } // namespace
 
-JoinSession::JoinSession(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QObject *parent)
-    : QObject(parent), m_sockets(sockets), m_dialogs(dialogs), m_config(std::move(config))
+JoinSession::JoinSession(ModData &data, SocketFactory &sockets, Dialogs &dialogs, JoinConfig config,
+                         QObject *parent)
+    : QObject(parent), modData(data), m_sockets(sockets), m_dialogs(dialogs), m_config(std::move(config))
 {
 }
 
@@ -71,9 +72,9 @@ bool JoinSession::beginAttempt(const QString &name)
         m_dialogs.MessageBox(QStringLiteral("Please enter your name."), MessageIcon::Information, kCaption);
         return false;
     }
-    modData::IsHost = false;
-    modData::WelcomeText.clear();
-    modData::ChosenServer.clear();
+    modData.IsHost = false;
+    modData.WelcomeText.clear();
+    modData.ChosenServer.clear();
     return true;
 }
 
@@ -86,7 +87,7 @@ void JoinSession::Join(const QString &name)
         m_showServers();
     QCoreApplication::processEvents();
     m_state = State::Idle;
-    if (m_aborted || modData::ChosenServer.isEmpty())
+    if (m_aborted || modData.ChosenServer.isEmpty())
         return;
     connectTo(CleanName(name));
 }
@@ -99,7 +100,7 @@ void JoinSession::Host(const QString &name)
     if (m_showHost)
         m_showHost();
     QCoreApplication::processEvents();
-    if (m_aborted || modData::ChosenServer.isEmpty()) {
+    if (m_aborted || modData.ChosenServer.isEmpty()) {
         m_state = State::Idle;
         return;
     }
@@ -115,8 +116,8 @@ void JoinSession::Host(const QString &name)
     if (m_aborted)
         return;
     m_state = State::Idle;
-    modData::OwnPort = modData::FindLocalPort(m_sockets, m_config.firstLocalPort);
-    if (modData::OwnPort == QLatin1String("-1")) {
+    modData.OwnPort = FindLocalPort(m_sockets, m_config.firstLocalPort);
+    if (modData.OwnPort == QLatin1String("-1")) {
         m_dialogs.MessageBox(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
                              MessageIcon::Critical, kCaption);
         emit FatalExit();
@@ -158,13 +159,13 @@ bool JoinSession::waitForLocalServer()
 
 void JoinSession::connectTo(const QString &name)
 {
-    modData::ServerHost = modData::ChosenServer;
-    modData::ServerIP.clear();
-    modData::PlayerName = name;
+    modData.ServerHost = modData.ChosenServer;
+    modData.ServerIP.clear();
+    modData.PlayerName = name;
     m_state = State::Connecting;
     startTimer();
     emit ControlsEnabled(false);
-    setStatus(QStringLiteral("Connecting to ") + modData::ServerHost + QStringLiteral("..."));
+    setStatus(QStringLiteral("Connecting to ") + modData.ServerHost + QStringLiteral("..."));
 
     closeSocket();
     m_connect = m_sockets.CreateSocket();
@@ -176,8 +177,8 @@ void JoinSession::connectTo(const QString &name)
         setStatus(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + description);
     });
     m_connect->SetRemotePort(m_config.serverPort);
-    m_connect->SetRemoteHost(modData::ServerHost);
-    if (!m_connect->Bind(modData::OwnPort)) {
+    m_connect->SetRemoteHost(modData.ServerHost);
+    if (!m_connect->Bind(modData.OwnPort)) {
         // Sending from any other port would make the server answer a port nobody listens on.
         const QString reason = m_connect->ErrorString();
         stopTimer();
@@ -187,7 +188,7 @@ void JoinSession::connectTo(const QString &name)
                       .arg(reason.isEmpty() ? QStringLiteral("Address in use") : reason));
         return;
     }
-    m_connect->SendData(msg::Connect(modVersion::Version, name, modData::OwnPort, QString()));
+    m_connect->SendData(msg::Connect(modVersion::Version, name, modData.OwnPort, QString()));
 }
 
 void JoinSession::HandleReply(const QString &datagram, const QString &senderAddress)
@@ -203,10 +204,10 @@ void JoinSession::HandleReply(const QString &datagram, const QString &senderAddr
     else if (verb == QLatin1String("NEEDPWD"))
         replyNeedPassword();
     else if (verb == QLatin1String("ISHOST")) {
-        if (GetValue(datagram, QStringLiteral("NAME")) == modData::PlayerName)
-            modData::IsHost = true;
+        if (GetValue(datagram, QStringLiteral("NAME")) == modData.PlayerName)
+            modData.IsHost = true;
     } else if (verb == QLatin1String("MESSAGE"))
-        modData::WelcomeText = datagram.mid(8);
+        modData.WelcomeText = datagram.mid(8);
     else if (verb == QLatin1String("PLAYERLIST"))
         replyPlayerList(datagram);
 }
@@ -217,13 +218,13 @@ void JoinSession::replyConnectAccept(const QString &datagram, const QString &sen
     // Where the server really speaks from: the typed name may be another of its addresses or a
     // host name, but its answers and everything it sends later leave the same socket by the same
     // route, so the game window can tell the server's datagrams from anybody else's.
-    modData::ServerIP = senderAddress;
+    modData.ServerIP = senderAddress;
     const QString playing = GetValue(datagram, QStringLiteral("PLAYING"));
     if (playing == QLatin1String("yes"))
-        modData::JoinedMidRound = true;
+        modData.JoinedMidRound = true;
     else if (playing == QLatin1String("no"))
-        modData::JoinedMidRound = false;
-    m_connect->SendData(msg::GetPlayerList(modData::OwnPort));
+        modData.JoinedMidRound = false;
+    m_connect->SendData(msg::GetPlayerList(modData.OwnPort));
 }
 
 void JoinSession::replyConnectReject(const QString &datagram)
@@ -249,7 +250,7 @@ void JoinSession::replyNeedPassword()
     m_state = State::Connecting;
     startTimer();
     if (!answer.isEmpty()) {
-        m_connect->SendData(msg::Connect(modVersion::Version, modData::PlayerName, modData::OwnPort, answer));
+        m_connect->SendData(msg::Connect(modVersion::Version, modData.PlayerName, modData.OwnPort, answer));
         return;
     }
     stopTimer();
@@ -268,11 +269,11 @@ void JoinSession::replyPlayerList(const QString &datagram)
         const QString key = QStringLiteral("P") + QString::number(i);
         if (!datagram.contains(key + QLatin1Char('=')))
             break;
-        modData::AddPlayer(GetValue(datagram, key));
+        modData.AddPlayer(GetValue(datagram, key));
     }
     stopTimer();
     closeSocket();
-    modData::ResetRound();
+    modData.ResetRound();
     m_state = State::Done;
     emit Completed();
 }

@@ -7,6 +7,7 @@
 
 class DatagramSocket;
 class Dialogs;
+class ModData;
 class ServerWaiter;
 class SocketFactory;
 
@@ -34,7 +35,8 @@ public:
     // Starts a program detached and minimised; false when it could not be started.
     using ProgramStarter = std::function<bool(const QString &path)>;
 
-    JoinSession(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config = {}, QObject *parent = nullptr);
+    JoinSession(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, JoinConfig config = {},
+                QObject *parent = nullptr);
     ~JoinSession() override;
 
     void SetServerBrowser(ModalStep step) { m_showServers = std::move(step); }
@@ -72,7 +74,7 @@ signals:
     // Start (or restart from zero) and stop tmrTimeout.
     void StartTimer();
     void StopTimer();
-    // The player list is in modData; the game windows take over now.
+    // The player list is in the shared state; the game windows take over now.
     void Completed();
     // A failure after which the program must end (no free local port).
     void FatalExit();
@@ -92,6 +94,7 @@ private:
     void stopTimer();
     void closeSocket();
 
+    ModData &modData;
     SocketFactory &m_sockets;
     Dialogs &m_dialogs;
     JoinConfig m_config;

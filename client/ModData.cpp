@@ -5,14 +5,11 @@
 
 #include <QtDebug>
 
-namespace modData
-{
-
 PlayerInfo &PlayerArray::operator[](qint32 index)
 {
     if (index >= 1 && index <= m_entries.size())
         return m_entries[index - 1];
-    qWarning("modData::Players: index %d outside 1..%d", index, int(m_entries.size()));
+    qWarning("Players: index %d outside 1..%d", index, int(m_entries.size()));
     m_scratch = PlayerInfo();
     return m_scratch;
 }
@@ -21,12 +18,12 @@ const PlayerInfo &PlayerArray::operator[](qint32 index) const
 {
     if (index >= 1 && index <= m_entries.size())
         return m_entries[index - 1];
-    qWarning("modData::Players: index %d outside 1..%d", index, int(m_entries.size()));
+    qWarning("Players: index %d outside 1..%d", index, int(m_entries.size()));
     m_scratch = PlayerInfo();
     return m_scratch;
 }
 
-void AddPlayer(const QString &name)
+void ModData::AddPlayer(const QString &name)
 {
     for (qint32 i = 1; i <= PlayerCount; ++i) {
         if (names::SameIgnoringCase(Players[i].Name, name))
@@ -40,7 +37,7 @@ void AddPlayer(const QString &name)
     PlayerCount = Players.Size();
 }
 
-void RemovePlayer(const QString &name)
+void ModData::RemovePlayer(const QString &name)
 {
     for (qint32 i = 1; i <= PlayerCount; ++i) {
         if (names::SameIgnoringCase(Players[i].Name, name)) {
@@ -51,7 +48,7 @@ void RemovePlayer(const QString &name)
     }
 }
 
-qint32 FindPlayer(const QString &name)
+qint32 ModData::FindPlayer(const QString &name) const
 {
     for (qint32 i = 1; i <= PlayerCount; ++i) {
         if (Players[i].Name == name)
@@ -60,7 +57,7 @@ qint32 FindPlayer(const QString &name)
     return 0;
 }
 
-void ResetRound()
+void ModData::ResetRound()
 {
     Words = QStringList{QString()};
     TargetIndex = 0;
@@ -70,7 +67,7 @@ void ResetRound()
 
 QString FindLocalPort(DatagramSocket &probe, quint16 firstPort)
 {
-    for (int attempt = 0; attempt < kLocalPortCount; ++attempt) {
+    for (int attempt = 0; attempt < ModData::kLocalPortCount; ++attempt) {
         const int port = firstPort + attempt;
         if (port > 65535)
             break;
@@ -91,25 +88,3 @@ QString FindLocalPort(SocketFactory &factory, quint16 firstPort)
     const auto probe = factory.CreateSocket();
     return FindLocalPort(*probe, firstPort);
 }
-
-void ResetAll()
-{
-    Players.Clear();
-    PlayerCount = 0;
-    Words.clear();
-    TargetIndex = 0;
-    InRound = false;
-    Chooser.clear();
-    ServerHost.clear();
-    ServerIP.clear();
-    PlayerName.clear();
-    CurrentPage.clear();
-    Route.clear();
-    OwnPort.clear();
-    JoinedMidRound = false;
-    ChosenServer.clear();
-    IsHost = false;
-    WelcomeText.clear();
-}
-
-} // namespace modData

@@ -9,11 +9,6 @@
 class DatagramSocket;
 class SocketFactory;
 
-// State that several client windows share. Every window reads and writes these values directly;
-// they live as long as the client process and are never saved.
-namespace modData
-{
-
 // One entry of the client's player list.
 struct PlayerInfo {
     QString Name;
@@ -37,70 +32,72 @@ public:
     void Clear() { m_entries.clear(); }
 
 private:
-    friend void AddPlayer(const QString &name);
-    friend void RemovePlayer(const QString &name);
+    friend class ModData;
     QList<PlayerInfo> m_entries; // entry i of the game lives at m_entries[i - 1]
     mutable PlayerInfo m_scratch;
 };
 
-// Everybody in the game, the local player included, in the server's order and then by later joins.
-inline PlayerArray Players;
-inline qint32 PlayerCount = 0;
-// A server lists at most this many players; JOINs beyond it (from a broken or hostile peer) are not kept.
-inline constexpr qint32 kMaxPlayers = 256;
+// State that several client windows share: one object, made by the program's main and handed to
+// every window and core that reads or writes it. Never saved.
+class ModData
+{
+public:
+    // Everybody in the game, the local player included, in the server's order and then by later joins.
+    PlayerArray Players;
+    qint32 PlayerCount = 0;
+    // A server lists at most this many players; JOINs beyond it (from a broken or hostile peer) are not kept.
+    static constexpr qint32 kMaxPlayers = 256;
 
-// Words of the round: index 0 is the start article, Words[TargetIndex] the destination.
-inline QStringList Words;
-inline qint32 TargetIndex = 0;
-// True from STARTGAME until the round's WINNER or NEWGAME; pages are reported only then.
-inline bool InRound = false;
-// The player who chooses the next words (from NEWGAME).
-inline QString Chooser;
+    // Words of the round: index 0 is the start article, Words[TargetIndex] the destination.
+    QStringList Words;
+    qint32 TargetIndex = 0;
+    // True from STARTGAME until the round's WINNER or NEWGAME; pages are reported only then.
+    bool InRound = false;
+    // The player who chooses the next words (from NEWGAME).
+    QString Chooser;
 
-// The game server's address exactly as typed or picked; remote host of every datagram.
-inline QString ServerHost;
-// The address the server's CONNECTACCEPT came from, as the socket reported it. The server sends
-// everything from that address, so the game window hears nobody else; empty: not known, hear all.
-inline QString ServerIP;
-// The local player's name as sent in CONNECT.
-inline QString PlayerName;
-// Title (or page-kind word) of the page the game browser shows.
-inline QString CurrentPage;
-// Pages visited in this round, each followed by a carriage return.
-inline QString Route;
-// The client's own UDP port as decimal text, "-1" when none could be found.
-inline QString OwnPort;
-// The server said a round was running when this player joined.
-inline bool JoinedMidRound = false;
-// Result of the server browser or the host dialog; empty when cancelled.
-inline QString ChosenServer;
+    // The game server's address exactly as typed or picked; remote host of every datagram.
+    QString ServerHost;
+    // The address the server's CONNECTACCEPT came from, as the socket reported it. The server sends
+    // everything from that address, so the game window hears nobody else; empty: not known, hear all.
+    QString ServerIP;
+    // The local player's name as sent in CONNECT.
+    QString PlayerName;
+    // Title (or page-kind word) of the page the game browser shows.
+    QString CurrentPage;
+    // Pages visited in this round, each followed by a carriage return.
+    QString Route;
+    // The client's own UDP port as decimal text, "-1" when none could be found.
+    QString OwnPort;
+    // The server said a round was running when this player joined.
+    bool JoinedMidRound = false;
+    // Result of the server browser or the host dialog; empty when cancelled.
+    QString ChosenServer;
 
-// Handed over by the start window to the game windows when the handshake completes.
-// The server named this player the chooser of the first words (ISHOST).
-inline bool IsHost = false;
-// The server's welcome text from MESSAGE; shown in the chat under "GAME" when not empty.
-inline QString WelcomeText;
+    // Handed over by the start window to the game windows when the handshake completes.
+    // The server named this player the chooser of the first words (ISHOST).
+    bool IsHost = false;
+    // The server's welcome text from MESSAGE; shown in the chat under "GAME" when not empty.
+    QString WelcomeText;
 
-// Adds a player unless one with the same name (ignoring letter case) is listed.
-void AddPlayer(const QString &name);
-// Removes the player whose name matches ignoring letter case; later entries move up one index.
-void RemovePlayer(const QString &name);
-// Index 1..PlayerCount of the player with exactly this name (case-sensitive), 0 when none.
-qint32 FindPlayer(const QString &name);
-// Clears the round: Words = one empty word, TargetIndex 0, InRound false, Chooser empty.
-void ResetRound();
+    // Adds a player unless one with the same name (ignoring letter case) is listed.
+    void AddPlayer(const QString &name);
+    // Removes the player whose name matches ignoring letter case; later entries move up one index.
+    void RemovePlayer(const QString &name);
+    // Index 1..PlayerCount of the player with exactly this name (case-sensitive), 0 when none.
+    qint32 FindPlayer(const QString &name) const;
+    // Clears the round: Words = one empty word, TargetIndex 0, InRound false, Chooser empty.
+    void ResetRound();
+    // Puts every value back to its start-of-program state.
+    void ResetAll() { *this = ModData(); }
 
-// Ports a client may use, tried in ascending order.
-constexpr quint16 kFirstLocalPort = kFirstClientPort;
-constexpr int kLocalPortCount = kClientPortCount;
+    // Ports a client may use, tried in ascending order.
+    static constexpr quint16 kFirstLocalPort = kFirstClientPort;
+    static constexpr int kLocalPortCount = kClientPortCount;
+};
 
 // The first port of firstPort..firstPort+20 that the probe socket can bind, as decimal text,
 // or "-1". The probe is closed again before returning, so the caller can bind the port at once.
-QString FindLocalPort(DatagramSocket &probe, quint16 firstPort = kFirstLocalPort);
+QString FindLocalPort(DatagramSocket &probe, quint16 firstPort = ModData::kFirstLocalPort);
 // The same with a probe socket made for the purpose and discarded afterwards.
-QString FindLocalPort(SocketFactory &factory, quint16 firstPort = kFirstLocalPort);
-
-// Puts every value back to its start-of-program state (a fresh client, and between tests).
-void ResetAll();
-
-} // namespace modData
+QString FindLocalPort(SocketFactory &factory, quint16 firstPort = ModData::kFirstLocalPort);

@@ -32,7 +32,7 @@ bool ServerWaiter::Wait(const QString &host, quint16 serverPort, quint16 firstLo
     m_cancelled = false;
     const auto socket = m_sockets.CreateSocket();
     // One more port than the client range, so that skipping the server's port still leaves 21.
-    const quint16 port = BindFirstFreePort(*socket, firstLocalPort, modData::kLocalPortCount + 1, serverPort);
+    const quint16 port = BindFirstFreePort(*socket, firstLocalPort, ModData::kLocalPortCount + 1, serverPort);
     if (port == 0)
         return false;
 

@@ -4,20 +4,21 @@
 
 #include <algorithm>
 
-namespace scoreboard {
+namespace scoreboard
+{
 
-QString ColumnText(Column column)
+QString ColumnText(const ModData &modData, Column column)
 {
     QString text;
-    for (qint32 i = 1; i <= modData::PlayerCount; ++i) {
-        const modData::PlayerInfo &p = modData::Players[i];
+    for (qint32 i = 1; i <= modData.PlayerCount; ++i) {
+        const PlayerInfo &p = modData.Players[i];
         switch (column) {
         case Column::Names:
             text += p.Name;
             break;
         case Column::Scores:
-            text += QString::number(p.Wins) + QStringLiteral(" / ") + QString::number(p.Clicks) + QStringLiteral(" / ")
-                    + QString::number(p.RoundClicks);
+            text += QString::number(p.Wins) + QStringLiteral(" / ") + QString::number(p.Clicks) +
+                    QStringLiteral(" / ") + QString::number(p.RoundClicks);
             break;
         case Column::Pings:
             text += QString::number(p.Ping) + QStringLiteral("ms");
@@ -28,26 +29,27 @@ QString ColumnText(Column column)
     return text;
 }
 
-namespace {
-QString word(qint32 index)
+namespace
 {
-    if (!modData::InRound)
+QString word(const ModData &modData, qint32 index)
+{
+    if (!modData.InRound)
         return QStringLiteral("None");
     // A round announced with fewer words than it names shows the missing one as empty.
-    if (index < 0 || index >= modData::Words.size())
+    if (index < 0 || index >= modData.Words.size())
         return QString();
-    return modData::Words.at(index);
+    return modData.Words.at(index);
 }
 } // namespace
 
-QString StartWordText()
+QString StartWordText(const ModData &modData)
 {
-    return word(0);
+    return word(modData, 0);
 }
 
-QString WordToFindText()
+QString WordToFindText(const ModData &modData)
 {
-    return word(modData::TargetIndex);
+    return word(modData, modData.TargetIndex);
 }
 
 QSize SnapSize(const QSize &twips)

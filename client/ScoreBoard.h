@@ -3,16 +3,19 @@
 #include <QSize>
 #include <QString>
 
+class ModData;
+
 // The scoreboard's texts and layout, without widgets.
-namespace scoreboard {
+namespace scoreboard
+{
 
 enum class Column { Names, Scores, Pings };
 
 // One row per listed player, each ending in CR LF: "Name", "2 / 37 / 5", "120ms".
-QString ColumnText(Column column);
+QString ColumnText(const ModData &modData, Column column);
 // Start and destination labels: "None" outside a round.
-QString StartWordText();
-QString WordToFindText();
+QString StartWordText(const ModData &modData);
+QString WordToFindText(const ModData &modData);
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int kWidthTwips = 3585;

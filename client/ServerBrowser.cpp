@@ -8,9 +8,9 @@
 #include "protocol/Protocol.h"
 #include "settings/Options.h"
 
-ServerBrowser::ServerBrowser(SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort,
+ServerBrowser::ServerBrowser(ModData &data, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort,
                              quint16 firstLocalPort, QObject *parent)
-    : QObject(parent), m_sockets(sockets), m_dialogs(dialogs), m_serverPort(serverPort),
+    : QObject(parent), modData(data), m_sockets(sockets), m_dialogs(dialogs), m_serverPort(serverPort),
       m_firstLocalPort(firstLocalPort)
 {
 }
@@ -33,15 +33,15 @@ bool ServerBrowser::Load()
     }
     m_searchIndex = 0;
 
-    modData::OwnPort = modData::FindLocalPort(m_sockets, m_firstLocalPort);
-    if (modData::OwnPort == QLatin1String("-1")) {
+    modData.OwnPort = FindLocalPort(m_sockets, m_firstLocalPort);
+    if (modData.OwnPort == QLatin1String("-1")) {
         m_dialogs.MessageBox(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
                              MessageIcon::Critical, QStringLiteral("Quillory"));
         return false;
     }
     m_find = m_sockets.CreateSocket();
     connect(m_find.get(), &DatagramSocket::DataArrival, this, [this] { HandleAnswer(m_find->GetData()); });
-    m_find->Bind(modData::OwnPort);
+    m_find->Bind(modData.OwnPort);
     return true;
 }
 
@@ -54,7 +54,7 @@ bool ServerBrowser::Tick()
     const QString address = m_items.at(m_searchIndex);
     setStatus(QStringLiteral("Searching... ") + address);
     if (m_find)
-        m_find->SendTo(address, m_serverPort, msg::Status(address, modData::OwnPort));
+        m_find->SendTo(address, m_serverPort, msg::Status(address, modData.OwnPort));
     ++m_searchIndex;
     return true;
 }
@@ -83,13 +83,13 @@ bool ServerBrowser::Join(const QString &text)
         return false;
     SaveOption(QStringLiteral("LastServer"), text);
     SaveOption(QStringLiteral("Servers"), joinRules::ServersAfterJoin(text, m_items));
-    modData::ChosenServer = text;
+    modData.ChosenServer = text;
     return true;
 }
 
 void ServerBrowser::Cancel()
 {
-    modData::ChosenServer.clear();
+    modData.ChosenServer.clear();
 }
 
 void ServerBrowser::setStatus(const QString &text)

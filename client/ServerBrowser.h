@@ -6,6 +6,7 @@
 
 class DatagramSocket;
 class Dialogs;
+class ModData;
 class SocketFactory;
 
 // The server browser without widgets: the known servers from the settings, one STATUS query per
@@ -14,7 +15,7 @@ class ServerBrowser : public QObject
 {
     Q_OBJECT
 public:
-    ServerBrowser(SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
+    ServerBrowser(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
                   quint16 firstLocalPort = 7200, QObject *parent = nullptr);
     ~ServerBrowser() override;
 
@@ -54,6 +55,7 @@ signals:
 private:
     void setStatus(const QString &text);
 
+    ModData &modData;
     SocketFactory &m_sockets;
     Dialogs &m_dialogs;
     quint16 m_serverPort;

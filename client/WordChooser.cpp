@@ -7,14 +7,16 @@
 #include "platform/Dialogs.h"
 #include "protocol/Messages.h"
 
-namespace {
+namespace
+{
 const QString kNoArticle = QStringLiteral("This article doesn't exist.");
 const QString kDestinationProblem = QStringLiteral("There was a problem verifying the destination article.");
 } // namespace
 
-WordChooser::WordChooser(Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes,
+WordChooser::WordChooser(ModData &data, Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes,
                          std::function<void(const QString &)> send, const QString &siteHost)
-    : m_browser(browser), m_dialogs(dialogs), m_boxes(boxes), m_send(std::move(send)), m_siteHost(siteHost)
+    : modData(data), m_browser(browser), m_dialogs(dialogs), m_boxes(boxes), m_send(std::move(send)),
+      m_siteHost(siteHost)
 {
 }
 
@@ -45,10 +47,10 @@ void WordChooser::TextChanged()
 bool WordChooser::lookUp(const QString &word)
 {
     const std::shared_ptr<bool> alive = m_alive;
-    modData::CurrentPage.clear();
+    modData.CurrentPage.clear();
     m_browser.Navigate(GameCore::LookupUrl(m_siteHost, word));
     LetEventsRun();
-    const bool arrived = WaitWhile([&] { return *alive && modData::CurrentPage.isEmpty(); }, LookupLimitMs);
+    const bool arrived = WaitWhile([&] { return *alive && modData.CurrentPage.isEmpty(); }, LookupLimitMs);
     return *alive && arrived;
 }
 
@@ -87,14 +89,14 @@ void WordChooser::Verify()
             fail(Box::Initial, QString());
         return;
     }
-    if (modData::CurrentPage.toLower() == QLatin1String("search")) {
+    if (modData.CurrentPage.toLower() == QLatin1String("search")) {
         fail(Box::Initial, kNoArticle);
         return;
     }
-    m_boxes.SetText(Box::Initial, modData::CurrentPage);
+    m_boxes.SetText(Box::Initial, modData.CurrentPage);
     m_browser.GoBack();
     LetEventsRun();
-    WaitWhile([&] { return *alive && modData::CurrentPage.isEmpty(); }, LookupLimitMs);
+    WaitWhile([&] { return *alive && modData.CurrentPage.isEmpty(); }, LookupLimitMs);
     if (!*alive)
         return;
 
@@ -113,14 +115,14 @@ void WordChooser::Verify()
         const bool arrived = lookUp(m_boxes.Text(Box::Destination));
         if (!*alive)
             return;
-        if (arrived && modData::CurrentPage != m_boxes.Text(Box::Initial))
+        if (arrived && modData.CurrentPage != m_boxes.Text(Box::Initial))
             break;
     }
-    if (modData::CurrentPage.toLower() == QLatin1String("search")) {
+    if (modData.CurrentPage.toLower() == QLatin1String("search")) {
         fail(Box::Destination, kNoArticle);
         return;
     }
-    m_boxes.SetText(Box::Destination, modData::CurrentPage);
+    m_boxes.SetText(Box::Destination, modData.CurrentPage);
     m_browser.GoBack();
     LetEventsRun();
     if (!*alive)

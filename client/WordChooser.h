@@ -6,6 +6,7 @@
 
 class Browser;
 class Dialogs;
+class ModData;
 
 // The boxes and buttons of the word chooser window, as its logic sees them.
 class ChooserBoxes
@@ -31,8 +32,8 @@ public:
     static constexpr int kLookupLimitMs = 15000;
     static constexpr int kMaxDestinationLookups = 4;
 
-    WordChooser(Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes, std::function<void(const QString &)> send,
-                const QString &siteHost);
+    WordChooser(ModData &modData, Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes,
+                std::function<void(const QString &)> send, const QString &siteHost);
     ~WordChooser();
 
     void Randomize(int source);
@@ -58,6 +59,7 @@ private:
     bool lookUp(const QString &word);
     void fail(Box box, const QString &message);
 
+    ModData &modData;
     Browser &m_browser;
     Dialogs &m_dialogs;
     ChooserBoxes &m_boxes;

@@ -24,7 +24,8 @@
 #include <QUdpSocket>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 struct Usage {
     qint64 rssKb = 0;
@@ -48,7 +49,8 @@ qint64 FieldKb(const QString &path, const QByteArray &key)
 Usage UsageOf(qint64 pid)
 {
     const QString base = QStringLiteral("/proc/%1/").arg(pid);
-    return {FieldKb(base + QStringLiteral("status"), "VmRSS:"), FieldKb(base + QStringLiteral("smaps_rollup"), "Pss:")};
+    return {FieldKb(base + QStringLiteral("status"), "VmRSS:"),
+            FieldKb(base + QStringLiteral("smaps_rollup"), "Pss:")};
 }
 
 qint64 ParentOf(qint64 pid)
@@ -120,7 +122,8 @@ int main(int argc, char **argv)
         QCoreApplication app(argc, argv);
         return ServeSite();
     }
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -136,11 +139,12 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     modOptions::SetOptionsDirectory(folder.path());
     SaveOption(QStringLiteral("Site"), QStringLiteral("127.0.0.1:") + sitePort);
-    modData::ResetAll();
-    modData::ServerHost = QStringLiteral("127.0.0.1");
-    modData::PlayerName = QStringLiteral("Ann");
-    modData::OwnPort = QString::number(FreeUdpPort());
-    modData::AddPlayer(QStringLiteral("Ann"));
+    ModData modData;
+    modData.ResetAll();
+    modData.ServerHost = QStringLiteral("127.0.0.1");
+    modData.PlayerName = QStringLiteral("Ann");
+    modData.OwnPort = QString::number(FreeUdpPort());
+    modData.AddPlayer(QStringLiteral("Ann"));
     GameServices services;
     services.serverPort = FreeUdpPort(); // nobody answers there: the client runs on its own
     services.endProgram = [] {};
@@ -148,14 +152,15 @@ int main(int argc, char **argv)
 
     const qint64 self = QCoreApplication::applicationPid();
     const Usage before = UsageOf(self);
-    OpenGameWindows();
+    OpenGameWindows(modData);
     Browser &browser = GameWindow()->GameBrowser();
-    if (!WaitWhile([&] { return browser.Busy() || modData::CurrentPage != "Main Page"; }, 60000)) {
+    if (!WaitWhile([&] { return browser.Busy() || modData.CurrentPage != "Main Page"; }, 60000)) {
         std::fprintf(stderr, "the main page did not load\n");
         return 1;
     }
-    browser.Navigate(QStringLiteral("http://127.0.0.1:%1/wiki/Special:Search?search=Cat&go=Go").arg(sitePort));
-    if (!WaitWhile([&] { return browser.Busy() || modData::CurrentPage != "Cat"; }, 60000)) {
+    browser.Navigate(
+        QStringLiteral("http://127.0.0.1:%1/wiki/Special:Search?search=Cat&go=Go").arg(sitePort));
+    if (!WaitWhile([&] { return browser.Busy() || modData.CurrentPage != "Cat"; }, 60000)) {
         std::fprintf(stderr, "the article did not load\n");
         return 1;
     }
@@ -164,8 +169,8 @@ int main(int argc, char **argv)
     const Usage client = UsageOf(self);
     Usage helpers;
     std::printf("[ figure ] client memory with the game windows and one article (Cat) open:\n");
-    std::printf("  %-28s RSS %7lld KiB  PSS %7lld KiB  (before the windows: RSS %lld KiB)\n", "client process",
-                client.rssKb, client.pssKb, before.rssKb);
+    std::printf("  %-28s RSS %7lld KiB  PSS %7lld KiB  (before the windows: RSS %lld KiB)\n",
+                "client process", client.rssKb, client.pssKb, before.rssKb);
     for (qint64 pid : Descendants(self, site.processId())) {
         const Usage u = UsageOf(pid);
         helpers.rssKb += u.rssKb;
@@ -174,13 +179,14 @@ int main(int argc, char **argv)
         QString kind = KindOf(pid);
         if (kind == QLatin1String("zygote") && KindOf(ParentOf(pid)) == QLatin1String("zygote"))
             kind = QStringLiteral("zygote's child");
-        std::printf("  helper %-21s RSS %7lld KiB  PSS %7lld KiB  (pid %lld)\n", qPrintable(kind), u.rssKb, u.pssKb,
-                    pid);
+        std::printf("  helper %-21s RSS %7lld KiB  PSS %7lld KiB  (pid %lld)\n", qPrintable(kind), u.rssKb,
+                    u.pssKb, pid);
     }
-    std::printf("  %-28s RSS %7lld KiB  PSS %7lld KiB\n", "QtWebEngine helpers", helpers.rssKb, helpers.pssKb);
-    std::printf("  %-28s RSS %7lld KiB (%.1f MiB)  PSS %7lld KiB (%.1f MiB)\n", "total", client.rssKb + helpers.rssKb,
-                (client.rssKb + helpers.rssKb) / 1024.0, client.pssKb + helpers.pssKb,
-                (client.pssKb + helpers.pssKb) / 1024.0);
+    std::printf("  %-28s RSS %7lld KiB  PSS %7lld KiB\n", "QtWebEngine helpers", helpers.rssKb,
+                helpers.pssKb);
+    std::printf("  %-28s RSS %7lld KiB (%.1f MiB)  PSS %7lld KiB (%.1f MiB)\n", "total",
+                client.rssKb + helpers.rssKb, (client.rssKb + helpers.rssKb) / 1024.0,
+                client.pssKb + helpers.pssKb, (client.pssKb + helpers.pssKb) / 1024.0);
     std::fflush(stdout);
 
     GameWindow()->close();

@@ -1,5 +1,6 @@
 // Quillory: the game client. It opens with the start window; after joining, the game windows
 // take over and the program ends when the game window closes.
+#include "client/ModData.h"
 #include "client/main/frmMain.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
@@ -22,13 +23,14 @@ int main(int argc, char **argv)
 
     UdpSocketFactory sockets;
     QtDialogs dialogs;
-    frmMain window(sockets, dialogs);
+    ModData modData;
+    frmMain window(modData, sockets, dialogs);
     window.SetProgramStarter(&StartProgramMinimized);
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(
         &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 #ifdef QUILLORY_HAS_GAME_WINDOWS
-    QObject::connect(&window, &frmMain::JoinCompleted, &app, [] { OpenGameWindows(); });
+    QObject::connect(&window, &frmMain::JoinCompleted, &app, [&modData] { OpenGameWindows(modData); });
 #endif
     window.show();
     return app.exec();

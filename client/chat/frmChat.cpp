@@ -15,7 +15,8 @@
 #include <QScreen>
 #include <QScrollBar>
 
-namespace {
+namespace
+{
 // Design places are in twips; 15 twips make a pixel.
 QRect twips(int left, int top, int width, int height)
 {
@@ -23,7 +24,7 @@ QRect twips(int left, int top, int width, int height)
 }
 } // namespace
 
-frmChat::frmChat(QWidget *parent) : QWidget(parent)
+frmChat::frmChat(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
 {
     setWindowTitle(QStringLiteral("Chat"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -80,14 +81,14 @@ void frmChat::AddChat(const QString &name, const QString &text)
 void frmChat::UpdateList()
 {
     lstPlayers->clear();
-    for (qint32 i = 1; i <= modData::PlayerCount; ++i)
-        lstPlayers->addItem(modData::Players[i].Name);
+    for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+        lstPlayers->addItem(modData.Players[i].Name);
     lblPlayers->setText(chatlog::PlayersCaption(lstPlayers->count()));
 }
 
 void frmChat::cmdSend_Click()
 {
-    const QString message = chatlog::OutgoingMessage(txtSend->text(), modData::PlayerName, modData::OwnPort);
+    const QString message = chatlog::OutgoingMessage(txtSend->text(), modData.PlayerName, modData.OwnPort);
     if (message.isEmpty())
         return;
     GameWindow()->SendData(message);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+class ModData;
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -15,7 +17,7 @@ class frmChat : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmChat(QWidget *parent = nullptr);
+    explicit frmChat(ModData &modData, QWidget *parent = nullptr);
     ~frmChat() override;
 
     // Adds the line "name: text", dropping the oldest beyond a hundred lines.
@@ -42,4 +44,5 @@ private:
 
     QString m_history;
     bool m_allowUnload = false;
+    ModData &modData;
 };

@@ -12,7 +12,8 @@
 #include <QApplication>
 #include <QPointer>
 
-namespace {
+namespace
+{
 GameServices g_services;
 bool g_servicesSet = false;
 QPointer<frmGame> g_game;
@@ -25,7 +26,9 @@ void fillDefaults(GameServices &s)
     if (!s.createSocket)
         s.createSocket = [] { return std::unique_ptr<DatagramSocket>(std::make_unique<UdpSocket>()); };
     if (!s.createBrowser)
-        s.createBrowser = [](QWidget *window) { return std::unique_ptr<Browser>(std::make_unique<WebBrowser>(window)); };
+        s.createBrowser = [](QWidget *window) {
+            return std::unique_ptr<Browser>(std::make_unique<WebBrowser>(window));
+        };
     if (!s.dialogs) {
         static QtDialogs dialogs;
         s.dialogs = &dialogs;
@@ -56,42 +59,50 @@ Dialogs &GameDialogs()
     return *Services().dialogs;
 }
 
-void OpenGameWindows()
+ModData &GameData()
 {
+    Q_ASSERT(Services().data);
+    return *Services().data;
+}
+
+void OpenGameWindows(ModData &data)
+{
+    Services().data = &data;
+    ModData &modData = data;
     ChatWindow()->show();
     ScoresWindow()->show();
     GameWindow()->show();
-    if (modData::IsHost)
+    if (modData.IsHost)
         ChooserWindow()->show();
-    if (!modData::WelcomeText.isEmpty())
-        ChatWindow()->AddChat(QStringLiteral("GAME"), modData::WelcomeText);
+    if (!modData.WelcomeText.isEmpty())
+        ChatWindow()->AddChat(QStringLiteral("GAME"), modData.WelcomeText);
 }
 
 frmGame *GameWindow()
 {
     if (!g_game)
-        g_game = new frmGame();
+        g_game = new frmGame(GameData());
     return g_game;
 }
 
 frmChat *ChatWindow()
 {
     if (!g_chat)
-        g_chat = new frmChat();
+        g_chat = new frmChat(GameData());
     return g_chat;
 }
 
 frmScores *ScoresWindow()
 {
     if (!g_scores)
-        g_scores = new frmScores();
+        g_scores = new frmScores(GameData());
     return g_scores;
 }
 
 frmWinner *ChooserWindow()
 {
     if (!g_chooser)
-        g_chooser = new frmWinner();
+        g_chooser = new frmWinner(GameData());
     return g_chooser;
 }
 

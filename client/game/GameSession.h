@@ -7,6 +7,7 @@
 class Browser;
 class DatagramSocket;
 class Dialogs;
+class ModData;
 class QWidget;
 class frmChat;
 class frmGame;
@@ -15,6 +16,8 @@ class frmWinner;
 
 // What the game windows are made of. The program uses the real pieces; tests put in fakes.
 struct GameServices {
+    // The client's shared state, owned by the program's main (or the test).
+    ModData *data = nullptr;
     // wsGame; default: a UDP socket.
     std::function<std::unique_ptr<DatagramSocket>()> createSocket;
     // wbMain, made for the game window; default: the Chromium browser shown in that window.
@@ -32,10 +35,11 @@ struct GameServices {
 void SetGameServices(GameServices services);
 GameServices &Services();
 Dialogs &GameDialogs();
+ModData &GameData();
 
 // The start window's last step: opens the chat, the scoreboard and the game window (and the word
 // chooser when the server named this player host), and hands the welcome text to the chat.
-void OpenGameWindows();
+void OpenGameWindows(ModData &data);
 
 // The one instance of each window, created on first use.
 frmGame *GameWindow();

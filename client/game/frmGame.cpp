@@ -15,16 +15,17 @@
 #include <QScreen>
 #include <QTimer>
 
-namespace {
+namespace
+{
 constexpr int kMargin = 8;
 constexpr int kTwipsPerPixel = 15;
 } // namespace
 
-frmGame::frmGame(QWidget *parent) : QWidget(parent)
+frmGame::frmGame(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
 {
     setWindowTitle(TitleRules::kCaption);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     GameServices &services = Services();
     m_socket = services.createSocket();
     m_browser = services.createBrowser(this);
@@ -36,9 +37,9 @@ frmGame::frmGame(QWidget *parent) : QWidget(parent)
     wbMain->move(kMargin, kMargin);
     // The server address may carry the blanks it was typed with; datagrams reach it all the same,
     // and the site's address must too, or every page of the round would count as off the site.
-    const QString siteHost = site::ClientSiteHost(modData::ServerHost.trimmed());
-    m_core = std::make_unique<GameCore>(*m_socket, *m_browser, *services.dialogs, static_cast<GameView &>(*this),
-                                        siteHost, services.serverPort);
+    const QString siteHost = site::ClientSiteHost(modData.ServerHost.trimmed());
+    m_core = std::make_unique<GameCore>(modData, *m_socket, *m_browser, *services.dialogs,
+                                        static_cast<GameView &>(*this), siteHost, services.serverPort);
 
     tmrGetScores = new QTimer(this);
     tmrGetScores->setInterval(services.scorePollMs);
@@ -79,7 +80,8 @@ void frmGame::placeWindow()
     const int scoresWidth = ScoresWindowExists() ? ScoresWindow()->frameGeometry().width()
                                                  : scoreboard::kWidthTwips / kTwipsPerPixel;
     move(screen.left() + scoresWidth, screen.top());
-    resize(std::max(100, screen.width() - scoresWidth), std::max(100, screen.height() - 480 / kTwipsPerPixel));
+    resize(std::max(100, screen.width() - scoresWidth),
+           std::max(100, screen.height() - 480 / kTwipsPerPixel));
 }
 
 void frmGame::resizeEvent(QResizeEvent *event)

@@ -3,6 +3,8 @@
 #include "client/GameCore.h"
 
 #include <QWidget>
+
+class ModData;
 #include <memory>
 
 class Browser;
@@ -15,7 +17,7 @@ class frmGame : public QWidget, private GameView
 {
     Q_OBJECT
 public:
-    explicit frmGame(QWidget *parent = nullptr);
+    explicit frmGame(ModData &modData, QWidget *parent = nullptr);
     ~frmGame() override;
 
     // Sends one datagram to the game server (chat and chooser send through here too).
@@ -53,4 +55,5 @@ private:
     std::unique_ptr<Browser> m_browser;
     std::unique_ptr<GameCore> m_core;
     bool m_closing = false;
+    ModData &modData;
 };

@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-frmHost::frmHost(Dialogs &dialogs, QWidget *parent)
+frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
     : QDialog(parent), lblIP(new QLabel(QStringLiteral("Your IP address:"), this)),
       txtIP(new QLineEdit(this)), cmdHost(new QPushButton(QStringLiteral("Host"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -24,7 +24,7 @@ frmHost::frmHost(Dialogs &dialogs, QWidget *parent)
       lblWelcomeMessage(new QLabel(QStringLiteral("Welcome Message:"), fraOptional)),
       txtWelcomeMessage(new QPlainTextEdit(fraOptional)),
       lblPassword(new QLabel(QStringLiteral("Password:"), fraOptional)),
-      txtPassword(new QLineEdit(fraOptional)), m_dialogs(dialogs)
+      txtPassword(new QLineEdit(fraOptional)), modData(data), m_dialogs(dialogs)
 {
     setWindowTitle(QStringLiteral("Host a Game"));
     for (QPushButton *b : {cmdHost, cmdCancel, cmdHelp, cmdReset})
@@ -116,7 +116,7 @@ void frmHost::cmdHost_Click()
         selectAddress();
         return;
     case joinRules::HostAddress::Accepted:
-        modData::ChosenServer = txtIP->text();
+        modData.ChosenServer = txtIP->text();
         accept();
         return;
     }
@@ -140,6 +140,6 @@ void frmHost::cmdHelp_Click()
 
 void frmHost::reject()
 {
-    modData::ChosenServer.clear();
+    modData.ChosenServer.clear();
     QDialog::reject();
 }

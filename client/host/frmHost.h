@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class Dialogs;
+class ModData;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -15,7 +16,7 @@ class frmHost : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmHost(Dialogs &dialogs, QWidget *parent = nullptr);
+    frmHost(ModData &modData, Dialogs &dialogs, QWidget *parent = nullptr);
 
     QLabel *lblIP;
     QLineEdit *txtIP;
@@ -42,6 +43,7 @@ private:
     void txtPassword_Change();
     void selectAddress();
 
+    ModData &modData;
     Dialogs &m_dialogs;
     bool m_loading = false; // Loading: filling the boxes from the settings, nothing is saved
 };

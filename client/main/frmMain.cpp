@@ -16,7 +16,7 @@
 #include <QShortcut>
 #include <QTimer>
 
-frmMain::frmMain(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QWidget *parent)
+frmMain::frmMain(ModData &data, SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QWidget *parent)
     : QWidget(parent), Label1(new QLabel(QStringLiteral("The Quillory"), this)),
       Label2(new QLabel(QStringLiteral("Simple intellectual fun."), this)),
       Label4(new QLabel(
@@ -27,8 +27,8 @@ frmMain::frmMain(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QW
       cmdJoin(new QPushButton(QStringLiteral("Join Game"), this)),
       cmdHost(new QPushButton(QStringLiteral("Host Game"), this)),
       cmdExit(new QPushButton(QStringLiteral("Exit"), this)), lblStatus(new QLabel(this)),
-      tmrTimeout(new QTimer(this)), m_sockets(sockets), m_dialogs(dialogs),
-      m_session(sockets, dialogs, config)
+      tmrTimeout(new QTimer(this)), m_sockets(sockets), modData(data), m_dialogs(dialogs),
+      m_session(data, sockets, dialogs, config)
 {
     QFont title = Label1->font();
     title.setPointSize(title.pointSize() * 2);
@@ -64,7 +64,7 @@ frmMain::frmMain(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QW
 
     const JoinConfig &cfg = m_session.Config();
     m_session.SetServerBrowser([this, cfg] {
-        frmServers browser(m_sockets, m_dialogs, cfg.serverPort, cfg.firstLocalPort, this);
+        frmServers browser(modData, m_sockets, m_dialogs, cfg.serverPort, cfg.firstLocalPort, this);
         if (!browser.Loaded()) {
             emit ProgramEnd();
             return;
@@ -72,7 +72,7 @@ frmMain::frmMain(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config, QW
         m_dialogs.RunModal(browser);
     });
     m_session.SetHostDialog([this] {
-        frmHost host(m_dialogs, this);
+        frmHost host(modData, m_dialogs, this);
         m_dialogs.RunModal(host);
     });
 

@@ -15,7 +15,8 @@ class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    frmMain(SocketFactory &sockets, Dialogs &dialogs, JoinConfig config = {}, QWidget *parent = nullptr);
+    frmMain(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, JoinConfig config = {},
+            QWidget *parent = nullptr);
     ~frmMain() override;
 
     // How Host starts the server program (detached, minimised).
@@ -37,7 +38,7 @@ public:
     QTimer *tmrTimeout;
 
 signals:
-    // The player list is in modData and the round reset: the game windows open now.
+    // The player list is in the shared state and the round reset: the game windows open now.
     void JoinCompleted();
     // No local port could be found: the whole program ends.
     void ProgramEnd();
@@ -54,6 +55,7 @@ private:
     void setControlsEnabled(bool enabled);
 
     SocketFactory &m_sockets;
+    ModData &modData;
     Dialogs &m_dialogs;
     JoinSession m_session;
 };

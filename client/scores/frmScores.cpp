@@ -10,7 +10,8 @@
 #include <QLabel>
 #include <QScreen>
 
-namespace {
+namespace
+{
 constexpr int kTwips = scoreboard::kTwipsPerPixel;
 
 QLabel *label(QWidget *parent, const QString &text, const QString &family, qreal points, bool bold)
@@ -33,7 +34,7 @@ QFrame *rule(QWidget *parent, bool horizontal)
 }
 } // namespace
 
-frmScores::frmScores(QWidget *parent) : QWidget(parent)
+frmScores::frmScores(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
 {
     setWindowTitle(QStringLiteral("Scoreboard"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -57,7 +58,8 @@ frmScores::frmScores(QWidget *parent) : QWidget(parent)
     lblPings = label(this, QString(), arial, 6, false);
     lblPings->setGeometry(188, 32, 44, 100);
     Line4 = rule(this, true);
-    lblScoresAsterisk = label(this, QStringLiteral("* Wins / Cumulative Clicks / Round Clicks"), arial, 6.75, false);
+    lblScoresAsterisk =
+        label(this, QStringLiteral("* Wins / Cumulative Clicks / Round Clicks"), arial, 6.75, false);
     Line5 = rule(this, true);
     lblStartingWordCaption = label(this, QStringLiteral("Starting Word:"), arial, 8.25, true);
     lblStartWord = label(this, QStringLiteral("None"), arial, 8.25, false);
@@ -84,15 +86,15 @@ void frmScores::UpdateList(const ScoreFlags &flags)
     DrawingLock lock(this);
     if (!flags.Sorted) {
         if (flags.Player)
-            lblPlayers->setText(scoreboard::ColumnText(scoreboard::Column::Names));
+            lblPlayers->setText(scoreboard::ColumnText(modData, scoreboard::Column::Names));
         if (flags.Score)
-            lblScores->setText(scoreboard::ColumnText(scoreboard::Column::Scores));
+            lblScores->setText(scoreboard::ColumnText(modData, scoreboard::Column::Scores));
         if (flags.Ping)
-            lblPings->setText(scoreboard::ColumnText(scoreboard::Column::Pings));
+            lblPings->setText(scoreboard::ColumnText(modData, scoreboard::Column::Pings));
     }
     if (flags.Words) {
-        lblStartWord->setText(scoreboard::StartWordText());
-        lblNextWord->setText(scoreboard::WordToFindText());
+        lblStartWord->setText(scoreboard::StartWordText(modData));
+        lblNextWord->setText(scoreboard::WordToFindText(modData));
     }
 }
 

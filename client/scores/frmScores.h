@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class ModData;
+
 class QFrame;
 class QLabel;
 
@@ -13,7 +15,7 @@ class frmScores : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmScores(QWidget *parent = nullptr);
+    explicit frmScores(ModData &modData, QWidget *parent = nullptr);
     ~frmScores() override;
 
     void UpdateList(const ScoreFlags &flags);
@@ -43,4 +45,5 @@ private:
     void layoutBottom();
 
     bool m_allowUnload = false;
+    ModData &modData;
 };

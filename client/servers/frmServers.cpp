@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QTimer>
 
-frmServers::frmServers(SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort, quint16 firstLocalPort,
-                       QWidget *parent)
+frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort,
+                       quint16 firstLocalPort, QWidget *parent)
     : QDialog(parent, Qt::Tool), Label2(new QLabel(QStringLiteral("Server IP Address:"), this)),
       cmbServers(new SimpleCombo(this)), Label1(new QLabel(QStringLiteral("Active Servers:"), this)),
       lstActive(new QListWidget(this)), lblStatus(new QLabel(this)),
       cmdJoin(new QPushButton(QStringLiteral("Join"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)), tmrSearch(new QTimer(this)),
-      m_browser(sockets, dialogs, serverPort, firstLocalPort)
+      m_browser(modData, sockets, dialogs, serverPort, firstLocalPort)
 {
     setWindowTitle(QStringLiteral("Join a Game"));
     // Enter belongs to the address line; no button takes it over.

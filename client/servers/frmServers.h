@@ -15,7 +15,7 @@ class frmServers : public QDialog
 {
     Q_OBJECT
 public:
-    frmServers(SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
+    frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
                quint16 firstLocalPort = 7200, QWidget *parent = nullptr);
 
     // False when no local port was free: the program must end, the dialog is not shown.

@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-frmWinner::frmWinner(QWidget *parent) : QWidget(parent)
+frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
 {
     setWindowTitle(QStringLiteral("Choose Words"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -43,7 +43,7 @@ frmWinner::frmWinner(QWidget *parent) : QWidget(parent)
 
     frmGame *game = GameWindow();
     m_chooser = std::make_unique<WordChooser>(
-        game->GameBrowser(), GameDialogs(), static_cast<ChooserBoxes &>(*this),
+        modData, game->GameBrowser(), GameDialogs(), static_cast<ChooserBoxes &>(*this),
         [](const QString &text) {
             if (GameWindowExists())
                 GameWindow()->SendData(text);

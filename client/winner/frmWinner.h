@@ -3,6 +3,8 @@
 #include "client/WordChooser.h"
 
 #include <QWidget>
+
+class ModData;
 #include <memory>
 
 class QLabel;
@@ -15,7 +17,7 @@ class frmWinner : public QWidget, private ChooserBoxes
 {
     Q_OBJECT
 public:
-    explicit frmWinner(QWidget *parent = nullptr);
+    explicit frmWinner(ModData &modData, QWidget *parent = nullptr);
     ~frmWinner() override;
 
     // A random title from the server: source "1" fills txtInitial, "2" txtDestination.
@@ -50,4 +52,5 @@ private:
 
     std::unique_ptr<WordChooser> m_chooser;
     bool m_allowUnload = false;
+    ModData &modData;
 };

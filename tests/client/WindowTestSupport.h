@@ -81,10 +81,11 @@ public:
     CleanClientState()
     {
         modOptions::SetOptionsDirectory(m_dir.path());
-        modData::ResetAll();
+        modData.ResetAll();
     }
-    ~CleanClientState() { modData::ResetAll(); }
+    ~CleanClientState() { modData.ResetAll(); }
     QString Path() const { return m_dir.path(); }
+    ModData modData;
 
 private:
     QTemporaryDir m_dir;

@@ -97,14 +97,15 @@ TEST(JoinRules, ServerListLines)
 class ServerBrowserTest : public ::testing::Test
 {
 protected:
+    ModData modData;
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
         modOptions::SetOptionsDirectory(m_dir.path());
-        modData::ResetAll();
+        modData.ResetAll();
         m_factory = m_net.Factory();
     }
-    void TearDown() override { modData::ResetAll(); }
+    void TearDown() override { modData.ResetAll(); }
 
     QTemporaryDir m_dir;
     FakeNetwork m_net;
@@ -130,12 +131,12 @@ TEST_F(ServerBrowserTest, LoadsTheKnownServersAndTheLastOne)
     for (const Case &c : cases) {
         SaveOption(QStringLiteral("Servers"), c.servers);
         SaveOption(QStringLiteral("LastServer"), c.last);
-        ServerBrowser browser(*m_factory, m_dialogs);
+        ServerBrowser browser(modData, *m_factory, m_dialogs);
         ASSERT_TRUE(browser.Load());
         EXPECT_EQ(browser.Items(), c.items) << c.servers.toStdString();
         EXPECT_EQ(browser.LoadedText(), c.last);
         EXPECT_EQ(browser.LoadedSelection(), c.selected) << c.servers.toStdString();
-        EXPECT_EQ(modData::OwnPort, QStringLiteral("7200"));
+        EXPECT_EQ(modData.OwnPort, QStringLiteral("7200"));
     }
 }
 
@@ -144,9 +145,9 @@ TEST_F(ServerBrowserTest, OneQueryPerTickThenTheSearchStops)
     SaveOption(QStringLiteral("Servers"), QStringLiteral("10.0.0.1,10.0.0.2"));
     auto taken = m_net.CreateSocket();
     taken->Bind(quint16(7200)); // a local server holds the game port
-    ServerBrowser browser(*m_factory, m_dialogs);
+    ServerBrowser browser(modData, *m_factory, m_dialogs);
     ASSERT_TRUE(browser.Load());
-    ASSERT_EQ(modData::OwnPort, QStringLiteral("7201"));
+    ASSERT_EQ(modData.OwnPort, QStringLiteral("7201"));
     EXPECT_TRUE(m_net.IsBound(QStringLiteral("127.0.0.1"), 7201)) << "wsFind listens on the own port";
 
     EXPECT_TRUE(browser.Tick());
@@ -167,7 +168,7 @@ TEST_F(ServerBrowserTest, OneQueryPerTickThenTheSearchStops)
 TEST_F(ServerBrowserTest, AnswersAreListedAndClickedBackToTheirItem)
 {
     SaveOption(QStringLiteral("Servers"), QStringLiteral("x,y"));
-    ServerBrowser browser(*m_factory, m_dialogs);
+    ServerBrowser browser(modData, *m_factory, m_dialogs);
     ASSERT_TRUE(browser.Load());
     for (const char *answer :
          {"STATUS VER=1.04 (beta);#=0;SERVER=x;", "STATUS VER=1.04 (beta);#=;SERVER=y;", "STATUS SERVER=y;",
@@ -181,7 +182,7 @@ TEST_F(ServerBrowserTest, AnswersAreListedAndClickedBackToTheirItem)
 
 TEST_F(ServerBrowserTest, AFloodOfAnswersStopsGrowingTheList)
 {
-    ServerBrowser browser(*m_factory, m_dialogs);
+    ServerBrowser browser(modData, *m_factory, m_dialogs);
     ASSERT_TRUE(browser.Load());
     for (qsizetype i = 0; i < ServerBrowser::kMaxAnswers + 10; ++i)
         browser.HandleAnswer(QStringLiteral("STATUS #=%1;SERVER=x;").arg(i));
@@ -192,20 +193,20 @@ TEST_F(ServerBrowserTest, AFloodOfAnswersStopsGrowingTheList)
 TEST_F(ServerBrowserTest, JoinSavesTheOrderAndTheChoice)
 {
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,B,c"));
-    ServerBrowser browser(*m_factory, m_dialogs);
+    ServerBrowser browser(modData, *m_factory, m_dialogs);
     ASSERT_TRUE(browser.Load());
     for (const QString &blank : {QString(), QStringLiteral(" .. "), QStringLiteral(".")}) {
         EXPECT_FALSE(browser.Join(blank));
-        EXPECT_EQ(modData::ChosenServer, QString());
+        EXPECT_EQ(modData.ChosenServer, QString());
     }
     EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QString());
 
     EXPECT_TRUE(browser.Join(QStringLiteral("b")));
-    EXPECT_EQ(modData::ChosenServer, QStringLiteral("b"));
+    EXPECT_EQ(modData.ChosenServer, QStringLiteral("b"));
     EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("b,a,c"));
     EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("b"));
     browser.Cancel();
-    EXPECT_EQ(modData::ChosenServer, QString());
+    EXPECT_EQ(modData.ChosenServer, QString());
 }
 
 TEST_F(ServerBrowserTest, NoFreePortIsFatal)
@@ -215,9 +216,9 @@ TEST_F(ServerBrowserTest, NoFreePortIsFatal)
         holders.push_back(m_net.CreateSocket());
         holders.back()->Bind(p);
     }
-    ServerBrowser browser(*m_factory, m_dialogs);
+    ServerBrowser browser(modData, *m_factory, m_dialogs);
     EXPECT_FALSE(browser.Load());
-    EXPECT_EQ(modData::OwnPort, QStringLiteral("-1"));
+    EXPECT_EQ(modData.OwnPort, QStringLiteral("-1"));
     ASSERT_EQ(m_dialogs.ShownBoxes().size(), 1);
     EXPECT_EQ(m_dialogs.ShownBoxes()[0].text,
               QStringLiteral("Critical error:\r\nCould not find a local port to bind to."));

@@ -21,8 +21,8 @@ const QString kVersion = QStringLiteral("1.04 (beta)");
 class ScriptedServer : public QObject
 {
 public:
-    ScriptedServer(FakeNetwork &net, const QString &address, quint16 port = 7200)
-        : m_socket(net.CreateSocket(address))
+    ScriptedServer(FakeNetwork &net, const ModData &client, const QString &address, quint16 port = 7200)
+        : m_client(client), m_socket(net.CreateSocket(address))
     {
         m_socket->Bind(port);
         connect(m_socket.get(), &DatagramSocket::DataArrival, this, [this] {
@@ -39,36 +39,38 @@ public:
     // Sends to the client's port, as the server's answers do.
     void Send(const QString &text)
     {
-        m_socket->SendTo(QStringLiteral("127.0.0.1"), modData::OwnPort.toUShort(), text);
+        m_socket->SendTo(QStringLiteral("127.0.0.1"), m_client.OwnPort.toUShort(), text);
     }
 
     QStringList received;
     std::function<QStringList(const QString &)> onMessage;
 
 private:
+    const ModData &m_client;
     std::unique_ptr<FakeSocket> m_socket;
 };
 
 class JoinSessionTest : public ::testing::Test
 {
 protected:
+    ModData modData;
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
         modOptions::SetOptionsDirectory(m_dir.path());
-        modData::ResetAll();
+        modData.ResetAll();
         m_factory = m_net.Factory();
         JoinConfig config;
         config.serverProgram = m_dir.filePath(QStringLiteral("QuilloryServer"));
         config.serverWaitMs = 200;
         config.statusRetryMs = 20;
-        m_session = std::make_unique<JoinSession>(*m_factory, m_dialogs, config);
+        m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, config);
         // The server browser: it finds the own port when it opens, then the player picks kServer.
         m_session->SetServerBrowser([this] {
-            modData::OwnPort = modData::FindLocalPort(*m_factory);
-            modData::ChosenServer = m_browserChoice;
+            modData.OwnPort = FindLocalPort(*m_factory);
+            modData.ChosenServer = m_browserChoice;
         });
-        m_session->SetHostDialog([this] { modData::ChosenServer = m_hostChoice; });
+        m_session->SetHostDialog([this] { modData.ChosenServer = m_hostChoice; });
         m_session->SetProgramStarter([this](const QString &path) {
             m_started << path;
             return m_startResult;
@@ -77,7 +79,7 @@ protected:
     void TearDown() override
     {
         m_session.reset();
-        modData::ResetAll();
+        modData.ResetAll();
     }
 
     // Join kServer with the name and let the network settle.
@@ -100,7 +102,7 @@ protected:
 
 TEST_F(JoinSessionTest, HappyPathWithWelcomeAndHostBeforeAccept)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     server.onMessage = [](const QString &text) -> QStringList {
         if (GetVerb(text) == QLatin1String("CONNECT"))
             return {msg::Message(QStringLiteral("2 user(s) connected; have fun=yes")),
@@ -110,8 +112,8 @@ TEST_F(JoinSessionTest, HappyPathWithWelcomeAndHostBeforeAccept)
         return {};
     };
     QSignalSpy completed(m_session.get(), &JoinSession::Completed);
-    modData::Words = {QStringLiteral("x"), QStringLiteral("y")};
-    modData::InRound = true;
+    modData.Words = {QStringLiteral("x"), QStringLiteral("y")};
+    modData.InRound = true;
 
     JoinAs(QStringLiteral("Ann"));
 
@@ -123,16 +125,16 @@ TEST_F(JoinSessionTest, HappyPathWithWelcomeAndHostBeforeAccept)
     EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Done);
     EXPECT_FALSE(m_session->TimerRunning());
     EXPECT_EQ(m_session->Status(), QStringLiteral("Connection accepted."));
-    EXPECT_TRUE(modData::IsHost);
-    EXPECT_EQ(modData::WelcomeText, QStringLiteral("2 user(s) connected; have fun=yes"));
-    EXPECT_TRUE(modData::JoinedMidRound);
-    EXPECT_EQ(modData::ServerHost, kServer);
-    EXPECT_EQ(modData::PlayerName, QStringLiteral("Ann"));
-    ASSERT_EQ(modData::PlayerCount, 2);
-    EXPECT_EQ(modData::Players[1].Name, QStringLiteral("Bob"));
-    EXPECT_EQ(modData::Players[2].Name, QStringLiteral("Ann"));
-    EXPECT_EQ(modData::Words, QStringList{QString()}); // ResetRound ran
-    EXPECT_FALSE(modData::InRound);
+    EXPECT_TRUE(modData.IsHost);
+    EXPECT_EQ(modData.WelcomeText, QStringLiteral("2 user(s) connected; have fun=yes"));
+    EXPECT_TRUE(modData.JoinedMidRound);
+    EXPECT_EQ(modData.ServerHost, kServer);
+    EXPECT_EQ(modData.PlayerName, QStringLiteral("Ann"));
+    ASSERT_EQ(modData.PlayerCount, 2);
+    EXPECT_EQ(modData.Players[1].Name, QStringLiteral("Bob"));
+    EXPECT_EQ(modData.Players[2].Name, QStringLiteral("Ann"));
+    EXPECT_EQ(modData.Words, QStringList{QString()}); // ResetRound ran
+    EXPECT_FALSE(modData.InRound);
     // The handshake port is free again for the game window.
     EXPECT_FALSE(m_net.IsBound(QStringLiteral("127.0.0.1"), 7200));
 }
@@ -155,13 +157,13 @@ TEST_F(JoinSessionTest, TheServerAddressIsTheAcceptanceSender)
         {"10.0.0.5", "10.0.0.5", "10.0.0.5", false, ""},
     };
     for (const Case &c : cases) {
-        modData::ResetAll();
-        modData::ServerIP = QStringLiteral("10.9.9.9"); // from an earlier attempt
+        modData.ResetAll();
+        modData.ServerIP = QStringLiteral("10.9.9.9"); // from an earlier attempt
         m_browserChoice = c.typed;
-        ScriptedServer server(m_net, c.serverMachine);
+        ScriptedServer server(m_net, modData, c.serverMachine);
         std::unique_ptr<ScriptedServer> other;
         if (c.acceptFrom != c.serverMachine)
-            other = std::make_unique<ScriptedServer>(m_net, c.acceptFrom);
+            other = std::make_unique<ScriptedServer>(m_net, modData, c.acceptFrom);
         ScriptedServer &acceptor = other ? *other : server;
         server.onMessage = [&](const QString &text) -> QStringList {
             if (GetVerb(text) == QLatin1String("CONNECT")) {
@@ -176,22 +178,22 @@ TEST_F(JoinSessionTest, TheServerAddressIsTheAcceptanceSender)
         const std::string label = (c.typed + QStringLiteral(" / ") + c.acceptFrom).toStdString();
         EXPECT_EQ(m_session->CurrentState(), c.accepted ? JoinSession::State::Done : JoinSession::State::Idle)
             << label;
-        EXPECT_EQ(modData::ServerIP, c.expected) << label;
-        EXPECT_EQ(modData::ServerHost, c.typed) << label;
-        m_session = std::make_unique<JoinSession>(*m_factory, m_dialogs, m_session->Config());
+        EXPECT_EQ(modData.ServerIP, c.expected) << label;
+        EXPECT_EQ(modData.ServerHost, c.typed) << label;
+        m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, m_session->Config());
         m_session->SetServerBrowser([this] {
-            modData::OwnPort = modData::FindLocalPort(*m_factory);
-            modData::ChosenServer = m_browserChoice;
+            modData.OwnPort = FindLocalPort(*m_factory);
+            modData.ChosenServer = m_browserChoice;
         });
     }
-    modData::ServerIP = QStringLiteral("10.9.9.9");
-    modData::ResetAll();
-    EXPECT_TRUE(modData::ServerIP.isEmpty());
+    modData.ServerIP = QStringLiteral("10.9.9.9");
+    modData.ResetAll();
+    EXPECT_TRUE(modData.ServerIP.isEmpty());
 }
 
 TEST_F(JoinSessionTest, StatusAndControlsWhileConnecting)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     QSignalSpy enabled(m_session.get(), &JoinSession::ControlsEnabled);
     QSignalSpy started(m_session.get(), &JoinSession::StartTimer);
     JoinAs(QStringLiteral("  ")); // a name of blanks is a name
@@ -226,8 +228,8 @@ TEST_F(JoinSessionTest, RejectionTexts)
         {"CONNECTREJECT ERROR=-10;SERVERX=1;", "Connection was refused: Version  required."},
     };
     for (const Case &c : cases) {
-        modData::ResetAll();
-        ScriptedServer server(m_net, kServer);
+        modData.ResetAll();
+        ScriptedServer server(m_net, modData, kServer);
         server.onMessage = [&](const QString &) { return QStringList{c.reply}; };
         QSignalSpy enabled(m_session.get(), &JoinSession::ControlsEnabled);
         JoinAs(QStringLiteral("Ann"));
@@ -242,7 +244,7 @@ TEST_F(JoinSessionTest, RejectionTexts)
 
 TEST_F(JoinSessionTest, PasswordAnsweredIsSentCleanedWithAFreshTimer)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     server.onMessage = [](const QString &text) -> QStringList {
         if (GetValue(text, QStringLiteral("PWD")).isEmpty())
             return {msg::NeedPwd()};
@@ -272,7 +274,7 @@ TEST_F(JoinSessionTest, PasswordAnsweredIsSentCleanedWithAFreshTimer)
 TEST_F(JoinSessionTest, PasswordCancelledOrOnlySeparatorsReturnsToIdle)
 {
     for (const QString &answer : {QString(), QStringLiteral("=;")}) {
-        ScriptedServer server(m_net, kServer);
+        ScriptedServer server(m_net, modData, kServer);
         server.onMessage = [](const QString &) { return QStringList{msg::NeedPwd()}; };
         if (!answer.isNull())
             m_dialogs.QueueInput(answer);
@@ -289,7 +291,7 @@ TEST_F(JoinSessionTest, PasswordCancelledOrOnlySeparatorsReturnsToIdle)
 
 TEST_F(JoinSessionTest, TimeoutReturnsToIdleAndFreesThePort)
 {
-    ScriptedServer server(m_net, kServer); // never answers
+    ScriptedServer server(m_net, modData, kServer); // never answers
     JoinAs(QStringLiteral("Ann"));
     m_session->TimeoutTick();
     EXPECT_EQ(m_session->Status(), QStringLiteral("Connection timed out: Check firewall/router settings."));
@@ -328,17 +330,17 @@ TEST_F(JoinSessionTest, RepliesThatChangeNoState)
         {{"connectaccept PLAYING=no;", "WHATEVER", ""}, false, {}, true, {}},
     };
     for (const Case &c : cases) {
-        modData::ResetAll();
-        modData::JoinedMidRound = true;
-        ScriptedServer server(m_net, kServer);
+        modData.ResetAll();
+        modData.JoinedMidRound = true;
+        ScriptedServer server(m_net, modData, kServer);
         JoinAs(QStringLiteral("Ann"));
         for (const QString &r : c.replies)
             server.Send(r);
         m_net.Deliver();
         const QString label = c.replies.join(QLatin1Char('|'));
-        EXPECT_EQ(modData::IsHost, c.isHost) << label.toStdString();
-        EXPECT_EQ(modData::WelcomeText, c.welcome) << label.toStdString();
-        EXPECT_EQ(modData::JoinedMidRound, c.midRound) << label.toStdString();
+        EXPECT_EQ(modData.IsHost, c.isHost) << label.toStdString();
+        EXPECT_EQ(modData.WelcomeText, c.welcome) << label.toStdString();
+        EXPECT_EQ(modData.JoinedMidRound, c.midRound) << label.toStdString();
         EXPECT_EQ(server.received.mid(1), c.sent) << label.toStdString();
         EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Connecting) << label.toStdString();
         EXPECT_TRUE(m_session->TimerRunning());
@@ -367,16 +369,16 @@ TEST_F(JoinSessionTest, PlayerListCounts)
         {"PLAYERLIST P1=Ann;", false, {}},
     };
     for (const Case &c : cases) {
-        modData::ResetAll();
-        ScriptedServer server(m_net, kServer);
+        modData.ResetAll();
+        ScriptedServer server(m_net, modData, kServer);
         QSignalSpy completed(m_session.get(), &JoinSession::Completed);
         JoinAs(QStringLiteral("Ann"));
         server.Send(c.reply);
         m_net.Deliver();
         EXPECT_EQ(completed.count(), c.completes ? 1 : 0) << c.reply.toStdString();
         QStringList names;
-        for (qint32 i = 1; i <= modData::PlayerCount; ++i)
-            names << modData::Players[i].Name;
+        for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+            names << modData.Players[i].Name;
         EXPECT_EQ(names, c.players) << c.reply.toStdString();
         if (!c.completes) {
             EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Connecting);
@@ -384,10 +386,10 @@ TEST_F(JoinSessionTest, PlayerListCounts)
             EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Idle);
         } else {
             // Later attempts are not possible once the game windows took over.
-            m_session = std::make_unique<JoinSession>(*m_factory, m_dialogs, m_session->Config());
+            m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, m_session->Config());
             m_session->SetServerBrowser([this] {
-                modData::OwnPort = modData::FindLocalPort(*m_factory);
-                modData::ChosenServer = m_browserChoice;
+                modData.OwnPort = FindLocalPort(*m_factory);
+                modData.ChosenServer = m_browserChoice;
             });
         }
     }
@@ -395,7 +397,7 @@ TEST_F(JoinSessionTest, PlayerListCounts)
 
 TEST_F(JoinSessionTest, EmptyNameOrCancelledBrowserSendsNothing)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     QSignalSpy focus(m_session.get(), &JoinSession::FocusName);
     JoinAs(QStringLiteral("=;"));
     ASSERT_EQ(m_dialogs.ShownBoxes().size(), 1);
@@ -405,7 +407,7 @@ TEST_F(JoinSessionTest, EmptyNameOrCancelledBrowserSendsNothing)
     EXPECT_EQ(focus.count(), 1);
 
     m_browserChoice.clear();
-    modData::ChosenServer = QStringLiteral("stale");
+    modData.ChosenServer = QStringLiteral("stale");
     JoinAs(QStringLiteral("Ann"));
     EXPECT_TRUE(server.received.isEmpty());
     EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Idle);
@@ -416,30 +418,31 @@ TEST_F(JoinSessionTest, EmptyNameOrCancelledBrowserSendsNothing)
 // click meanwhile must not start a second attempt beside the first.
 TEST_F(JoinSessionTest, AClickWhileTheServerBrowserIsOpenStartsNothing)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     int opened = 0;
     m_session->SetServerBrowser([this, &opened] {
         ++opened;
         m_session->Join(QStringLiteral("Ann"));
         m_session->Host(QStringLiteral("Ann"));
-        modData::OwnPort = modData::FindLocalPort(*m_factory);
-        modData::ChosenServer = m_browserChoice;
+        modData.OwnPort = FindLocalPort(*m_factory);
+        modData.ChosenServer = m_browserChoice;
     });
     JoinAs(QStringLiteral("Ann"));
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(m_started.isEmpty());
-    EXPECT_EQ(server.received, QStringList{QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=7200;PWD=;")});
+    EXPECT_EQ(server.received,
+              QStringList{QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=7200;PWD=;")});
     EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Connecting);
 }
 
 TEST_F(JoinSessionTest, AnOwnPortThatCannotBeBoundEndsTheAttempt)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     auto squatter = m_net.CreateSocket();
     m_session->SetServerBrowser([&] {
-        modData::OwnPort = QStringLiteral("7203");
+        modData.OwnPort = QStringLiteral("7203");
         squatter->Bind(quint16(7203)); // taken between the browser and the connect
-        modData::ChosenServer = kServer;
+        modData.ChosenServer = kServer;
     });
     JoinAs(QStringLiteral("Ann"));
     EXPECT_TRUE(server.received.isEmpty());
@@ -458,7 +461,7 @@ TEST_F(JoinSessionTest, HostStartsTheServerWaitsForItAndTakesTheNextPort)
     std::unique_ptr<ScriptedServer> server;
     m_session->SetProgramStarter([&](const QString &path) {
         m_started << path;
-        server = std::make_unique<ScriptedServer>(m_net, QStringLiteral("127.0.0.1"));
+        server = std::make_unique<ScriptedServer>(m_net, modData, QStringLiteral("127.0.0.1"));
         server->onMessage = [](const QString &text) -> QStringList {
             if (GetVerb(text) == QLatin1String("STATUS"))
                 return {msg::StatusReply(kVersion, 0, GetValue(text, QStringLiteral("SERVER")))};
@@ -475,14 +478,14 @@ TEST_F(JoinSessionTest, HostStartsTheServerWaitsForItAndTakesTheNextPort)
     ASSERT_GE(server->received.size(), 2);
     EXPECT_EQ(GetVerb(server->received.front()), QStringLiteral("STATUS"));
     EXPECT_EQ(server->received.last(), QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=7201;PWD=;"));
-    EXPECT_EQ(modData::OwnPort, QStringLiteral("7201"));
-    EXPECT_EQ(modData::ServerHost, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(modData.OwnPort, QStringLiteral("7201"));
+    EXPECT_EQ(modData.ServerHost, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Connecting);
 }
 
 TEST_F(JoinSessionTest, ASocketErrorOnlyChangesTheStatus)
 {
-    ScriptedServer server(m_net, kServer);
+    ScriptedServer server(m_net, modData, kServer);
     JoinAs(QStringLiteral("Ann"));
     ASSERT_NE(m_session->ConnectSocket(), nullptr);
     emit m_session->ConnectSocket()->Error(7, QStringLiteral("Host unreachable"));
@@ -500,8 +503,8 @@ TEST_F(JoinSessionTest, ClosingTheWindowWhileHostWaitsForItsServerConnectsNothin
     program.close();
     JoinConfig config = m_session->Config();
     config.serverWaitMs = 60000; // a server that never answers
-    m_session = std::make_unique<JoinSession>(*m_factory, m_dialogs, config);
-    m_session->SetHostDialog([this] { modData::ChosenServer = m_hostChoice; });
+    m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, config);
+    m_session->SetHostDialog([this] { modData.ChosenServer = m_hostChoice; });
     m_session->SetProgramStarter([this](const QString &) {
         QTimer::singleShot(50, m_session.get(), [this] { m_session->Abort(); });
         return true;

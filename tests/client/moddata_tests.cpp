@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-using namespace modData;
-
 namespace
 {
 
@@ -25,30 +23,31 @@ public:
 class ModDataTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ResetAll(); }
-    void TearDown() override { ResetAll(); }
+    ModData modData;
+    void SetUp() override { modData.ResetAll(); }
+    void TearDown() override { modData.ResetAll(); }
 
-    static QStringList Names()
+    QStringList Names() const
     {
         QStringList out;
-        for (qint32 i = 1; i <= PlayerCount; ++i)
-            out << Players[i].Name;
+        for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+            out << modData.Players[i].Name;
         return out;
     }
 };
 
 TEST_F(ModDataTest, AddPlayerFillsANewEntryAndKeepsNamesUniqueIgnoringCase)
 {
-    AddPlayer(QStringLiteral(" Bob "));
-    AddPlayer(QStringLiteral("Ann"));
-    Players[2].Wins = 3;
-    AddPlayer(QStringLiteral(" bob ")); // same name in other letter case: no change
-    AddPlayer(QStringLiteral("ANN"));
+    modData.AddPlayer(QStringLiteral(" Bob "));
+    modData.AddPlayer(QStringLiteral("Ann"));
+    modData.Players[2].Wins = 3;
+    modData.AddPlayer(QStringLiteral(" bob ")); // same name in other letter case: no change
+    modData.AddPlayer(QStringLiteral("ANN"));
 
-    ASSERT_EQ(PlayerCount, 2);
+    ASSERT_EQ(modData.PlayerCount, 2);
     EXPECT_EQ(Names(), (QStringList{QStringLiteral(" Bob "), QStringLiteral("Ann")}));
-    EXPECT_EQ(Players[2].Wins, 3);
-    const PlayerInfo &bob = Players[1];
+    EXPECT_EQ(modData.Players[2].Wins, 3);
+    const PlayerInfo &bob = modData.Players[1];
     EXPECT_EQ(bob.Wins, 0);
     EXPECT_EQ(bob.Clicks, 0);
     EXPECT_EQ(bob.RoundClicks, 0);
@@ -58,21 +57,21 @@ TEST_F(ModDataTest, AddPlayerFillsANewEntryAndKeepsNamesUniqueIgnoringCase)
 
 TEST_F(ModDataTest, AFloodOfJoinsStopsAtTheLargestPossibleGame)
 {
-    for (int i = 0; i < kMaxPlayers + 50; ++i)
-        AddPlayer(QStringLiteral("p%1").arg(i));
-    EXPECT_EQ(PlayerCount, kMaxPlayers);
-    EXPECT_EQ(Players.Size(), kMaxPlayers);
-    RemovePlayer(QStringLiteral("p0"));
-    AddPlayer(QStringLiteral("late"));
-    EXPECT_EQ(Players[kMaxPlayers].Name, QStringLiteral("late"));
+    for (int i = 0; i < ModData::kMaxPlayers + 50; ++i)
+        modData.AddPlayer(QStringLiteral("p%1").arg(i));
+    EXPECT_EQ(modData.PlayerCount, ModData::kMaxPlayers);
+    EXPECT_EQ(modData.Players.Size(), ModData::kMaxPlayers);
+    modData.RemovePlayer(QStringLiteral("p0"));
+    modData.AddPlayer(QStringLiteral("late"));
+    EXPECT_EQ(modData.Players[ModData::kMaxPlayers].Name, QStringLiteral("late"));
 }
 
 TEST_F(ModDataTest, TheThreeComparisons)
 {
-    AddPlayer(QStringLiteral("Zed"));
-    AddPlayer(QStringLiteral("Bob"));
-    AddPlayer(QStringLiteral("bob"));
-    EXPECT_EQ(PlayerCount, 2);
+    modData.AddPlayer(QStringLiteral("Zed"));
+    modData.AddPlayer(QStringLiteral("Bob"));
+    modData.AddPlayer(QStringLiteral("bob"));
+    EXPECT_EQ(modData.PlayerCount, 2);
 
     struct Case {
         const char *name;
@@ -80,9 +79,9 @@ TEST_F(ModDataTest, TheThreeComparisons)
     };
     for (const Case &c :
          {Case{"Bob", 2}, Case{"bob", 0}, Case{"BOB", 0}, Case{"Zed", 1}, Case{"", 0}, Case{"Bob ", 0}})
-        EXPECT_EQ(FindPlayer(QString::fromUtf8(c.name)), c.index) << c.name;
+        EXPECT_EQ(modData.FindPlayer(QString::fromUtf8(c.name)), c.index) << c.name;
 
-    RemovePlayer(QStringLiteral("BOB"));
+    modData.RemovePlayer(QStringLiteral("BOB"));
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Zed")});
 }
 
@@ -102,76 +101,76 @@ TEST_F(ModDataTest, RemovalKeepsOrderAndCloseTheGap)
         {{}, "a", {}},
     };
     for (const Case &c : cases) {
-        ResetAll();
+        modData.ResetAll();
         for (const QString &n : c.before)
-            AddPlayer(n);
-        RemovePlayer(c.removed);
+            modData.AddPlayer(n);
+        modData.RemovePlayer(c.removed);
         EXPECT_EQ(Names(), c.after) << c.before.join(',').toStdString() << " - " << c.removed.toStdString();
-        EXPECT_EQ(PlayerCount, c.after.size());
-        EXPECT_EQ(Players.Size(), c.after.size());
+        EXPECT_EQ(modData.PlayerCount, c.after.size());
+        EXPECT_EQ(modData.Players.Size(), c.after.size());
     }
 }
 
 TEST_F(ModDataTest, ScoresTravelWithTheirPlayerWhenAnEarlierOneLeaves)
 {
     for (const char *n : {"a", "b", "c"})
-        AddPlayer(QString::fromUtf8(n));
-    Players[3].Wins = 7;
-    Players[3].InGame = QStringLiteral("no");
-    RemovePlayer(QStringLiteral("a"));
-    ASSERT_EQ(FindPlayer(QStringLiteral("c")), 2);
-    EXPECT_EQ(Players[2].Wins, 7);
-    EXPECT_EQ(Players[2].InGame, QStringLiteral("no"));
+        modData.AddPlayer(QString::fromUtf8(n));
+    modData.Players[3].Wins = 7;
+    modData.Players[3].InGame = QStringLiteral("no");
+    modData.RemovePlayer(QStringLiteral("a"));
+    ASSERT_EQ(modData.FindPlayer(QStringLiteral("c")), 2);
+    EXPECT_EQ(modData.Players[2].Wins, 7);
+    EXPECT_EQ(modData.Players[2].InGame, QStringLiteral("no"));
 }
 
 TEST_F(ModDataTest, RemovingTheOnlyPlayerThenAddingStartsAtOne)
 {
-    AddPlayer(QStringLiteral("solo"));
-    RemovePlayer(QStringLiteral("solo"));
-    EXPECT_EQ(PlayerCount, 0);
-    EXPECT_EQ(FindPlayer(QStringLiteral("solo")), 0);
-    AddPlayer(QStringLiteral("next"));
-    EXPECT_EQ(PlayerCount, 1);
-    EXPECT_EQ(Players[1].Name, QStringLiteral("next"));
+    modData.AddPlayer(QStringLiteral("solo"));
+    modData.RemovePlayer(QStringLiteral("solo"));
+    EXPECT_EQ(modData.PlayerCount, 0);
+    EXPECT_EQ(modData.FindPlayer(QStringLiteral("solo")), 0);
+    modData.AddPlayer(QStringLiteral("next"));
+    EXPECT_EQ(modData.PlayerCount, 1);
+    EXPECT_EQ(modData.Players[1].Name, QStringLiteral("next"));
 }
 
 TEST_F(ModDataTest, AnIndexOutsideTheListNeverTouchesARealEntry)
 {
-    AddPlayer(QStringLiteral("a"));
-    Players[0].Wins = 5;
-    Players[2].Wins = 5;
-    EXPECT_EQ(Players[1].Wins, 0);
-    EXPECT_EQ(PlayerCount, 1);
-    EXPECT_EQ(Players[0].Name, QString());
+    modData.AddPlayer(QStringLiteral("a"));
+    modData.Players[0].Wins = 5;
+    modData.Players[2].Wins = 5;
+    EXPECT_EQ(modData.Players[1].Wins, 0);
+    EXPECT_EQ(modData.PlayerCount, 1);
+    EXPECT_EQ(modData.Players[0].Name, QString());
 }
 
 TEST_F(ModDataTest, ResetRoundClearsOnlyTheRound)
 {
-    AddPlayer(QStringLiteral("a"));
-    Words = {QStringLiteral("Start"), QStringLiteral("Goal")};
-    TargetIndex = 1;
-    InRound = true;
-    Chooser = QStringLiteral("a");
-    ServerHost = QStringLiteral("10.0.0.5");
-    PlayerName = QStringLiteral("a");
-    OwnPort = QStringLiteral("7201");
-    CurrentPage = QStringLiteral("Goal");
-    Route = QStringLiteral("Start\r");
-    JoinedMidRound = true;
+    modData.AddPlayer(QStringLiteral("a"));
+    modData.Words = {QStringLiteral("Start"), QStringLiteral("Goal")};
+    modData.TargetIndex = 1;
+    modData.InRound = true;
+    modData.Chooser = QStringLiteral("a");
+    modData.ServerHost = QStringLiteral("10.0.0.5");
+    modData.PlayerName = QStringLiteral("a");
+    modData.OwnPort = QStringLiteral("7201");
+    modData.CurrentPage = QStringLiteral("Goal");
+    modData.Route = QStringLiteral("Start\r");
+    modData.JoinedMidRound = true;
 
-    ResetRound();
+    modData.ResetRound();
 
-    EXPECT_EQ(Words, QStringList{QString()});
-    EXPECT_EQ(TargetIndex, 0);
-    EXPECT_FALSE(InRound);
-    EXPECT_EQ(Chooser, QString());
-    EXPECT_EQ(PlayerCount, 1);
-    EXPECT_EQ(ServerHost, QStringLiteral("10.0.0.5"));
-    EXPECT_EQ(PlayerName, QStringLiteral("a"));
-    EXPECT_EQ(OwnPort, QStringLiteral("7201"));
-    EXPECT_EQ(CurrentPage, QStringLiteral("Goal"));
-    EXPECT_EQ(Route, QStringLiteral("Start\r"));
-    EXPECT_TRUE(JoinedMidRound);
+    EXPECT_EQ(modData.Words, QStringList{QString()});
+    EXPECT_EQ(modData.TargetIndex, 0);
+    EXPECT_FALSE(modData.InRound);
+    EXPECT_EQ(modData.Chooser, QString());
+    EXPECT_EQ(modData.PlayerCount, 1);
+    EXPECT_EQ(modData.ServerHost, QStringLiteral("10.0.0.5"));
+    EXPECT_EQ(modData.PlayerName, QStringLiteral("a"));
+    EXPECT_EQ(modData.OwnPort, QStringLiteral("7201"));
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("Goal"));
+    EXPECT_EQ(modData.Route, QStringLiteral("Start\r"));
+    EXPECT_TRUE(modData.JoinedMidRound);
 }
 
 TEST(FindLocalPort, TakesTheFirstFreePortAndFreesItAgain)

@@ -27,6 +27,7 @@ const NamePair kPairs[] = {
 
 TEST(Names, OneRuleForServerAndClient)
 {
+    ModData modData;
     for (const NamePair &p : kPairs) {
         const QString a = QString::fromUtf8(p.a), b = QString::fromUtf8(p.b);
         EXPECT_EQ(names::SameIgnoringCase(a, b), p.same) << p.a << " / " << p.b;
@@ -43,16 +44,16 @@ TEST(Names, OneRuleForServerAndClient)
         EXPECT_EQ(leaving.PlayerCount() == 0, p.same) << p.a << " / " << p.b;
 
         // Client: the same names are one entry, and a LEAVE of one takes the other exactly then.
-        modData::ResetAll();
-        modData::AddPlayer(a);
-        modData::AddPlayer(b);
-        EXPECT_EQ(modData::PlayerCount, p.same ? 1 : 2) << p.a << " / " << p.b;
-        modData::ResetAll();
-        modData::AddPlayer(a);
-        modData::RemovePlayer(b);
-        EXPECT_EQ(modData::PlayerCount == 0, p.same) << p.a << " / " << p.b;
+        modData.ResetAll();
+        modData.AddPlayer(a);
+        modData.AddPlayer(b);
+        EXPECT_EQ(modData.PlayerCount, p.same ? 1 : 2) << p.a << " / " << p.b;
+        modData.ResetAll();
+        modData.AddPlayer(a);
+        modData.RemovePlayer(b);
+        EXPECT_EQ(modData.PlayerCount == 0, p.same) << p.a << " / " << p.b;
     }
-    modData::ResetAll();
+    modData.ResetAll();
 }
 
 } // namespace

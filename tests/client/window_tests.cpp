@@ -37,7 +37,7 @@ protected:
 
     std::unique_ptr<frmMain> MakeMain()
     {
-        auto window = std::make_unique<frmMain>(m_sockets, m_dialogs, m_config);
+        auto window = std::make_unique<frmMain>(modData, m_sockets, m_dialogs, m_config);
         window->SetProgramStarter([this](const QString &path) {
             m_started << path;
             return true;
@@ -63,6 +63,7 @@ protected:
     }
 
     CleanClientState m_state;
+    ModData &modData = m_state.modData;
     UdpPeer m_peer;
     UdpSocketFactory m_sockets;
     ScriptedDialogs m_dialogs;
@@ -162,11 +163,11 @@ TEST_F(WindowTest, JoinThroughTheBrowserReachesThePlayerList)
               QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=") + port + QStringLiteral(";PWD=;"));
     EXPECT_EQ(m_peer.received[2], QStringLiteral("GETPLAYERLIST PORT=") + port + QLatin1Char(';'));
     EXPECT_EQ(m_peer.lastSender, m_base) << "CONNECT leaves from the port it names";
-    EXPECT_EQ(modData::PlayerCount, 1);
-    EXPECT_TRUE(modData::IsHost);
-    EXPECT_FALSE(modData::JoinedMidRound);
-    EXPECT_EQ(modData::WelcomeText, QStringLiteral("Welcome, 1 player"));
-    EXPECT_EQ(modData::ServerHost, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(modData.PlayerCount, 1);
+    EXPECT_TRUE(modData.IsHost);
+    EXPECT_FALSE(modData.JoinedMidRound);
+    EXPECT_EQ(modData.WelcomeText, QStringLiteral("Welcome, 1 player"));
+    EXPECT_EQ(modData.ServerHost, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("127.0.0.1"));
     // The own port is free again for the game window.
     QUdpSocket next;
@@ -215,7 +216,7 @@ TEST_F(WindowTest, PasswordStepAnsweredAndCancelled)
     ASSERT_TRUE(WaitFor([&] { return w->lblStatus->text() == QLatin1String("Connection accepted."); }));
     EXPECT_TRUE(m_peer.received.contains(QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=") +
                                          QString::number(m_base) + QStringLiteral(";PWD=pw;")));
-    EXPECT_TRUE(modData::JoinedMidRound);
+    EXPECT_TRUE(modData.JoinedMidRound);
     EXPECT_TRUE(w->tmrTimeout->isActive());
     w->Session().TimeoutTick();
 
@@ -247,7 +248,7 @@ TEST_F(WindowTest, ServerBrowserRemembersTheJoinedServerFirst)
 {
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,B,c"));
     SaveOption(QStringLiteral("LastServer"), QStringLiteral("B"));
-    frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
     ASSERT_TRUE(browser.Loaded());
     EXPECT_EQ(browser.cmbServers->count(), 3);
     EXPECT_EQ(browser.cmbServers->text(), QStringLiteral("B"));
@@ -265,7 +266,7 @@ TEST_F(WindowTest, ServerBrowserRemembersTheJoinedServerFirst)
     browser.cmbServers->setText(QStringLiteral("b"));
     QTest::keyClick(browser.cmbServers->line, Qt::Key_Return);
     EXPECT_EQ(browser.result(), int(QDialog::Accepted));
-    EXPECT_EQ(modData::ChosenServer, QStringLiteral("b"));
+    EXPECT_EQ(modData.ChosenServer, QStringLiteral("b"));
     EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("b,a,c"));
     EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("b"));
 }
@@ -280,7 +281,7 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
         return {QStringLiteral("STATUS VER=1.04 (beta);#=3;SERVER=127.0.0.1;")};
     };
     {
-        frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+        frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
         ASSERT_TRUE(browser.Loaded());
         browser.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return browser.lstActive->count() == 1; }, 3000));
@@ -289,11 +290,11 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
         QTest::mouseClick(browser.lstActive->viewport(), Qt::LeftButton, {}, entry.center());
         QTest::mouseDClick(browser.lstActive->viewport(), Qt::LeftButton, {}, entry.center());
         EXPECT_EQ(browser.result(), int(QDialog::Accepted));
-        EXPECT_EQ(modData::ChosenServer, QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(modData.ChosenServer, QStringLiteral("127.0.0.1"));
         EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("127.0.0.1,B"));
     }
     {
-        frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+        frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
         ASSERT_TRUE(browser.Loaded());
         browser.show();
         QListWidget *list = browser.cmbServers->list;
@@ -301,7 +302,7 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, known.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, known.center());
         EXPECT_EQ(browser.result(), int(QDialog::Accepted));
-        EXPECT_EQ(modData::ChosenServer, QStringLiteral("B"));
+        EXPECT_EQ(modData.ChosenServer, QStringLiteral("B"));
         EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("B,127.0.0.1"));
         EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("B"));
     }
@@ -320,12 +321,12 @@ QList<QWidget *> TabChain(QWidget *from, int count)
 
 TEST_F(WindowTest, TabOrderOfTheServerBrowserAndTheHostDialog)
 {
-    frmServers browser(m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
     ASSERT_TRUE(browser.Loaded());
     EXPECT_EQ(TabChain(browser.cmbServers->line, 3),
               (QList<QWidget *>{browser.cmdJoin, browser.cmdCancel, browser.lstActive}));
 
-    frmHost host(m_dialogs);
+    frmHost host(modData, m_dialogs);
     host.show();
     QApplication::setActiveWindow(&host);
     EXPECT_EQ(host.focusWidget(), host.txtIP);
@@ -336,7 +337,7 @@ TEST_F(WindowTest, HostDialogChecksTheAddress)
     SaveOption(QStringLiteral("Server"), QStringLiteral("10.1.1.1"));
     SaveOption(QStringLiteral("Welcome"), QStringLiteral("hi %p"));
     SaveOption(QStringLiteral("Password"), QStringLiteral("pw"));
-    frmHost host(m_dialogs);
+    frmHost host(modData, m_dialogs);
     EXPECT_EQ(host.windowTitle(), QStringLiteral("Host a Game"));
     EXPECT_EQ(host.txtIP->text(), QStringLiteral("10.1.1.1"));
     EXPECT_EQ(host.txtWelcomeMessage->toPlainText(), QStringLiteral("hi %p"));
@@ -378,7 +379,7 @@ TEST_F(WindowTest, HostDialogChecksTheAddress)
     EXPECT_EQ(LoadOption(QStringLiteral("Server")), QStringLiteral(" 127.0.0.2 "));
     QTest::keyClick(host.txtIP, Qt::Key_Return);
     EXPECT_EQ(host.result(), int(QDialog::Accepted));
-    EXPECT_EQ(modData::ChosenServer, QStringLiteral(" 127.0.0.2 "));
+    EXPECT_EQ(modData.ChosenServer, QStringLiteral(" 127.0.0.2 "));
 }
 
 TEST_F(WindowTest, HostResetThenCancelHostsNothing)

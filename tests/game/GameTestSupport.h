@@ -16,7 +16,10 @@
 class RecordingView : public GameView
 {
 public:
-    void AddChat(const QString &name, const QString &text) override { chat << name + QStringLiteral(": ") + text; }
+    void AddChat(const QString &name, const QString &text) override
+    {
+        chat << name + QStringLiteral(": ") + text;
+    }
     void UpdateChatList() override { ++chatListUpdates; }
     void UpdateScores(const ScoreFlags &f) override
     {
@@ -33,7 +36,10 @@ public:
         chooserShown = true;
         ++chooserOpened;
     }
-    void SetChooserWord(const QString &source, const QString &title) override { chooserWords << source + "=" + title; }
+    void SetChooserWord(const QString &source, const QString &title) override
+    {
+        chooserWords << source + "=" + title;
+    }
     void SetCaption(const QString &c) override { caption = c; }
     void CloseGame() override { ++closeRequests; }
 
@@ -67,21 +73,21 @@ class GameFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        modData::ResetAll();
-        modData::ResetRound();
-        modData::ServerHost = QStringLiteral("127.0.0.1");
-        modData::PlayerName = QStringLiteral("Ann");
-        modData::OwnPort = QStringLiteral("7201");
+        modData.ResetAll();
+        modData.ResetRound();
+        modData.ServerHost = QStringLiteral("127.0.0.1");
+        modData.PlayerName = QStringLiteral("Ann");
+        modData.OwnPort = QStringLiteral("7201");
         server = net.CreateSocket();
         ASSERT_TRUE(server->Bind(quint16(7200)));
         socket = net.CreateSocket();
-        core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
+        core = std::make_unique<GameCore>(modData, *socket, browser, dialogs, view, kSite);
         browser.SetResolver(ArticleOfTheLookUp);
     }
     void TearDown() override
     {
         core.reset();
-        modData::ResetAll();
+        modData.ResetAll();
     }
     // Texts the client sent to the server since the last call.
     QStringList Sent()
@@ -93,9 +99,10 @@ protected:
     void AddPlayers(const QStringList &names)
     {
         for (const QString &n : names)
-            modData::AddPlayer(n);
+            modData.AddPlayer(n);
     }
 
+    ModData modData;
     FakeNetwork net;
     std::unique_ptr<FakeSocket> server;
     std::unique_ptr<FakeSocket> socket;

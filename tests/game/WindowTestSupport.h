@@ -16,22 +16,22 @@
 
 // The game windows of player Ann (port 7201) with a server socket on 7200 of the in-memory network.
 // BrowserT is the browser the game window gets.
-template <typename BrowserT>
-class WindowFixture : public ::testing::Test
+template <typename BrowserT> class WindowFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
         modOptions::SetOptionsDirectory(m_dir.path());
-        modData::ResetAll();
-        modData::ResetRound();
-        modData::ServerHost = QStringLiteral("127.0.0.1");
-        modData::PlayerName = QStringLiteral("Ann");
-        modData::OwnPort = QStringLiteral("7201");
+        modData.ResetAll();
+        modData.ResetRound();
+        modData.ServerHost = QStringLiteral("127.0.0.1");
+        modData.PlayerName = QStringLiteral("Ann");
+        modData.OwnPort = QStringLiteral("7201");
         server = net.CreateSocket();
         ASSERT_TRUE(server->Bind(quint16(7200)));
-        QObject::connect(server.get(), &DatagramSocket::DataArrival, [this] { received << server->GetData(); });
+        QObject::connect(server.get(), &DatagramSocket::DataArrival,
+                         [this] { received << server->GetData(); });
         GameServices s;
         s.createSocket = [this] { return std::unique_ptr<DatagramSocket>(net.CreateSocket()); };
         s.createBrowser = [this](QWidget *window) {
@@ -40,6 +40,7 @@ protected:
             return std::unique_ptr<Browser>(std::move(b));
         };
         s.dialogs = &dialogs;
+        s.data = &modData;
         s.endProgram = [this] { ++programEnds; };
         Adjust(s);
         SetGameServices(s);
@@ -50,7 +51,7 @@ protected:
             GameWindow()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetGameServices({});
-        modData::ResetAll();
+        modData.ResetAll();
     }
     virtual std::unique_ptr<BrowserT> MakeBrowser(QWidget *window) = 0;
     virtual void Adjust(GameServices &) {}
@@ -70,6 +71,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    ModData modData;
     FakeNetwork net;
     std::unique_ptr<FakeSocket> server;
     ScriptedDialogs dialogs;

@@ -15,12 +15,14 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-namespace {
+namespace
+{
 
 std::shared_ptr<const Corpus> SmallCorpus()
 {
     auto c = std::make_shared<Corpus>();
-    const int cat = c->AddArticle(QStringLiteral("Cat"), "The Cat chases the Dog. See List of dogs and 1984.");
+    const int cat =
+        c->AddArticle(QStringLiteral("Cat"), "The Cat chases the Dog. See List of dogs and 1984.");
     const int dog = c->AddArticle(QStringLiteral("Dog"), "A Dog fears nobody but the Mouse.");
     const int mouse = c->AddArticle(QStringLiteral("Mouse"), "A Mouse likes the Cat.");
     const int list = c->AddArticle(QStringLiteral("List of dogs"), "Every Dog there is.");
@@ -32,7 +34,8 @@ std::shared_ptr<const Corpus> SmallCorpus()
     c->AddLink(mouse, cat);
     c->AddLink(list, dog);
     c->AddLink(year, cat);
-    c->Edit(cat).externalLinks.append({QStringLiteral("http://offsite.invalid/"), QStringLiteral("Elsewhere")});
+    c->Edit(cat).externalLinks.append(
+        {QStringLiteral("http://offsite.invalid/"), QStringLiteral("Elsewhere")});
     c->AddRedirect(QStringLiteral("Kitty"), QStringLiteral("Cat"));
     c->SetMainPageLinks({cat});
     return c;
@@ -44,12 +47,14 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        ASSERT_TRUE(m_site.Start(SmallCorpus(), QHostAddress::LocalHost, 0)) << m_site.ErrorString().toStdString();
+        ASSERT_TRUE(m_site.Start(SmallCorpus(), QHostAddress::LocalHost, 0))
+            << m_site.ErrorString().toStdString();
         SaveOption(QStringLiteral("Site"), QStringLiteral("127.0.0.1:") + QString::number(m_site.Port()));
-        modData::AddPlayer(QStringLiteral("Ann"));
-        modData::AddPlayer(QStringLiteral("Bob"));
-        OpenGameWindows();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !browser->Busy() && modData::CurrentPage == "Main Page"; }, 30000))
+        modData.AddPlayer(QStringLiteral("Ann"));
+        modData.AddPlayer(QStringLiteral("Bob"));
+        OpenGameWindows(modData);
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return !browser->Busy() && modData.CurrentPage == "Main Page"; }, 30000))
             << "the main page did not load";
     }
     void TearDown() override
@@ -57,14 +62,18 @@ protected:
         WindowFixture::TearDown();
         m_site.Stop();
     }
-    std::unique_ptr<WebBrowser> MakeBrowser(QWidget *window) override { return std::make_unique<WebBrowser>(window); }
+    std::unique_ptr<WebBrowser> MakeBrowser(QWidget *window) override
+    {
+        return std::make_unique<WebBrowser>(window);
+    }
 
     // Clicks the first link showing exactly this text, as the player would.
     void Click(const QString &text)
     {
         browser->RunJavaScript(
-            QStringLiteral("(function(){var a=Array.from(document.querySelectorAll('a')).find(function(x){return "
-                           "x.textContent==='%1';}); if(a) a.click();})();")
+            QStringLiteral(
+                "(function(){var a=Array.from(document.querySelectorAll('a')).find(function(x){return "
+                "x.textContent==='%1';}); if(a) a.click();})();")
                 .arg(text));
     }
     // Waits until the server got `count` more datagrams besides keep-alives; returns them.
@@ -73,11 +82,13 @@ protected:
         auto game = [this] {
             received.removeIf([](const QString &d) { return d.startsWith(QLatin1String("PINGME")); });
         };
-        (void)QTest::qWaitFor([&] {
-            net.Deliver();
-            game();
-            return received.size() >= count;
-        }, 20000);
+        (void)QTest::qWaitFor(
+            [&] {
+                net.Deliver();
+                game();
+                return received.size() >= count;
+            },
+            20000);
         QTest::qWait(300); // anything extra would show up now
         net.Deliver();
         game();
@@ -91,11 +102,11 @@ TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
 {
     Expect(2); // the two score polls
     FromServer(msg::StartGame({QStringLiteral("Kitty"), QStringLiteral("Mouse")}));
-    EXPECT_TRUE(modData::InRound);
+    EXPECT_TRUE(modData.InRound);
     EXPECT_TRUE(ChatWindow()->History().endsWith(QStringLiteral("GAME: The game has begun!")));
     // The start article's title (Cat, reached through "Kitty") arrived before the round began.
     EXPECT_EQ(Expect(0), QStringList{});
-    EXPECT_EQ(modData::CurrentPage, QStringLiteral("Cat"));
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
 
     struct Step {
         const char *link;
@@ -115,7 +126,7 @@ TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
         EXPECT_EQ(Expect(s.sent.size()), s.sent) << s.link;
         EXPECT_EQ(GameWindow()->windowTitle(), QString::fromUtf8(s.caption)) << s.link;
     }
-    EXPECT_EQ(modData::Route, QStringLiteral("Kitty\rDog\rMouse\rCat\rDog\r"));
+    EXPECT_EQ(modData.Route, QStringLiteral("Kitty\rDog\rMouse\rCat\rDog\r"));
 }
 
 // STARTGAME may replace a page that is still loading (a page the player clicked, the chooser's
@@ -133,7 +144,8 @@ TEST_F(RealBrowserTest, StartWaitEndsWithTheStartArticleWhenItReplacesALoadingPa
             held << c;
     });
     browser->Navigate(QStringLiteral("http://127.0.0.1:%1/wiki/Slow").arg(silent.serverPort()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !held.isEmpty() && held.first()->bytesAvailable() > 0; }, 30000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !held.isEmpty() && held.first()->bytesAvailable() > 0; }, 30000));
     ASSERT_TRUE(browser->Busy());
 
     QStringList completes;
@@ -143,8 +155,8 @@ TEST_F(RealBrowserTest, StartWaitEndsWithTheStartArticleWhenItReplacesALoadingPa
         busyAtComplete << browser->Busy();
     });
     FromServer(msg::StartGame({QStringLiteral("Kitty"), QStringLiteral("Mouse")}));
-    EXPECT_TRUE(modData::InRound);
-    EXPECT_EQ(modData::CurrentPage, QStringLiteral("Cat"));
+    EXPECT_TRUE(modData.InRound);
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
     ASSERT_FALSE(completes.isEmpty());
     EXPECT_TRUE(completes.last().endsWith(QStringLiteral("/wiki/Cat"))) << completes.join(' ').toStdString();
     EXPECT_FALSE(busyAtComplete.last()) << "the start article loaded, yet the browser still counted as busy";
@@ -162,22 +174,22 @@ TEST_F(RealBrowserTest, NumbersAndOffSiteLinks)
     EXPECT_EQ(Expect(0), QStringList{}); // the start word
     Click(QStringLiteral("Elsewhere"));
     EXPECT_EQ(Expect(1), QStringList{"NAVIGATE NAME=Ann;URL=nowiki;"});
-    EXPECT_EQ(modData::CurrentPage, QStringLiteral("nowiki"));
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("nowiki"));
 }
 
 TEST_F(RealBrowserTest, NothingIsReportedOutsideARound)
 {
     Expect(2);
     Click(QStringLiteral("Cat"));
-    ASSERT_TRUE(QTest::qWaitFor([] { return modData::CurrentPage == "Cat"; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return modData.CurrentPage == "Cat"; }, 20000));
     Click(QStringLiteral("Talk"));
-    ASSERT_TRUE(QTest::qWaitFor([] { return modData::CurrentPage == "Talk:Cat"; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return modData.CurrentPage == "Talk:Cat"; }, 20000));
     EXPECT_TRUE(Expect(0).isEmpty());
 }
 
 TEST_F(RealBrowserTest, ChooserVerifiesAgainstTheSite)
 {
-    modData::IsHost = true;
+    modData.IsHost = true;
     frmWinner *w = ChooserWindow();
     w->show();
     struct Row {

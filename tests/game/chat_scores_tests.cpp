@@ -99,29 +99,31 @@ TEST(ChatLog, OutgoingMessages)
 class ScoreBoardTest : public ::testing::Test
 {
 protected:
+    ModData modData;
     void SetUp() override
     {
-        modData::ResetAll();
-        modData::ResetRound();
+        modData.ResetAll();
+        modData.ResetRound();
     }
-    void TearDown() override { modData::ResetAll(); }
+    void TearDown() override { modData.ResetAll(); }
 };
 
 TEST_F(ScoreBoardTest, ColumnsFollowTheListOrder)
 {
     using scoreboard::Column;
-    EXPECT_EQ(scoreboard::ColumnText(Column::Names), QString());
-    EXPECT_EQ(scoreboard::ColumnText(Column::Scores), QString());
-    modData::AddPlayer(QStringLiteral("Zoe"));
-    modData::AddPlayer(QStringLiteral("Bob"));
-    modData::Players[1].Wins = 2;
-    modData::Players[1].Clicks = 37;
-    modData::Players[1].RoundClicks = 5;
-    modData::Players[1].Ping = 120;
-    modData::Players[2].Wins = -1;
-    EXPECT_EQ(scoreboard::ColumnText(Column::Names), QStringLiteral("Zoe\r\nBob\r\n"));
-    EXPECT_EQ(scoreboard::ColumnText(Column::Scores), QStringLiteral("2 / 37 / 5\r\n-1 / 0 / 0\r\n"));
-    EXPECT_EQ(scoreboard::ColumnText(Column::Pings), QStringLiteral("120ms\r\n0ms\r\n"));
+    EXPECT_EQ(scoreboard::ColumnText(modData, Column::Names), QString());
+    EXPECT_EQ(scoreboard::ColumnText(modData, Column::Scores), QString());
+    modData.AddPlayer(QStringLiteral("Zoe"));
+    modData.AddPlayer(QStringLiteral("Bob"));
+    modData.Players[1].Wins = 2;
+    modData.Players[1].Clicks = 37;
+    modData.Players[1].RoundClicks = 5;
+    modData.Players[1].Ping = 120;
+    modData.Players[2].Wins = -1;
+    EXPECT_EQ(scoreboard::ColumnText(modData, Column::Names), QStringLiteral("Zoe\r\nBob\r\n"));
+    EXPECT_EQ(scoreboard::ColumnText(modData, Column::Scores),
+              QStringLiteral("2 / 37 / 5\r\n-1 / 0 / 0\r\n"));
+    EXPECT_EQ(scoreboard::ColumnText(modData, Column::Pings), QStringLiteral("120ms\r\n0ms\r\n"));
 }
 
 TEST_F(ScoreBoardTest, WordLabels)
@@ -139,11 +141,11 @@ TEST_F(ScoreBoardTest, WordLabels)
         {true, {"Cat"}, 1, "Cat", ""}, // a round announced with one word
     };
     for (const Row &r : rows) {
-        modData::InRound = r.inRound;
-        modData::Words = r.words;
-        modData::TargetIndex = r.target;
-        EXPECT_EQ(scoreboard::StartWordText(), r.start);
-        EXPECT_EQ(scoreboard::WordToFindText(), r.find);
+        modData.InRound = r.inRound;
+        modData.Words = r.words;
+        modData.TargetIndex = r.target;
+        EXPECT_EQ(scoreboard::StartWordText(modData), r.start);
+        EXPECT_EQ(scoreboard::WordToFindText(modData), r.find);
     }
 }
 

@@ -10,8 +10,6 @@
 namespace
 {
 
-using namespace modData;
-
 class GameMessagesTest : public GameFixture
 {
 };
@@ -68,12 +66,12 @@ TEST_F(GameMessagesTest, ScoreIsStoresFieldsInOrderUntilOneFails)
         {"SCOREIS NAME=Zed;WINS=1;CLICK=1;RCLICK=1;INGAME=no;", 0, 0, 0, "yes", false},
     };
     for (const Row &r : rows) {
-        ResetAll();
-        PlayerName = QStringLiteral("Ann");
+        modData.ResetAll();
+        modData.PlayerName = QStringLiteral("Ann");
         AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
         view.scoreUpdates.clear();
         core->HandleDatagram(QString::fromUtf8(r.datagram));
-        const PlayerInfo &bob = Players[2];
+        const PlayerInfo &bob = modData.Players[2];
         EXPECT_EQ(bob.Wins, r.wins) << r.datagram;
         EXPECT_EQ(bob.Clicks, r.clicks) << r.datagram;
         EXPECT_EQ(bob.RoundClicks, r.roundClicks) << r.datagram;
@@ -86,10 +84,10 @@ TEST_F(GameMessagesTest, PingIsRefreshesOnlyThePingColumn)
 {
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
     core->HandleDatagram(msg::PingIs(QStringLiteral("Bob"), 120));
-    EXPECT_EQ(Players[2].Ping, 120);
+    EXPECT_EQ(modData.Players[2].Ping, 120);
     core->HandleDatagram(QStringLiteral("PINGIS NAME=Nobody;PING=5;"));
     core->HandleDatagram(QStringLiteral("PINGIS NAME=Bob;PING=;"));
-    EXPECT_EQ(Players[2].Ping, 120);
+    EXPECT_EQ(modData.Players[2].Ping, 120);
     EXPECT_EQ(view.scoreUpdates, QStringList{"--I-"});
 }
 
@@ -149,8 +147,8 @@ TEST_F(GameMessagesTest, JoinLeaveAndDropAnnounceAndRefreshEvenWhenTheListDoesNo
         ++n;
         EXPECT_EQ(view.chat, QStringList{QString::fromUtf8(r.line)});
         QStringList names;
-        for (qint32 i = 1; i <= PlayerCount; ++i)
-            names << Players[i].Name;
+        for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+            names << modData.Players[i].Name;
         EXPECT_EQ(names, r.players) << r.datagram;
         EXPECT_EQ(view.chatListUpdates, n);
         EXPECT_EQ(view.scoreUpdates, QStringList{"PSIW"});
@@ -160,13 +158,13 @@ TEST_F(GameMessagesTest, JoinLeaveAndDropAnnounceAndRefreshEvenWhenTheListDoesNo
 TEST_F(GameMessagesTest, WinnerOfAnotherPlayerIsAnnouncedOnly)
 {
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
-    Players[2].RoundClicks = 7;
-    Players[2].Wins = 1;
-    InRound = true;
+    modData.Players[2].RoundClicks = 7;
+    modData.Players[2].Wins = 1;
+    modData.InRound = true;
     core->HandleDatagram(msg::Winner(QStringLiteral("Bob")));
-    EXPECT_FALSE(InRound);
+    EXPECT_FALSE(modData.InRound);
     EXPECT_EQ(view.chat, QStringList{"GAME: Bob has won the round in 7 clicks!"});
-    EXPECT_EQ(Players[2].Wins, 2);
+    EXPECT_EQ(modData.Players[2].Wins, 2);
     EXPECT_EQ(view.scoreUpdates, QStringList{"-S--"});
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(view.chooserOpened, 0);
@@ -175,20 +173,20 @@ TEST_F(GameMessagesTest, WinnerOfAnotherPlayerIsAnnouncedOnly)
 TEST_F(GameMessagesTest, WinnerNamingThisPlayerSendsTheRouteAndOpensTheChooser)
 {
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
-    Route = QStringLiteral("Cat\rDog\rMouse\r");
-    InRound = true;
+    modData.Route = QStringLiteral("Cat\rDog\rMouse\r");
+    modData.InRound = true;
     core->HandleDatagram(msg::Winner(QStringLiteral("Ann")));
     EXPECT_EQ(Sent(), QStringList{QStringLiteral("SENDMYPATH NAME=Ann;PATH=Cat\rDog\rMouse;")});
     EXPECT_EQ(view.chooserOpened, 1);
-    EXPECT_EQ(Players[1].Wins, 1);
+    EXPECT_EQ(modData.Players[1].Wins, 1);
 }
 
 TEST_F(GameMessagesTest, WinnerNobodyListsOnlyEndsTheRound)
 {
     AddPlayers({QStringLiteral("Ann")});
-    InRound = true;
+    modData.InRound = true;
     core->HandleDatagram(msg::Winner(QStringLiteral("ann")));
-    EXPECT_FALSE(InRound);
+    EXPECT_FALSE(modData.InRound);
     EXPECT_TRUE(view.chat.isEmpty());
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(view.chooserOpened, 0);
@@ -202,14 +200,14 @@ TEST_F(GameMessagesTest, NewGameResetsTheRoundAndOpensTheChooserOnlyForTheNamedP
     };
     for (const Row &r : {Row{"Bob", 0}, Row{"ann", 0}, Row{"Ann", 1}}) {
         view.chooserOpened = 0;
-        Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
-        TargetIndex = 1;
-        InRound = true;
+        modData.Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
+        modData.TargetIndex = 1;
+        modData.InRound = true;
         core->HandleDatagram(msg::NewGame(QString::fromUtf8(r.name)));
-        EXPECT_EQ(Words, QStringList{QString()});
-        EXPECT_EQ(TargetIndex, 0);
-        EXPECT_FALSE(InRound);
-        EXPECT_EQ(Chooser, QString::fromUtf8(r.name));
+        EXPECT_EQ(modData.Words, QStringList{QString()});
+        EXPECT_EQ(modData.TargetIndex, 0);
+        EXPECT_FALSE(modData.InRound);
+        EXPECT_EQ(modData.Chooser, QString::fromUtf8(r.name));
         EXPECT_EQ(view.chooserOpened, r.opened) << r.name;
     }
 }
@@ -217,19 +215,19 @@ TEST_F(GameMessagesTest, NewGameResetsTheRoundAndOpensTheChooserOnlyForTheNamedP
 TEST_F(GameMessagesTest, DisqualifyQuotesTheCurrentPageAndKeepsTheRound)
 {
     AddPlayers({QStringLiteral("Bob"), QStringLiteral("Ann")});
-    InRound = true;
-    Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
+    modData.InRound = true;
+    modData.Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
     core->HandleTitleChange(QStringLiteral("Special:Random") + kTitleSuffix);
     EXPECT_EQ(Sent(), QStringList{QStringLiteral("NAVIGATE NAME=Ann;URL=special;")});
     core->HandleDatagram(msg::Disqualify(QStringLiteral("special")));
-    EXPECT_EQ(Players[2].InGame, QStringLiteral("no"));
-    EXPECT_EQ(Players[1].InGame, QStringLiteral("yes"));
+    EXPECT_EQ(modData.Players[2].InGame, QStringLiteral("no"));
+    EXPECT_EQ(modData.Players[1].InGame, QStringLiteral("yes"));
     EXPECT_EQ(browser.Navigations().last(), QStringLiteral("http://wiki.test:7200/wiki/Main_Page"));
     EXPECT_EQ(
         Sent(),
         QStringList{QStringLiteral(
             "CHAT NAME=GAME;TEXT=Ann has been disqualified for visiting an illegal page: \"special\"")});
-    EXPECT_TRUE(InRound);
+    EXPECT_TRUE(modData.InRound);
 }
 
 TEST_F(GameMessagesTest, DisqualifyWhenNotListedDoesNothing)
@@ -284,23 +282,23 @@ TEST_F(GameMessagesTest, SetRandomTwiceRepeatsEverything)
 TEST_F(GameMessagesTest, StartGameWaitsForTheStartArticleThenStartsTheRound)
 {
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
-    Players[1].RoundClicks = 4;
-    Players[2].InGame = QStringLiteral("no");
+    modData.Players[1].RoundClicks = 4;
+    modData.Players[2].InGame = QStringLiteral("no");
     browser.SetAutoLoad(false);
-    // The load finishes while the handler waits; the title arrives with InRound still false.
+    // The load finishes while the handler waits; the title arrives with modData.InRound still false.
     QTimer::singleShot(50, &browser, [this] {
         EXPECT_TRUE(view.chat.isEmpty());
         browser.FinishLoad();
     });
     core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
     EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
-    EXPECT_TRUE(InRound);
-    EXPECT_EQ(Words, (QStringList{QStringLiteral("Cat"), QStringLiteral("Mouse")}));
-    EXPECT_EQ(TargetIndex, 1);
-    EXPECT_EQ(CurrentPage, QStringLiteral("Cat"));
-    EXPECT_EQ(Route, QStringLiteral("Cat\r"));
-    EXPECT_EQ(Players[1].RoundClicks, 0);
-    EXPECT_EQ(Players[2].InGame, QStringLiteral("yes"));
+    EXPECT_TRUE(modData.InRound);
+    EXPECT_EQ(modData.Words, (QStringList{QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    EXPECT_EQ(modData.TargetIndex, 1);
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
+    EXPECT_EQ(modData.Route, QStringLiteral("Cat\r"));
+    EXPECT_EQ(modData.Players[1].RoundClicks, 0);
+    EXPECT_EQ(modData.Players[2].InGame, QStringLiteral("yes"));
     EXPECT_EQ(view.scoreUpdates, QStringList{"---W"});
     EXPECT_EQ(browser.Navigations(),
               QStringList{"http://wiki.test:7200/wiki/Special:Search?search=Cat&go=Go"});
@@ -312,17 +310,17 @@ TEST_F(GameMessagesTest, StartGameWithABadCountStartsTheRoundButKeepsTheWords)
     const QString counts[] = {QStringLiteral("x"), QStringLiteral("-1"), QStringLiteral("64"),
                               QStringLiteral("2147483647"), QString()};
     for (const QString &count : counts) {
-        ResetRound();
+        modData.ResetRound();
         view.chat.clear();
         core->HandleDatagram(QStringLiteral("STARTGAME COUNT=") + count +
                              QStringLiteral(";WORD0=Cat;WORD1=Dog;"));
-        EXPECT_TRUE(InRound) << count.toStdString();
+        EXPECT_TRUE(modData.InRound) << count.toStdString();
         EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
-        EXPECT_EQ(Words, QStringList{QString()}) << count.toStdString();
-        EXPECT_EQ(TargetIndex, 0);
+        EXPECT_EQ(modData.Words, QStringList{QString()}) << count.toStdString();
+        EXPECT_EQ(modData.TargetIndex, 0);
     }
     core->HandleDatagram(QStringLiteral("STARTGAME COUNT=3;WORD0=Cat;WORD1=Dog;"));
-    EXPECT_EQ(Words, (QStringList{"Cat", "Dog", "", ""}));
+    EXPECT_EQ(modData.Words, (QStringList{"Cat", "Dog", "", ""}));
 }
 
 TEST_F(GameMessagesTest, StartGameDoesNotWaitForeverForABusyBrowser)
@@ -332,7 +330,7 @@ TEST_F(GameMessagesTest, StartGameDoesNotWaitForeverForABusyBrowser)
     QElapsedTimer t;
     t.start();
     core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
-    EXPECT_TRUE(InRound);
+    EXPECT_TRUE(modData.InRound);
     EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
     EXPECT_GE(t.elapsed(), 150);
 }
@@ -349,7 +347,7 @@ TEST_F(GameMessagesTest, DatagramsHandledDuringTheStartWaitRunToTheirEnd)
     });
     core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_EQ(Sent(), QStringList{QStringLiteral("PONG NAME=Ann;TIME=5;")});
-    EXPECT_TRUE(InRound);
+    EXPECT_TRUE(modData.InRound);
 }
 
 // The window can close while the start article loads (the server said DISCONNECT): the wait ends
@@ -365,9 +363,9 @@ TEST_F(GameMessagesTest, ClosingDuringTheStartWaitStartsNoRound)
     });
     core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_EQ(view.closeRequests, 1);
-    EXPECT_FALSE(InRound);
+    EXPECT_FALSE(modData.InRound);
     EXPECT_TRUE(view.chat.isEmpty());
-    EXPECT_EQ(Words, QStringList{QString()});
+    EXPECT_EQ(modData.Words, QStringList{QString()});
     EXPECT_TRUE(Sent().isEmpty()); // no farewell after the server's DISCONNECT
     core->HandleDatagram(QStringLiteral("PING TIME=1;"));
     EXPECT_TRUE(Sent().isEmpty());
@@ -395,9 +393,9 @@ TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
     ASSERT_TRUE(socket->Bind(quint16(7201)));
     for (const Row &r : rows) {
-        ResetRound();
-        Words = catDog; // what the round before left
-        Players[2].RoundClicks = 1;
+        modData.ResetRound();
+        modData.Words = catDog; // what the round before left
+        modData.Players[2].RoundClicks = 1;
         view.chat.clear();
         browser.SetAutoLoad(false);
         QTimer::singleShot(20, &browser, [&] {
@@ -408,26 +406,26 @@ TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
             browser.FinishLoad();
         });
         core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
-        EXPECT_EQ(InRound, r.inRound) << r.during.toStdString();
-        EXPECT_EQ(Words, r.words) << r.during.toStdString();
+        EXPECT_EQ(modData.InRound, r.inRound) << r.during.toStdString();
+        EXPECT_EQ(modData.Words, r.words) << r.during.toStdString();
         EXPECT_EQ(view.chat, r.chat) << r.during.toStdString();
     }
     // Undisturbed, the same datagram still starts its round.
     browser.SetAutoLoad(true);
     core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
-    EXPECT_TRUE(InRound);
-    EXPECT_EQ(Words, catDog);
+    EXPECT_TRUE(modData.InRound);
+    EXPECT_EQ(modData.Words, catDog);
 }
 
 TEST_F(GameMessagesTest, InitGameBindsOpensTheMainPageAndAsksForTheWordsMidRound)
 {
-    JoinedMidRound = true;
+    modData.JoinedMidRound = true;
     ASSERT_TRUE(core->InitGame());
     EXPECT_TRUE(net.IsBound(QStringLiteral("127.0.0.1"), 7201));
     EXPECT_EQ(browser.Navigations(), QStringList{"http://wiki.test:7200/wiki/Main_Page"});
     EXPECT_EQ(view.chat, QStringList{"GAME: Game is in progress; joining..."});
     EXPECT_EQ(Sent(), QStringList{QStringLiteral("GETWORDS NAME=Ann;")});
-    EXPECT_FALSE(JoinedMidRound);
+    EXPECT_FALSE(modData.JoinedMidRound);
 
     // Datagrams reach the handler through the socket.
     server->SendTo(QStringLiteral("127.0.0.1"), 7201, QStringLiteral("CHAT NAME=Bob;TEXT=hi"));
@@ -461,25 +459,25 @@ TEST_F(GameMessagesTest, OnlyTheServersAddressAndPortAreHeard)
          [&] { return view.closeRequests == 1 && dialogs.ShownBoxes().size() == 1 && core->Disconnected; }},
         {msg::Winner(QStringLiteral("Bob")),
          [&] {
-             return !InRound && Players[2].Wins == 1 &&
+             return !modData.InRound && modData.Players[2].Wins == 1 &&
                     view.chat == QStringList{"GAME: Bob has won the round in 0 clicks!"};
          }},
-        {"JOIN NAME=Eve;", [&] { return PlayerCount == 3 && view.chat.size() == 1; }},
+        {"JOIN NAME=Eve;", [&] { return modData.PlayerCount == 3 && view.chat.size() == 1; }},
         {"PING TIME=42;", [&] { return Sent() == QStringList{"PONG NAME=Ann;TIME=42;"}; }},
     };
     ASSERT_TRUE(socket->Bind(quint16(7201)));
     for (const Sender &from : senders) {
         for (const Effect &e : effects) {
-            ResetAll();
-            PlayerName = QStringLiteral("Ann");
-            ServerHost = QStringLiteral("127.0.0.1");
-            ServerIP = from.serverIP;
+            modData.ResetAll();
+            modData.PlayerName = QStringLiteral("Ann");
+            modData.ServerHost = QStringLiteral("127.0.0.1");
+            modData.ServerIP = from.serverIP;
             AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
-            InRound = true;
+            modData.InRound = true;
             view = RecordingView();
             dialogs.Clear();
             Sent();
-            core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
+            core = std::make_unique<GameCore>(modData, *socket, browser, dialogs, view, kSite);
             std::unique_ptr<FakeSocket> sender;
             if (from.address != QLatin1String("127.0.0.1") || from.port != 7200) {
                 sender = net.CreateSocket(from.address);
@@ -491,8 +489,8 @@ TEST_F(GameMessagesTest, OnlyTheServersAddressAndPortAreHeard)
                 << e.datagram.toStdString() << " from " << from.address.toStdString() << ":" << from.port
                 << " (server " << from.serverIP.toStdString() << ")";
             if (!from.heard) {
-                EXPECT_TRUE(InRound);
-                EXPECT_EQ(PlayerCount, 2);
+                EXPECT_TRUE(modData.InRound);
+                EXPECT_EQ(modData.PlayerCount, 2);
                 EXPECT_TRUE(view.chat.isEmpty());
                 EXPECT_TRUE(dialogs.ShownBoxes().isEmpty());
             }
@@ -532,8 +530,8 @@ TEST_F(GameMessagesTest, KeepAliveIsTheVerbAndThePort)
 
 TEST_F(GameMessagesTest, BrowserEventsDriveThePageRules)
 {
-    InRound = true;
-    Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
+    modData.InRound = true;
+    modData.Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
     browser.SetPage(QStringLiteral("http://wiki.test:7200/wiki/Dog"), QStringLiteral("Dog") + kTitleSuffix);
     browser.SetPage(QStringLiteral("http://elsewhere.org/"), QStringLiteral("Elsewhere"));
     browser.Navigate(QStringLiteral("http://wiki.test:7200/wiki/Dog"));
@@ -542,8 +540,8 @@ TEST_F(GameMessagesTest, BrowserEventsDriveThePageRules)
     browser.FinishLoad();
     EXPECT_EQ(Sent(), (QStringList{"NAVIGATE NAME=Ann;URL=Dog;", "NAVIGATE NAME=Ann;URL=nowiki;"}));
     EXPECT_EQ(view.caption, QStringLiteral("Quillory - Dog"));
-    EXPECT_EQ(CurrentPage, QStringLiteral("nowiki"));
-    EXPECT_EQ(Route, QStringLiteral("Dog\r"));
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("nowiki"));
+    EXPECT_EQ(modData.Route, QStringLiteral("Dog\r"));
 }
 
 TEST_F(GameMessagesTest, HostileDatagramsDoNoHarm)
@@ -562,12 +560,12 @@ TEST_F(GameMessagesTest, HostileDatagramsDoNoHarm)
     };
     for (const QString &d : datagrams)
         core->HandleDatagram(d);
-    EXPECT_LE(Words.size(), 1);
-    EXPECT_EQ(PlayerCount, 2); // the JOIN of an unterminated name adds an empty name once
+    EXPECT_LE(modData.Words.size(), 1);
+    EXPECT_EQ(modData.PlayerCount, 2); // the JOIN of an unterminated name adds an empty name once
     // A win count at its limit stays there instead of wrapping round.
-    Players[1].Wins = std::numeric_limits<qint32>::max();
+    modData.Players[1].Wins = std::numeric_limits<qint32>::max();
     core->HandleDatagram(msg::Winner(QStringLiteral("Ann")));
-    EXPECT_EQ(Players[1].Wins, std::numeric_limits<qint32>::max());
+    EXPECT_EQ(modData.Players[1].Wins, std::numeric_limits<qint32>::max());
 }
 
 } // namespace

@@ -11,17 +11,16 @@
 
 #include "platform/qt/UdpSocket.h"
 
+#include <QNetworkDatagram>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QNetworkDatagram>
 #include <QUdpSocket>
-#include <QTemporaryDir>
 #include <cstdio>
 
-namespace {
-
-using namespace modData;
+namespace
+{
 
 // The text a real socket hands over for these bytes.
 QString AsReceived(const QByteArray &bytes)
@@ -47,19 +46,20 @@ public:
 class HostileGameTest : public ::testing::Test
 {
 protected:
+    ModData modData;
     void SetUp() override
     {
-        ResetAll();
-        ResetRound();
-        ServerHost = QStringLiteral("127.0.0.1");
-        PlayerName = QStringLiteral("Ann");
-        OwnPort = QStringLiteral("7201");
-        AddPlayer(QStringLiteral("Ann"));
-        AddPlayer(QStringLiteral("Bob"));
+        modData.ResetAll();
+        modData.ResetRound();
+        modData.ServerHost = QStringLiteral("127.0.0.1");
+        modData.PlayerName = QStringLiteral("Ann");
+        modData.OwnPort = QStringLiteral("7201");
+        modData.AddPlayer(QStringLiteral("Ann"));
+        modData.AddPlayer(QStringLiteral("Bob"));
         server = net.CreateSocket();
         ASSERT_TRUE(server->Bind(quint16(7200)));
         socket = net.CreateSocket();
-        core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
+        core = std::make_unique<GameCore>(modData, *socket, browser, dialogs, view, kSite);
         browser.SetResolver(ArticleOfTheLookUp);
         ASSERT_TRUE(core->InitGame());
         net.Deliver();
@@ -67,7 +67,7 @@ protected:
     void TearDown() override
     {
         core.reset();
-        ResetAll();
+        modData.ResetAll();
     }
     // As the server: to the client's port, from 127.0.0.1:7200.
     void FromServer(const QString &text) { server->SendTo(QStringLiteral("127.0.0.1"), 7201, text); }
@@ -96,15 +96,16 @@ TEST_F(HostileGameTest, FiftyThousandMutatedDatagramsThenANormalRound)
         net.Deliver();
         // What the client sent back, and the fake browser's own records, are not the client's memory.
         net.ClearSent();
-        ASSERT_LE(PlayerCount, kMaxPlayers) << "after " << sent;
-        ASSERT_EQ(PlayerCount, Players.Size()) << "after " << sent;
-        ASSERT_LE(Words.size(), 64) << "after " << sent;
+        ASSERT_LE(modData.PlayerCount, ModData::kMaxPlayers) << "after " << sent;
+        ASSERT_EQ(modData.PlayerCount, modData.Players.Size()) << "after " << sent;
+        ASSERT_LE(modData.Words.size(), 64) << "after " << sent;
         // At most kMaxLines lines, of which the newest may hold line breaks of its own.
         const qsizetype historyLines = view.history.count(QStringLiteral("\r\n")) + 1;
-        ASSERT_LE(historyLines, chatlog::kMaxLines + view.lastLine.count(QStringLiteral("\r\n"))) << "after " << sent;
+        ASSERT_LE(historyLines, chatlog::kMaxLines + view.lastLine.count(QStringLiteral("\r\n")))
+            << "after " << sent;
         longestHistory = std::max(longestHistory, view.history.size());
-        longestRoute = std::max(longestRoute, Route.size());
-        mostPlayers = std::max(mostPlayers, PlayerCount);
+        longestRoute = std::max(longestRoute, modData.Route.size());
+        mostPlayers = std::max(mostPlayers, modData.PlayerCount);
     }
     std::printf("%d datagrams: at most %d players listed, chat history at most %lld characters "
                 "(%d lines shown in all), route at most %lld characters\n",
@@ -113,31 +114,31 @@ TEST_F(HostileGameTest, FiftyThousandMutatedDatagramsThenANormalRound)
     EXPECT_LE(dialogs.ShownBoxes().size(), 1); // one disconnection notice at most
 
     // The server tells everybody left; then a normal round runs.
-    const QStringList listed = [] {
+    const QStringList listed = [this] {
         QStringList names;
-        for (qint32 i = 1; i <= PlayerCount; ++i)
-            names << Players[i].Name;
+        for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+            names << modData.Players[i].Name;
         return names;
     }();
     for (const QString &name : listed)
         FromServer(msg::Leave(name));
     net.Deliver();
-    ASSERT_EQ(PlayerCount, 0);
+    ASSERT_EQ(modData.PlayerCount, 0);
     FromServer(msg::Join(QStringLiteral("Ann")));
     FromServer(msg::Join(QStringLiteral("Bob")));
     FromServer(msg::NewGame(QStringLiteral("Bob")));
     FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
     net.Deliver();
-    ASSERT_EQ(PlayerCount, 2);
-    EXPECT_TRUE(InRound);
-    EXPECT_EQ(Words, QStringList({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    ASSERT_EQ(modData.PlayerCount, 2);
+    EXPECT_TRUE(modData.InRound);
+    EXPECT_EQ(modData.Words, QStringList({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
     EXPECT_EQ(view.lastLine, QStringLiteral("GAME: The game has begun!"));
     net.ClearSent();
     FromServer(msg::ScoreIs(QStringLiteral("Ann"), 0, 3, 3, QStringLiteral("yes")));
     FromServer(msg::Winner(QStringLiteral("Ann")));
     net.Deliver();
-    EXPECT_FALSE(InRound);
-    EXPECT_EQ(Players[1].Wins, 1);
+    EXPECT_FALSE(modData.InRound);
+    EXPECT_EQ(modData.Players[1].Wins, 1);
     EXPECT_TRUE(view.history.endsWith(QStringLiteral("GAME: Ann has won the round in 3 clicks!")));
     EXPECT_EQ(SentToServer(), QStringList{QStringLiteral("SENDMYPATH NAME=Ann;PATH=Cat;")});
     EXPECT_TRUE(view.chooserShown);
@@ -155,6 +156,7 @@ TEST(HostileJoinTest, MutatedRepliesWhileConnecting)
     const auto server = net.CreateSocket(QStringLiteral("10.0.0.5"));
     ASSERT_TRUE(server->Bind(quint16(7200)));
     ScriptedDialogs dialogs;
+    ModData modData;
 
     hostile::DatagramFuzzer fuzzer(1204u, {QStringLiteral("Ann"), QStringLiteral("Bob")});
     fuzzer.OnlyVerbs({"CONNECTREJECT", "NEEDPWD", "CONNECTACCEPT", "MESSAGE", "ISHOST", "PLAYERLIST", "JOIN",
@@ -162,11 +164,11 @@ TEST(HostileJoinTest, MutatedRepliesWhileConnecting)
     int completedByNoise = 0, rejected = 0, timedOut = 0, recovered = 0;
     constexpr int kAttempts = 400;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        ResetAll();
-        JoinSession session(*factory, dialogs);
+        modData.ResetAll();
+        JoinSession session(modData, *factory, dialogs);
         session.SetServerBrowser([&] {
-            OwnPort = FindLocalPort(*factory);
-            ChosenServer = QStringLiteral("10.0.0.5");
+            modData.OwnPort = FindLocalPort(*factory);
+            modData.ChosenServer = QStringLiteral("10.0.0.5");
         });
         QSignalSpy completed(&session, &JoinSession::Completed);
         if (fuzzer.pick(2))
@@ -174,17 +176,17 @@ TEST(HostileJoinTest, MutatedRepliesWhileConnecting)
         session.Join(QStringLiteral("Ann"));
         net.Deliver();
         ASSERT_EQ(session.CurrentState(), JoinSession::State::Connecting);
-        const quint16 port = OwnPort.toUShort();
+        const quint16 port = modData.OwnPort.toUShort();
         for (int i = 0; i < 40 && session.CurrentState() == JoinSession::State::Connecting; ++i) {
             server->SendTo(QStringLiteral("127.0.0.1"), port, AsReceived(fuzzer.Next()));
             net.Deliver();
         }
-        ASSERT_LE(PlayerCount, kMaxPlayers);
-        ASSERT_EQ(PlayerCount, Players.Size());
+        ASSERT_LE(modData.PlayerCount, ModData::kMaxPlayers);
+        ASSERT_EQ(modData.PlayerCount, modData.Players.Size());
         if (session.CurrentState() == JoinSession::State::Done) {
             ++completedByNoise;
             EXPECT_EQ(completed.size(), 1);
-            EXPECT_EQ(Words, QStringList{QString()});
+            EXPECT_EQ(modData.Words, QStringList{QString()});
             continue;
         }
         if (session.CurrentState() == JoinSession::State::Connecting) {
@@ -197,25 +199,24 @@ TEST(HostileJoinTest, MutatedRepliesWhileConnecting)
         EXPECT_FALSE(session.TimerRunning());
 
         // The same window joins cleanly now.
-        ResetAll();
+        modData.ResetAll();
         session.Join(QStringLiteral("Ann"));
         net.Deliver();
-        server->SendTo(QStringLiteral("127.0.0.1"), OwnPort.toUShort(), msg::ConnectAccept(false));
-        server->SendTo(QStringLiteral("127.0.0.1"), OwnPort.toUShort(),
+        server->SendTo(QStringLiteral("127.0.0.1"), modData.OwnPort.toUShort(), msg::ConnectAccept(false));
+        server->SendTo(QStringLiteral("127.0.0.1"), modData.OwnPort.toUShort(),
                        msg::PlayerList({QStringLiteral("Bob"), QStringLiteral("Ann")}));
         net.Deliver();
         ASSERT_EQ(session.CurrentState(), JoinSession::State::Done) << "attempt " << attempt;
-        ASSERT_EQ(PlayerCount, 2);
-        EXPECT_EQ(Players[2].Name, QStringLiteral("Ann"));
+        ASSERT_EQ(modData.PlayerCount, 2);
+        EXPECT_EQ(modData.Players[2].Name, QStringLiteral("Ann"));
         ++recovered;
         net.ClearSent();
     }
     std::printf("%d handshakes under noise: %d completed by a mutated list, %d refused or cancelled, "
                 "%d left to time out; %d joined cleanly afterwards\n",
                 kAttempts, completedByNoise, rejected, timedOut, recovered);
-    ResetAll();
+    modData.ResetAll();
 }
-
 
 // A flood of STARTGAME over a real socket: every datagram that arrives while a round waits for
 // its start article is handled inside that wait, so the waits nest. The client must not run out
@@ -236,25 +237,28 @@ public:
 
 TEST(HostileStartGameFlood, NestedWaitsStayShallowAndTheClientAnswers)
 {
-    ResetAll();
-    ResetRound();
+    ModData modData;
+    modData.ResetAll();
+    modData.ResetRound();
     QUdpSocket serverSocket;
     ASSERT_TRUE(serverSocket.bind(QHostAddress::LocalHost, 0));
     QUdpSocket probe;
     ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
     const quint16 clientPort = probe.localPort();
     probe.close();
-    ServerHost = QStringLiteral("127.0.0.1");
-    PlayerName = QStringLiteral("Ann");
-    OwnPort = QString::number(clientPort);
-    AddPlayer(QStringLiteral("Ann"));
+    modData.ServerHost = QStringLiteral("127.0.0.1");
+    modData.PlayerName = QStringLiteral("Ann");
+    modData.OwnPort = QString::number(clientPort);
+    modData.AddPlayer(QStringLiteral("Ann"));
 
     UdpSocket socket;
     StackMeasuringBrowser browser;
-    browser.SetResolver([](const QString &) { return ScriptedBrowser::Page{QStringLiteral("Cat") + kTitleSuffix, {}}; });
+    browser.SetResolver([](const QString &) {
+        return ScriptedBrowser::Page{QStringLiteral("Cat") + kTitleSuffix, {}};
+    });
     ScriptedDialogs dialogs;
     ChatHistoryView view;
-    GameCore core(socket, browser, dialogs, view, kSite, serverSocket.localPort());
+    GameCore core(modData, socket, browser, dialogs, view, kSite, serverSocket.localPort());
     ASSERT_TRUE(core.InitGame());
     const char base = 0;
     const auto top = reinterpret_cast<quintptr>(&base);
@@ -288,15 +292,15 @@ TEST(HostileStartGameFlood, NestedWaitsStayShallowAndTheClientAnswers)
         },
         10000);
     EXPECT_EQ(pong, QByteArrayLiteral("PONG NAME=Ann;TIME=42;"));
-    EXPECT_TRUE(InRound);
+    EXPECT_TRUE(modData.InRound);
     const qint64 used = browser.lowest == 0 ? 0 : qint64(top) - qint64(browser.lowest);
-    std::printf("%d STARTGAME datagrams in %.1f s; deepest wait used %lld KiB of stack\n", sent, t.elapsed() / 1000.0,
-                static_cast<long long>(used / 1024));
+    std::printf("%d STARTGAME datagrams in %.1f s; deepest wait used %lld KiB of stack\n", sent,
+                t.elapsed() / 1000.0, static_cast<long long>(used / 1024));
     EXPECT_EQ(sent, kFlood);
     // Far below the 8 MiB a thread gets: waits do not pile up one per datagram.
     EXPECT_LT(used, 2 * 1024 * 1024);
     core.Closing();
-    ResetAll();
+    modData.ResetAll();
 }
 
 } // namespace

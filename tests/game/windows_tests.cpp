@@ -19,8 +19,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
-namespace {
-
+namespace
+{
 
 class WindowsTest : public WindowFixture<ScriptedBrowser>
 {
@@ -34,16 +34,16 @@ protected:
     void Open(const QStringList &players, bool host = false)
     {
         for (const QString &p : players)
-            modData::AddPlayer(p);
-        modData::IsHost = host;
-        OpenGameWindows();
+            modData.AddPlayer(p);
+        modData.IsHost = host;
+        OpenGameWindows(modData);
         QCoreApplication::processEvents();
     }
 };
 
 TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
 {
-    modData::WelcomeText = QStringLiteral("Welcome; be=nice");
+    modData.WelcomeText = QStringLiteral("Welcome; be=nice");
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
     ASSERT_TRUE(ChatWindowExists() && ScoresWindowExists() && GameWindowExists());
     EXPECT_TRUE(ChatWindow()->isVisible());
@@ -65,11 +65,11 @@ TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
 // a round are the site's own and not off-site navigations.
 TEST_F(WindowsTest, AServerAddressWithBlanksStillBrowsesItsSite)
 {
-    modData::ServerHost = QStringLiteral(" 127.0.0.1 ");
+    modData.ServerHost = QStringLiteral(" 127.0.0.1 ");
     Open({QStringLiteral("Ann")});
     EXPECT_EQ(GameWindow()->Core().SiteHost(), QStringLiteral("127.0.0.1:7200"));
     EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
-    modData::InRound = true;
+    modData.InRound = true;
     GameWindow()->Core().HandleBeforeNavigate(QStringLiteral("http://127.0.0.1:7200/wiki/Dog"));
     EXPECT_TRUE(Received().isEmpty());
 }
@@ -222,7 +222,8 @@ TEST_F(WindowsTest, ScoreboardSnapsItsSize)
     struct Row {
         QSize asked, got;
     };
-    for (const Row &r : {Row{{100, 100}, {239, 208}}, Row{{400, 500}, {239, 500}}, Row{{239, 208}, {239, 208}}}) {
+    for (const Row &r :
+         {Row{{100, 100}, {239, 208}}, Row{{400, 500}, {239, 500}}, Row{{239, 208}, {239, 208}}}) {
         scores->resize(r.asked);
         QCoreApplication::processEvents();
         EXPECT_EQ(scores->size(), r.got);
@@ -291,7 +292,7 @@ protected:
         ASSERT_TRUE(probe.Bind(quint16(0)));
         ownPort = probe.LocalPort();
         probe.Close();
-        modData::OwnPort = QString::number(ownPort);
+        modData.OwnPort = QString::number(ownPort);
         s.serverPort = realServer->LocalPort();
         s.createSocket = [] { return std::unique_ptr<DatagramSocket>(std::make_unique<UdpSocket>()); };
     }
@@ -301,7 +302,7 @@ protected:
 
 TEST_F(RealUdpWindowsTest, OnlyTheServerIsHeard)
 {
-    modData::ServerIP = QStringLiteral("127.0.0.1");
+    modData.ServerIP = QStringLiteral("127.0.0.1");
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
     UdpSocket stranger;
     ASSERT_TRUE(stranger.Bind(quint16(0)));
@@ -309,11 +310,12 @@ TEST_F(RealUdpWindowsTest, OnlyTheServerIsHeard)
                                 QStringLiteral("JOIN NAME=Eve;"), QStringLiteral("CHAT NAME=Eve;TEXT=fake")})
         stranger.SendTo(QStringLiteral("127.0.0.1"), ownPort, text);
     realServer->SendTo(QStringLiteral("127.0.0.1"), ownPort, QStringLiteral("CHAT NAME=Bob;TEXT=hello"));
-    ASSERT_TRUE(QTest::qWaitFor([] { return ChatWindow()->History().contains(QLatin1String("Bob: hello")); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([] { return ChatWindow()->History().contains(QLatin1String("Bob: hello")); }, 5000));
     EXPECT_EQ(ChatWindow()->History(), QStringLiteral("Bob: hello"));
     EXPECT_TRUE(dialogs.Texts().isEmpty());
     EXPECT_TRUE(GameWindowExists());
-    EXPECT_EQ(modData::PlayerCount, 2);
+    EXPECT_EQ(modData.PlayerCount, 2);
 
     realServer->SendTo(QStringLiteral("127.0.0.1"), ownPort, QStringLiteral("DISCONNECT"));
     ASSERT_TRUE(QTest::qWaitFor([this] { return programEnds == 1; }, 5000));

@@ -4,7 +4,8 @@
 
 #include <QElapsedTimer>
 
-namespace {
+namespace
+{
 
 using Box = ChooserBoxes::Box;
 
@@ -40,8 +41,8 @@ protected:
     {
         GameFixture::SetUp();
         browser.SetPage(QStringLiteral("about:blank"), QString());
-        chooser = std::make_unique<WordChooser>(browser, dialogs, boxes,
-                                                [this](const QString &t) { core->SendData(t); }, kSite);
+        chooser = std::make_unique<WordChooser>(
+            modData, browser, dialogs, boxes, [this](const QString &t) { core->SendData(t); }, kSite);
         boxes.chooser = chooser.get();
     }
     void TearDown() override
@@ -164,8 +165,8 @@ TEST_F(WordChooserTest, TheChooserMayGoWhileItsMessageIsOpen)
             boxes.chooser = nullptr;
             chooser.reset();
         });
-        auto owned = std::make_unique<WordChooser>(browser, dialogs, boxes,
-                                                   [this](const QString &t) { core->SendData(t); }, kSite);
+        auto owned = std::make_unique<WordChooser>(
+            modData, browser, dialogs, boxes, [this](const QString &t) { core->SendData(t); }, kSite);
         WordChooser *running = owned.get();
         chooser = std::move(owned);
         boxes.chooser = running;

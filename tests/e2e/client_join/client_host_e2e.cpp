@@ -99,14 +99,15 @@ TEST(ClientHostE2e, HostsARealServerAndReachesThePlayerList)
     ServerCleanup cleanup(program);
     // Client and server share the settings files of this folder, as they do when installed together.
     modOptions::SetOptionsDirectory(folder.path());
-    modData::ResetAll();
+    ModData modData;
+    modData.ResetAll();
     SaveOption(QStringLiteral("Name"), QStringLiteral("Ann"));
 
     UdpSocketFactory sockets;
     ScriptedDialogs dialogs;
     JoinConfig config;
     config.serverProgram = program;
-    frmMain window(sockets, dialogs, config);
+    frmMain window(modData, sockets, dialogs, config);
     window.SetProgramStarter(&StartProgramMinimized);
     window.show();
     QSignalSpy completed(&window, &frmMain::JoinCompleted);
@@ -127,18 +128,18 @@ TEST(ClientHostE2e, HostsARealServerAndReachesThePlayerList)
         << "status: " << window.lblStatus->text().toStdString()
         << "; boxes: " << dialogs.Texts().join('|').toStdString();
     EXPECT_GT(PidOfProgram(program), 0) << "the server runs from the client's folder";
-    EXPECT_EQ(modData::OwnPort, QStringLiteral("7201"))
+    EXPECT_EQ(modData.OwnPort, QStringLiteral("7201"))
         << "the server holds 7200, the client takes the next port";
-    EXPECT_EQ(modData::ServerHost, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(modData.ServerHost, QStringLiteral("127.0.0.2"));
     // The server answers from the address its route to the client gives, not the one typed; the
     // game window will hear that address only.
-    EXPECT_EQ(modData::ServerIP, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(modData.ServerIP, QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(dialogs.Texts().contains(QStringLiteral("Private server, please enter password:")));
-    EXPECT_TRUE(modData::IsHost);
-    EXPECT_FALSE(modData::JoinedMidRound);
-    EXPECT_EQ(modData::WelcomeText, QStringLiteral("Hello from 1.04 (beta)"));
-    ASSERT_EQ(modData::PlayerCount, 1);
-    EXPECT_EQ(modData::Players[1].Name, QStringLiteral("Ann"));
+    EXPECT_TRUE(modData.IsHost);
+    EXPECT_FALSE(modData.JoinedMidRound);
+    EXPECT_EQ(modData.WelcomeText, QStringLiteral("Hello from 1.04 (beta)"));
+    ASSERT_EQ(modData.PlayerCount, 1);
+    EXPECT_EQ(modData.Players[1].Name, QStringLiteral("Ann"));
 
     // The server's own list holds the name.
     QUdpSocket asker;

@@ -26,7 +26,8 @@
 #include <QRegularExpression>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 const char kGuestDirVariable[] = "QUILLORY_ROUND_GUEST_DIR";
 constexpr int kStepMs = 90000; // two Chromiums share two cores with everything else
@@ -35,11 +36,13 @@ constexpr int kStepMs = 90000; // two Chromiums share two cores with everything 
 class Player
 {
 public:
+    ModData modData;
+
     explicit Player(const QString &name) : m_name(name)
     {
         QApplication::setQuitOnLastWindowClosed(false);
         modOptions::SetOptionsDirectory(m_folder.path());
-        modData::ResetAll();
+        modData.ResetAll();
         GameServices services;
         services.dialogs = &m_dialogs;
         services.endProgram = [] {};
@@ -55,14 +58,14 @@ public:
 
     bool Join()
     {
-        m_session = std::make_unique<JoinSession>(m_sockets, m_dialogs);
+        m_session = std::make_unique<JoinSession>(modData, m_sockets, m_dialogs);
         m_session->SetServerBrowser([this] {
-            modData::ChosenServer = QStringLiteral("127.0.0.1");
-            modData::OwnPort = modData::FindLocalPort(m_sockets);
+            modData.ChosenServer = QStringLiteral("127.0.0.1");
+            modData.OwnPort = FindLocalPort(m_sockets);
         });
         bool done = false;
-        QObject::connect(m_session.get(), &JoinSession::Completed, [&done] {
-            OpenGameWindows();
+        QObject::connect(m_session.get(), &JoinSession::Completed, [this, &done] {
+            OpenGameWindows(modData);
             done = true;
         });
         m_session->Join(m_name);
@@ -72,13 +75,14 @@ public:
     WebBrowser &Browser() { return static_cast<WebBrowser &>(GameWindow()->GameBrowser()); }
     bool PageShown(const QString &page)
     {
-        return QTest::qWaitFor([&] { return !Browser().Busy() && modData::CurrentPage == page; }, kStepMs);
+        return QTest::qWaitFor([&] { return !Browser().Busy() && modData.CurrentPage == page; }, kStepMs);
     }
     void Click(const QString &text)
     {
         Browser().RunJavaScript(
-            QStringLiteral("(function(){var a=Array.from(document.querySelectorAll('a')).find(function(x){return "
-                           "x.textContent==='%1';}); if(a) a.click();})();")
+            QStringLiteral(
+                "(function(){var a=Array.from(document.querySelectorAll('a')).find(function(x){return "
+                "x.textContent==='%1';}); if(a) a.click();})();")
                 .arg(text));
     }
     QString Chat() const { return ChatWindowExists() ? ChatWindow()->History() : QString(); }
@@ -101,7 +105,7 @@ public:
     }
     bool RoundRunsWith(const QString &start)
     {
-        return QTest::qWaitFor([&] { return modData::InRound && modData::Words.value(0) == start; }, kStepMs);
+        return QTest::qWaitFor([&] { return modData.InRound && modData.Words.value(0) == start; }, kStepMs);
     }
 
     ScriptedDialogs &Dialogs() { return m_dialogs; }
@@ -109,10 +113,11 @@ public:
     // What this player's client holds now, for the message of a failed step.
     std::string State() const
     {
-        const QString s = QStringLiteral("\n[%1] InRound=%2 Words=%3 Chooser=%4 CurrentPage=%5 boxes=%6\nchat:\n%7")
-                              .arg(m_name, modData::InRound ? QStringLiteral("yes") : QStringLiteral("no"),
-                                   modData::Words.join(QLatin1Char('/')), modData::Chooser, modData::CurrentPage,
-                                   m_dialogs.Texts().join(QLatin1Char('|')), Chat());
+        const QString s =
+            QStringLiteral("\n[%1] InRound=%2 Words=%3 Chooser=%4 CurrentPage=%5 boxes=%6\nchat:\n%7")
+                .arg(m_name, modData.InRound ? QStringLiteral("yes") : QStringLiteral("no"),
+                     modData.Words.join(QLatin1Char('/')), modData.Chooser, modData.CurrentPage,
+                     m_dialogs.Texts().join(QLatin1Char('|')), Chat());
         return s.toStdString();
     }
 
@@ -157,7 +162,7 @@ TEST(RoundE2e, GuestPlays)
 
     Player bob(QStringLiteral("Bob"));
     ASSERT_TRUE(bob.Join());
-    say(QStringLiteral("joined port=") + modData::OwnPort);
+    say(QStringLiteral("joined port=") + bob.modData.OwnPort);
     ASSERT_TRUE(bob.PageShown(QStringLiteral("Main Page"))) << bob.State();
     Signal(dir, QStringLiteral("guest_ready"));
 
@@ -170,7 +175,8 @@ TEST(RoundE2e, GuestPlays)
         << "the winner's chooser did not open" << bob.State();
     ASSERT_TRUE(bob.ChatShows(QStringLiteral("GAME: The winning route was: \r\nCat --> Dog")));
     say(QStringLiteral("chooser opened after winning"));
-    say(QStringLiteral("score=") + ScoresWindow()->lblScores->text().replace(QStringLiteral("\r\n"), QStringLiteral("|")));
+    say(QStringLiteral("score=") +
+        ScoresWindow()->lblScores->text().replace(QStringLiteral("\r\n"), QStringLiteral("|")));
 
     // Round 2, chosen by the winner once the host has looked at the end of round 1.
     ASSERT_TRUE(AwaitSignal(dir, QStringLiteral("host_saw_win"))) << bob.State();
@@ -181,10 +187,11 @@ TEST(RoundE2e, GuestPlays)
     ASSERT_TRUE(bob.RoundRunsWith(QStringLiteral("Horse"))) << bob.State();
     ASSERT_TRUE(bob.PageShown(QStringLiteral("Horse"))) << bob.State();
     bob.Click(QStringLiteral("Talk"));
-    ASSERT_TRUE(QTest::qWaitFor([] { return !modData::Chooser.isEmpty(); }, kStepMs)) << "no NEWGAME" << bob.State();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bob.modData.Chooser.isEmpty(); }, kStepMs))
+        << "no NEWGAME" << bob.State();
     QTest::qWait(500);
-    say(QStringLiteral("newgame chooser=") + modData::Chooser + QStringLiteral(" shown=")
-        + (ChooserShown() ? QStringLiteral("yes") : QStringLiteral("no")));
+    say(QStringLiteral("newgame chooser=") + bob.modData.Chooser + QStringLiteral(" shown=") +
+        (ChooserShown() ? QStringLiteral("yes") : QStringLiteral("no")));
     QFile chat(dir + QStringLiteral("/guest_chat.txt"));
     ASSERT_TRUE(chat.open(QIODevice::WriteOnly | QIODevice::Truncate));
     chat.write(bob.Chat().toUtf8());
@@ -208,7 +215,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
 
     Player ann(QStringLiteral("Ann"));
     ASSERT_TRUE(ann.Join());
-    EXPECT_TRUE(modData::IsHost);
+    EXPECT_TRUE(ann.modData.IsHost);
     ASSERT_TRUE(ChooserShown()) << "the host's chooser";
     ASSERT_TRUE(ann.PageShown(QStringLiteral("Main Page"))) << "the encyclopedia of the server";
 
@@ -218,9 +225,10 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     env.insert(kGuestDirVariable, guestDir.path());
     guest.setProcessEnvironment(env);
     guest.setProcessChannelMode(QProcess::ForwardedChannels);
-    guest.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RoundE2e.GuestPlays")});
+    guest.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=RoundE2e.GuestPlays")});
     ASSERT_TRUE(guest.waitForStarted(10000));
-    ASSERT_TRUE(QTest::qWaitFor([] { return modData::PlayerCount == 2; }, kStepMs)) << "Bob did not join";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ann.modData.PlayerCount == 2; }, kStepMs)) << "Bob did not join";
     EXPECT_TRUE(ann.ChatShows(QStringLiteral("GAME: Bob has joined the game.")));
     ASSERT_TRUE(AwaitSignal(guestDir.path(), QStringLiteral("guest_ready"))) << "Bob's encyclopedia";
 
@@ -228,7 +236,8 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     QElapsedTimer round;
     round.start();
     QString resolved;
-    ASSERT_TRUE(ann.ChooseWords(QStringLiteral("Kitten"), QStringLiteral("dog"), &resolved)) << resolved.toStdString();
+    ASSERT_TRUE(ann.ChooseWords(QStringLiteral("Kitten"), QStringLiteral("dog"), &resolved))
+        << resolved.toStdString();
     EXPECT_EQ(resolved, QStringLiteral("Cat/Dog"));
     EXPECT_FALSE(ChooserShown());
     ASSERT_TRUE(ann.RoundRunsWith(QStringLiteral("Cat"))) << ann.State();
@@ -239,10 +248,10 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(ann.ChatShows(QStringLiteral("GAME: The winning route was: \r\nCat --> Dog"))) << ann.State();
     Note("round 1, Start to the winning route", round.elapsed());
     EXPECT_TRUE(ann.ChatShows(QStringLiteral("GAME: Bob now chooses the next words.")));
-    EXPECT_FALSE(modData::InRound) << ann.State();
-    const qint32 bob = modData::FindPlayer(QStringLiteral("Bob"));
+    EXPECT_FALSE(ann.modData.InRound) << ann.State();
+    const qint32 bob = ann.modData.FindPlayer(QStringLiteral("Bob"));
     ASSERT_GT(bob, 0);
-    EXPECT_EQ(modData::Players[bob].Wins, 1);
+    EXPECT_EQ(ann.modData.Players[bob].Wins, 1);
     EXPECT_TRUE(ScoresWindow()->lblScores->text().contains(QStringLiteral("1 / 1 / 1")))
         << ScoresWindow()->lblScores->text().toStdString();
     EXPECT_FALSE(ChooserShown()) << "only the winner chooses";
@@ -253,13 +262,16 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(ann.RoundRunsWith(QStringLiteral("Horse"))) << ann.State();
     ASSERT_TRUE(ann.PageShown(QStringLiteral("Horse"))) << ann.State();
     ann.Click(QStringLiteral("Talk"));
-    ASSERT_TRUE(ann.ChatShows(QStringLiteral("Ann has been disqualified for visiting an illegal page: \"talk\"")))
+    ASSERT_TRUE(
+        ann.ChatShows(QStringLiteral("Ann has been disqualified for visiting an illegal page: \"talk\"")))
         << ann.State();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !modData::Chooser.isEmpty(); }, kStepMs)) << "no NEWGAME" << ann.State();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ann.modData.Chooser.isEmpty(); }, kStepMs))
+        << "no NEWGAME" << ann.State();
     Note("round 2, start to NEWGAME", round.elapsed());
-    EXPECT_FALSE(modData::InRound);
-    const bool annChooses = modData::Chooser == QLatin1String("Ann");
-    EXPECT_TRUE(annChooses || modData::Chooser == QLatin1String("Bob")) << modData::Chooser.toStdString();
+    EXPECT_FALSE(ann.modData.InRound);
+    const bool annChooses = ann.modData.Chooser == QLatin1String("Ann");
+    EXPECT_TRUE(annChooses || ann.modData.Chooser == QLatin1String("Bob"))
+        << ann.modData.Chooser.toStdString();
     QTest::qWait(300);
     EXPECT_EQ(ChooserShown(), annChooses);
 
@@ -269,17 +281,20 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     const QString lines = QString::fromUtf8(report.readAll());
     EXPECT_TRUE(lines.contains(QStringLiteral("chooser opened after winning"))) << lines.toStdString();
-    EXPECT_TRUE(lines.contains(QRegularExpression(QStringLiteral("score=[^\n]*1 / 1 / 1")))) << lines.toStdString();
+    EXPECT_TRUE(lines.contains(QRegularExpression(QStringLiteral("score=[^\n]*1 / 1 / 1"))))
+        << lines.toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("round 2 words Horse/Bee"))) << lines.toStdString();
-    EXPECT_TRUE(lines.contains(QStringLiteral("newgame chooser=") + modData::Chooser + QStringLiteral(" shown=")
-                               + (annChooses ? QStringLiteral("no") : QStringLiteral("yes"))))
+    EXPECT_TRUE(lines.contains(QStringLiteral("newgame chooser=") + ann.modData.Chooser +
+                               QStringLiteral(" shown=") +
+                               (annChooses ? QStringLiteral("no") : QStringLiteral("yes"))))
         << lines.toStdString();
     QFile chat(guestDir.filePath(QStringLiteral("guest_chat.txt")));
     ASSERT_TRUE(chat.open(QIODevice::ReadOnly));
     const QString guestChat = QString::fromUtf8(chat.readAll());
-    for (const QString &line : {QStringLiteral("GAME: Bob has won the round in 1 clicks!"),
-                                QStringLiteral("GAME: The winning route was: \r\nCat --> Dog"),
-                                QStringLiteral("Bob has been disqualified for visiting an illegal page: \"talk\"")})
+    for (const QString &line :
+         {QStringLiteral("GAME: Bob has won the round in 1 clicks!"),
+          QStringLiteral("GAME: The winning route was: \r\nCat --> Dog"),
+          QStringLiteral("Bob has been disqualified for visiting an illegal page: \"talk\"")})
         EXPECT_TRUE(guestChat.contains(line)) << line.toStdString();
     Note("whole test", total.elapsed());
 }
