@@ -11,9 +11,18 @@ GameCore::GameCore(ModData &data, DatagramSocket &socket, Browser &browser, Dial
     : modData(data), m_socket(socket), m_browser(browser), m_dialogs(dialogs), m_view(view),
       m_siteHost(siteHost), m_siteDomain(site::SiteDomain(siteHost)), m_serverPort(serverPort)
 {
-    connect(&m_socket, &DatagramSocket::DataArrival, this, &GameCore::onDataArrival);
+    connect(&m_socket, &DatagramSocket::Received, this, &GameCore::onReceived);
     connect(&m_browser, &Browser::TitleChange, this, &GameCore::HandleTitleChange);
     connect(&m_browser, &Browser::BeforeNavigate2, this, &GameCore::HandleBeforeNavigate);
+    m_startLimit.setSingleShot(true);
+    connect(&m_startLimit, &QTimer::timeout, this, [this] {
+        if (m_pendingStart)
+            continueStart(m_pendingStart->serial, true);
+    });
+    connect(&m_browser, &Browser::DocumentComplete, this, [this] {
+        if (m_pendingStart)
+            continueStart(m_pendingStart->serial, false);
+    });
 }
 
 GameCore::~GameCore() = default;
@@ -84,6 +93,7 @@ void GameCore::Closing()
     if (!Disconnected)
         SendData(msg::Disconnect(modData.PlayerName));
     Closed = true;
+    m_pendingStart.reset();
     m_socket.Close();
 }
 
@@ -129,11 +139,11 @@ void GameCore::HandleBeforeNavigate(const QString &url)
     applyOutcome(outcome);
 }
 
-void GameCore::onDataArrival()
+void GameCore::onReceived(const QString &text, const QString &senderAddress, quint16 senderPort)
 {
     // The socket listens on every address: anybody on the network could otherwise throw the
     // player out with a DISCONNECT, announce a fake winner or flood the player list.
-    if (!FromServer(m_socket.RemoteHostIP(), m_socket.RemotePort()))
+    if (!FromServer(senderAddress, senderPort))
         return;
-    HandleDatagram(m_socket.GetData());
+    HandleDatagram(text);
 }

@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <optional>
 
 class Browser;
 class DatagramSocket;
@@ -94,13 +96,18 @@ public:
     QString LastReportedPage;
     bool Disconnected = false;
     qint32 ScorePollIndex = 1;
-    // True once the window has closed; a handler waiting inside the event loop stops there.
+    // True once the window has closed.
     bool Closed = false;
+    // A STARTGAME is waiting for its start article.
+    bool StartPending() const { return m_pendingStart.has_value(); }
     int LoadLimitMs = kLoadLimitMs;
 
 private:
-    void onDataArrival();
+    void onReceived(const QString &text, const QString &senderAddress, quint16 senderPort);
     void applyOutcome(const PageOutcome &outcome);
+    // The next step of a waiting STARTGAME: the round starts when the browser is idle, or when
+    // the limit is reached, if that STARTGAME is still the one waiting.
+    void continueStart(quint64 serial, bool limitReached);
     PageState pageState() const;
     void storePageState(const PageState &state);
 
@@ -112,9 +119,14 @@ private:
     QString m_siteHost;
     QString m_siteDomain;
     quint16 m_serverPort;
-    // Counts the datagrams that begin or end a round (STARTGAME, WINNER, NEWGAME), so that a
-    // STARTGAME still waiting for its start article can tell that a later one overtook it.
-    quint64 m_roundChanges = 0;
+    // A STARTGAME waiting for its start article to load.
+    struct PendingStart {
+        quint64 serial = 0;
+        QString datagram;
+    };
+    std::optional<PendingStart> m_pendingStart;
+    quint64 m_startSerial = 0;
+    QTimer m_startLimit;
     // The disconnection notice is open or was shown.
     bool m_disconnectShown = false;
 };

@@ -2,7 +2,6 @@
 // A datagram whose handling fails (a player nobody lists, a field that is not a number) stops
 // there silently; what was done before stays done.
 
-#include "client/EventWait.h"
 #include "client/GameCore.h"
 #include "client/ModData.h"
 #include "platform/Browser.h"
@@ -10,7 +9,7 @@
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 
-#include <QPointer>
+#include <QTimer>
 #include <limits>
 
 namespace
@@ -46,13 +45,14 @@ void GameCore::HandleDatagram(const QString &d)
         if (m_disconnectShown)
             return;
         m_disconnectShown = true;
-        QPointer<GameCore> self(this);
-        m_dialogs.MessageBox(QStringLiteral("You have been disconnected from the game."),
-                             MessageIcon::Information, QStringLiteral("Quillory"));
-        if (!self || Closed)
-            return;
-        Disconnected = true;
-        m_view.CloseGame();
+        m_dialogs.ShowMessage(QStringLiteral("You have been disconnected from the game."),
+                              MessageIcon::Information, QStringLiteral("Quillory"), this, [this] {
+                                  // The window may have closed by itself while the box was open.
+                                  if (Closed)
+                                      return;
+                                  Disconnected = true;
+                                  m_view.CloseGame();
+                              });
     } else if (verb == QLatin1String("SCOREIS")) {
         const qint32 i = modData.FindPlayer(field("NAME"));
         if (i == 0)
@@ -108,7 +108,8 @@ void GameCore::HandleDatagram(const QString &d)
     } else if (verb == QLatin1String("WINNER")) {
         const QString name = field("NAME");
         const qint32 i = modData.FindPlayer(name);
-        ++m_roundChanges;
+        // A round still waiting for its start article is over before it began.
+        m_pendingStart.reset();
         modData.InRound = false;
         if (i == 0)
             return;
@@ -130,7 +131,7 @@ void GameCore::HandleDatagram(const QString &d)
         m_view.AddChat(kGame, QStringLiteral("The winning route was: \r\n") + path);
         m_view.AddChat(kGame, field("NAME") + QStringLiteral(" now chooses the next words."));
     } else if (verb == QLatin1String("NEWGAME")) {
-        ++m_roundChanges;
+        m_pendingStart.reset();
         modData.ResetRound();
         modData.Chooser = field("NAME");
         modData.InRound = false;
@@ -160,36 +161,45 @@ void GameCore::HandleDatagram(const QString &d)
         if (m_view.ChooserShown() && (source == QLatin1String("1") || source == QLatin1String("2")))
             m_view.SetChooserWord(source, url);
     } else if (verb == QLatin1String("STARTGAME")) {
-        const quint64 thisRound = ++m_roundChanges;
         const QString start = field("WORD0");
         modData.CurrentPage = start;
         modData.Route = start + QLatin1Char('\r');
+        // The round starts once the start article has loaded: title events until then find
+        // InRound still false, so the start page is not reported. A newer STARTGAME replaces this
+        // one; a WINNER or NEWGAME meanwhile ends it before it began.
+        m_pendingStart = PendingStart{++m_startSerial, d};
         m_browser.Navigate(LookupUrl(start));
-        // Title events during the wait find InRound still false, so the start page is not reported.
         // An unreachable site must not hold the round back for ever.
-        QPointer<GameCore> self(this);
-        Browser *browser = &m_browser;
-        WaitWhile([&] { return self && !self->Closed && browser->Busy(); }, LoadLimitMs);
-        if (!self || Closed)
-            return;
-        // A slow start article can outlast the round: a WINNER, NEWGAME or newer STARTGAME handled
-        // during the wait has the last word, and this round must not come back to life over it.
-        if (m_roundChanges != thisRound)
-            return;
-        for (qint32 k = 1; k <= modData.PlayerCount; ++k) {
-            modData.Players[k].RoundClicks = 0;
-            modData.Players[k].InGame = QStringLiteral("yes");
-        }
-        modData.InRound = true;
-        m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
-        const auto count = GetNumber(d, QStringLiteral("COUNT"));
-        if (!count || *count < 0 || *count > kMaxWordIndex)
-            return;
-        QStringList words;
-        for (qint32 k = 0; k <= *count; ++k)
-            words << GetValue(d, QStringLiteral("WORD") + QString::number(k));
-        modData.Words = words;
-        modData.TargetIndex = 1;
-        m_view.UpdateScores(ScoreFlags::WordsOnly());
+        m_startLimit.start(LoadLimitMs);
+        // A browser that has nothing to load is idle at once; the round starts after the events
+        // already waiting, as it would after any load.
+        const quint64 serial = m_startSerial;
+        QTimer::singleShot(0, this, [this, serial] { continueStart(serial, false); });
     }
+}
+
+void GameCore::continueStart(quint64 serial, bool limitReached)
+{
+    if (!m_pendingStart || m_pendingStart->serial != serial || Closed)
+        return;
+    if (!limitReached && m_browser.Busy())
+        return;
+    const QString d = m_pendingStart->datagram;
+    m_pendingStart.reset();
+    m_startLimit.stop();
+    for (qint32 k = 1; k <= modData.PlayerCount; ++k) {
+        modData.Players[k].RoundClicks = 0;
+        modData.Players[k].InGame = QStringLiteral("yes");
+    }
+    modData.InRound = true;
+    m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
+    const auto count = GetNumber(d, QStringLiteral("COUNT"));
+    if (!count || *count < 0 || *count > kMaxWordIndex)
+        return;
+    QStringList words;
+    for (qint32 k = 0; k <= *count; ++k)
+        words << GetValue(d, QStringLiteral("WORD") + QString::number(k));
+    modData.Words = words;
+    modData.TargetIndex = 1;
+    m_view.UpdateScores(ScoreFlags::WordsOnly());
 }

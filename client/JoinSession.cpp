@@ -10,7 +10,6 @@
 #include "protocol/Protocol.h"
 #include "protocol/Version.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace
@@ -85,7 +84,6 @@ void JoinSession::Join(const QString &name)
     m_state = State::Busy;
     if (m_showServers)
         m_showServers();
-    QCoreApplication::processEvents();
     m_state = State::Idle;
     if (m_aborted || modData.ChosenServer.isEmpty())
         return;
@@ -99,7 +97,6 @@ void JoinSession::Host(const QString &name)
     m_state = State::Busy;
     if (m_showHost)
         m_showHost();
-    QCoreApplication::processEvents();
     if (m_aborted || modData.ChosenServer.isEmpty()) {
         m_state = State::Idle;
         return;
@@ -111,16 +108,25 @@ void JoinSession::Host(const QString &name)
         return;
     }
     // The server binds the game port when it starts; wait until it answers, so that the port
-    // search below cannot take that port before the server does.
-    waitForLocalServer();
+    // search cannot take that port before the server does.
+    m_waiter = new ServerWaiter(m_sockets, this);
+    m_waiter->Start(QStringLiteral("127.0.0.1"), m_config.serverPort, m_config.firstLocalPort,
+                    m_config.serverWaitMs, m_config.statusRetryMs, [this, name](bool) {
+                        m_waiter->deleteLater();
+                        m_waiter = nullptr;
+                        hostServerReady(name);
+                    });
+}
+
+void JoinSession::hostServerReady(const QString &name)
+{
     if (m_aborted)
         return;
     m_state = State::Idle;
     modData.OwnPort = FindLocalPort(m_sockets, m_config.firstLocalPort);
     if (modData.OwnPort == QLatin1String("-1")) {
-        m_dialogs.MessageBox(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
-                             MessageIcon::Critical, kCaption);
-        emit FatalExit();
+        m_dialogs.ShowMessage(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
+                              MessageIcon::Critical, kCaption, this, [this] { emit FatalExit(); });
         return;
     }
     connectTo(CleanName(name));
@@ -147,16 +153,6 @@ bool JoinSession::startServerProgram()
     return true;
 }
 
-bool JoinSession::waitForLocalServer()
-{
-    ServerWaiter waiter(m_sockets);
-    m_waiter = &waiter; // so that Abort() can end the wait
-    const bool answered = waiter.Wait(QStringLiteral("127.0.0.1"), m_config.serverPort,
-                                      m_config.firstLocalPort, m_config.serverWaitMs, m_config.statusRetryMs);
-    m_waiter = nullptr;
-    return answered;
-}
-
 void JoinSession::connectTo(const QString &name)
 {
     modData.ServerHost = modData.ChosenServer;
@@ -169,10 +165,8 @@ void JoinSession::connectTo(const QString &name)
 
     closeSocket();
     m_connect = m_sockets.CreateSocket();
-    connect(m_connect.get(), &DatagramSocket::DataArrival, this, [this] {
-        if (m_connect)
-            HandleReply(m_connect->GetData(), m_connect->RemoteHostIP());
-    });
+    connect(m_connect.get(), &DatagramSocket::Received, this,
+            [this](const QString &text, const QString &from, quint16) { HandleReply(text, from); });
     connect(m_connect.get(), &DatagramSocket::Error, this, [this](int number, const QString &description) {
         setStatus(QStringLiteral("Error ") + QString::number(number) + QStringLiteral(": ") + description);
     });
@@ -242,11 +236,17 @@ void JoinSession::replyNeedPassword()
 {
     stopTimer();
     m_state = State::Password;
-    const QString answer = CleanName(
-        m_dialogs.InputBox(QStringLiteral("Private server, please enter password:"), kCaption, QString()));
-    // The window may have closed, or the server refused meanwhile.
-    if (m_aborted || m_state != State::Password)
-        return;
+    m_dialogs.AskInput(QStringLiteral("Private server, please enter password:"), kCaption, this,
+                       [this](const QString &typed) {
+                           // The window may have closed, or the server refused meanwhile.
+                           if (m_aborted || m_state != State::Password)
+                               return;
+                           passwordTyped(CleanName(typed));
+                       });
+}
+
+void JoinSession::passwordTyped(const QString &answer)
+{
     m_state = State::Connecting;
     startTimer();
     if (!answer.isEmpty()) {

@@ -83,10 +83,12 @@ private:
     bool beginAttempt(const QString &name);
     void connectTo(const QString &name);
     bool startServerProgram();
-    bool waitForLocalServer();
+    // Host's next step once its server answers (or the wait ends): the own port, then connecting.
+    void hostServerReady(const QString &name);
     void replyConnectAccept(const QString &datagram, const QString &senderAddress);
     void replyConnectReject(const QString &datagram);
     void replyNeedPassword();
+    void passwordTyped(const QString &answer);
     void replyPlayerList(const QString &datagram);
     void backToIdle();
     void setStatus(const QString &text);

@@ -5,8 +5,8 @@
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 
-#include <QEventLoop>
 #include <QTimer>
+#include <utility>
 
 quint16 BindFirstFreePort(DatagramSocket &socket, quint16 first, int count, quint16 avoid)
 {
@@ -24,50 +24,59 @@ quint16 BindFirstFreePort(DatagramSocket &socket, quint16 first, int count, quin
     return 0;
 }
 
-ServerWaiter::ServerWaiter(SocketFactory &sockets, QObject *parent) : QObject(parent), m_sockets(sockets) {}
-
-bool ServerWaiter::Wait(const QString &host, quint16 serverPort, quint16 firstLocalPort, int waitMs,
-                        int retryMs)
+ServerWaiter::ServerWaiter(SocketFactory &sockets, QObject *parent)
+    : QObject(parent), m_sockets(sockets), m_retry(new QTimer(this)), m_deadline(new QTimer(this))
 {
-    m_cancelled = false;
-    const auto socket = m_sockets.CreateSocket();
-    // One more port than the client range, so that skipping the server's port still leaves 21.
-    const quint16 port = BindFirstFreePort(*socket, firstLocalPort, ModData::kLocalPortCount + 1, serverPort);
-    if (port == 0)
-        return false;
+    m_deadline->setSingleShot(true);
+    connect(m_deadline, &QTimer::timeout, this, [this] { finish(false); });
+}
 
-    QEventLoop loop;
-    bool answered = false;
-    connect(socket.get(), &DatagramSocket::DataArrival, &loop, [&] {
-        if (GetVerb(socket->GetData()) == QLatin1String("STATUS")) {
-            answered = true;
-            loop.quit();
-        }
+ServerWaiter::~ServerWaiter() = default;
+
+void ServerWaiter::Start(const QString &host, quint16 serverPort, quint16 firstLocalPort, int waitMs,
+                         int retryMs, std::function<void(bool)> done)
+{
+    Cancel();
+    m_done = std::move(done);
+    m_socket = m_sockets.CreateSocket();
+    // One more port than the client range, so that skipping the server's port still leaves 21.
+    const quint16 port =
+        BindFirstFreePort(*m_socket, firstLocalPort, ModData::kLocalPortCount + 1, serverPort);
+    if (port == 0) {
+        finish(false);
+        return;
+    }
+    connect(m_socket.get(), &DatagramSocket::Received, this, [this](const QString &text) {
+        if (GetVerb(text) == QLatin1String("STATUS"))
+            finish(true);
     });
     const QString request = msg::Status(host, QString::number(port));
-    const auto ask = [&] { socket->SendTo(host, serverPort, request); };
-
-    QTimer retry;
-    retry.setInterval(retryMs);
-    connect(&retry, &QTimer::timeout, &loop, ask);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-
+    const auto ask = [this, host, serverPort, request] {
+        if (m_socket)
+            m_socket->SendTo(host, serverPort, request);
+    };
+    m_retry->disconnect(this);
+    connect(m_retry, &QTimer::timeout, this, ask);
+    m_retry->start(retryMs);
+    m_deadline->start(waitMs);
     ask();
-    retry.start();
-    deadline.start(waitMs);
-    m_loop = &loop;
-    if (!answered && !m_cancelled)
-        loop.exec();
-    m_loop = nullptr;
-    socket->Close();
-    return answered && !m_cancelled;
 }
 
 void ServerWaiter::Cancel()
 {
-    m_cancelled = true;
-    if (m_loop)
-        m_loop->quit();
+    m_done = nullptr;
+    finish(false);
+}
+
+void ServerWaiter::finish(bool answered)
+{
+    m_retry->stop();
+    m_deadline->stop();
+    if (m_socket) {
+        m_socket->Close();
+        // The socket may be delivering the answer that ended the wait.
+        m_socket.release()->deleteLater();
+    }
+    if (auto done = std::exchange(m_done, nullptr))
+        done(answered);
 }

@@ -40,7 +40,8 @@ bool ServerBrowser::Load()
         return false;
     }
     m_find = m_sockets.CreateSocket();
-    connect(m_find.get(), &DatagramSocket::DataArrival, this, [this] { HandleAnswer(m_find->GetData()); });
+    connect(m_find.get(), &DatagramSocket::Received, this,
+            [this](const QString &text) { HandleAnswer(text); });
     m_find->Bind(modData.OwnPort);
     return true;
 }

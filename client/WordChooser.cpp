@@ -1,11 +1,12 @@
 #include "client/WordChooser.h"
 
-#include "client/EventWait.h"
 #include "client/GameCore.h"
 #include "client/ModData.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 #include "protocol/Messages.h"
+
+#include <utility>
 
 namespace
 {
@@ -18,11 +19,22 @@ WordChooser::WordChooser(ModData &data, Browser &browser, Dialogs &dialogs, Choo
     : modData(data), m_browser(browser), m_dialogs(dialogs), m_boxes(boxes), m_send(std::move(send)),
       m_siteHost(siteHost)
 {
+    m_lookupLimit.setSingleShot(true);
+    connect(&m_lookupLimit, &QTimer::timeout, this, [this] {
+        if (auto then = std::exchange(m_lookedUp, nullptr))
+            then(false);
+    });
+    // The game window's core hears every title first and sets CurrentPage from it.
+    connect(&m_browser, &Browser::TitleChange, this, &WordChooser::pageArrived);
 }
 
-WordChooser::~WordChooser()
+WordChooser::~WordChooser() = default;
+
+void WordChooser::Abort()
 {
-    *m_alive = false;
+    ++m_run;
+    m_lookedUp = nullptr;
+    m_lookupLimit.stop();
 }
 
 void WordChooser::Randomize(int source)
@@ -44,26 +56,43 @@ void WordChooser::TextChanged()
     m_boxes.SetVerifyEnabled(true);
 }
 
-bool WordChooser::lookUp(const QString &word)
+void WordChooser::afterEvents(Step step)
 {
-    const std::shared_ptr<bool> alive = m_alive;
+    QTimer::singleShot(0, this, [this, run = m_run, step = std::move(step)] {
+        if (run == m_run)
+            step();
+    });
+}
+
+void WordChooser::lookUp(const QString &word, std::function<void(bool)> then)
+{
     modData.CurrentPage.clear();
+    m_lookedUp = std::move(then);
+    m_lookupLimit.start(LookupLimitMs);
     m_browser.Navigate(GameCore::LookupUrl(m_siteHost, word));
-    LetEventsRun();
-    const bool arrived = WaitWhile([&] { return *alive && modData.CurrentPage.isEmpty(); }, LookupLimitMs);
-    return *alive && arrived;
+    afterEvents([this] { pageArrived(); });
+}
+
+void WordChooser::pageArrived()
+{
+    if (!m_lookedUp || modData.CurrentPage.isEmpty())
+        return;
+    m_lookupLimit.stop();
+    // Goes on once the browser has finished telling of this page, never from inside its events.
+    afterEvents([then = std::exchange(m_lookedUp, nullptr)] { then(true); });
 }
 
 void WordChooser::fail(Box box, const QString &message)
 {
-    const std::shared_ptr<bool> alive = m_alive;
-    if (!message.isEmpty())
-        m_dialogs.MessageBox(message, MessageIcon::Critical, QStringLiteral("Quillory"));
-    if (!*alive)
-        return;
-    m_boxes.SelectAll(box);
-    m_boxes.SetVerifyEnabled(true);
-    m_verifying = false;
+    const auto giveBack = [this, box] {
+        m_boxes.SelectAll(box);
+        m_boxes.SetVerifyEnabled(true);
+        m_verifying = false;
+    };
+    if (message.isEmpty())
+        giveBack();
+    else
+        m_dialogs.ShowMessage(message, MessageIcon::Critical, QStringLiteral("Quillory"), this, giveBack);
 }
 
 void WordChooser::Verify()
@@ -74,19 +103,19 @@ void WordChooser::Verify()
         return;
     if (initial.compare(destination, Qt::CaseInsensitive) == 0)
         return;
-    const std::shared_ptr<bool> alive = m_alive;
+    Abort();
     m_boxes.SetVerifyEnabled(false);
     m_verifying = true;
-
     m_browser.Navigate(QStringLiteral("about:blank"));
-    LetEventsRun();
-    if (!*alive)
-        return;
+    afterEvents(
+        [this] { lookUp(m_boxes.Text(Box::Initial), [this](bool arrived) { initialLookedUp(arrived); }); });
+}
 
-    if (!lookUp(m_boxes.Text(Box::Initial))) {
-        // No page in time (or the chooser went): let the player try again.
-        if (*alive)
-            fail(Box::Initial, QString());
+void WordChooser::initialLookedUp(bool arrived)
+{
+    // No page in time: let the player try again.
+    if (!arrived) {
+        fail(Box::Initial, QString());
         return;
     }
     if (modData.CurrentPage.toLower() == QLatin1String("search")) {
@@ -95,28 +124,28 @@ void WordChooser::Verify()
     }
     m_boxes.SetText(Box::Initial, modData.CurrentPage);
     m_browser.GoBack();
-    LetEventsRun();
-    WaitWhile([&] { return *alive && modData.CurrentPage.isEmpty(); }, LookupLimitMs);
-    if (!*alive)
-        return;
-
     // The back step may still deliver the start article's title during a destination look-up;
     // that look-up is then made again.
     m_attempts = 0;
-    for (;;) {
-        ++m_attempts;
-        if (m_attempts > kMaxDestinationLookups) {
-            m_dialogs.MessageBox(kDestinationProblem, MessageIcon::Critical, QStringLiteral("Quillory"));
-            // The chooser may have gone while the box waited (the game window closed).
-            if (*alive)
-                m_verifying = false;
-            return;
-        }
-        const bool arrived = lookUp(m_boxes.Text(Box::Destination));
-        if (!*alive)
-            return;
-        if (arrived && modData.CurrentPage != m_boxes.Text(Box::Initial))
-            break;
+    afterEvents([this] { afterEvents([this] { lookUpDestination(); }); });
+}
+
+void WordChooser::lookUpDestination()
+{
+    ++m_attempts;
+    if (m_attempts > kMaxDestinationLookups) {
+        m_dialogs.ShowMessage(kDestinationProblem, MessageIcon::Critical, QStringLiteral("Quillory"), this,
+                              [this] { m_verifying = false; });
+        return;
+    }
+    lookUp(m_boxes.Text(Box::Destination), [this](bool arrived) { destinationLookedUp(arrived); });
+}
+
+void WordChooser::destinationLookedUp(bool arrived)
+{
+    if (!arrived || modData.CurrentPage == m_boxes.Text(Box::Initial)) {
+        lookUpDestination();
+        return;
     }
     if (modData.CurrentPage.toLower() == QLatin1String("search")) {
         fail(Box::Destination, kNoArticle);
@@ -124,9 +153,8 @@ void WordChooser::Verify()
     }
     m_boxes.SetText(Box::Destination, modData.CurrentPage);
     m_browser.GoBack();
-    LetEventsRun();
-    if (!*alive)
-        return;
-    m_boxes.SetStartEnabled(true);
-    m_verifying = false;
+    afterEvents([this] {
+        m_boxes.SetStartEnabled(true);
+        m_verifying = false;
+    });
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
-#include <memory>
 
 class Browser;
 class Dialogs;
@@ -25,16 +26,18 @@ public:
 };
 
 // The word chooser without widgets: randomizing, verifying both words against the site through
-// the game's browser, and starting the round.
-class WordChooser
+// the game's browser, and starting the round. A verification runs as steps: each look-up goes on
+// when the page's title has come (or its time is up), while the game goes on meanwhile.
+class WordChooser : public QObject
 {
+    Q_OBJECT
 public:
     static constexpr int kLookupLimitMs = 15000;
     static constexpr int kMaxDestinationLookups = 4;
 
     WordChooser(ModData &modData, Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes,
                 std::function<void(const QString &)> send, const QString &siteHost);
-    ~WordChooser();
+    ~WordChooser() override;
 
     void Randomize(int source);
     // Looks both words up and replaces them by the site's own titles; see the window for when.
@@ -44,8 +47,8 @@ public:
     // Any edit of a box, typed or written: back to Verify enabled, Start disabled, except while a
     // verification writes into the boxes itself.
     void TextChanged();
-    // The window is going: a running verification stops at its next step.
-    void Abort() { *m_alive = false; }
+    // The window is going: a running verification stops where it is.
+    void Abort();
 
     bool Verifying() const { return m_verifying; }
     qint32 Attempts() const { return m_attempts; }
@@ -54,9 +57,15 @@ public:
 
 private:
     using Box = ChooserBoxes::Box;
-    // Clears CurrentPage, looks the word up and waits for a page; false when none came in time or
-    // the chooser went meanwhile.
-    bool lookUp(const QString &word);
+    using Step = std::function<void()>;
+    // Runs the step after the events already waiting, if this verification is still the one running.
+    void afterEvents(Step step);
+    // Clears CurrentPage and looks the word up; `then` gets true when a page came in time.
+    void lookUp(const QString &word, std::function<void(bool arrived)> then);
+    void pageArrived();
+    void initialLookedUp(bool arrived);
+    void lookUpDestination();
+    void destinationLookedUp(bool arrived);
     void fail(Box box, const QString &message);
 
     ModData &modData;
@@ -67,5 +76,9 @@ private:
     QString m_siteHost;
     bool m_verifying = false;
     qint32 m_attempts = 0;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // Counts verifications; a step of an earlier one finds it changed and stops.
+    quint64 m_run = 0;
+    // The look-up waiting for its page, and its time limit.
+    std::function<void(bool)> m_lookedUp;
+    QTimer m_lookupLimit;
 };

@@ -38,6 +38,7 @@ public:
     }
 
     // Inside DataArrival: the datagram being handled, its sender's address and source port.
+    // Received carries the same as values, which stay right whatever runs in the handler.
     virtual QString GetData() = 0;
     QString RemoteHostIP() const { return m_senderAddress; }
     quint16 RemotePort() const { return m_arrival ? m_senderPort : m_remotePort; }
@@ -53,6 +54,8 @@ public:
     virtual QString ErrorString() const = 0;
 
 signals:
+    // One datagram, whole, with where it came from.
+    void Received(const QString &text, const QString &senderAddress, quint16 senderPort);
     void DataArrival(int bytesTotal);
     void Error(int number, const QString &description);
 

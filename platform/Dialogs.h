@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
 class QDialog;
+class QObject;
 
 enum class MessageIcon { Information, Critical, Question };
 
@@ -18,4 +21,13 @@ public:
     virtual QString InputBox(const QString &prompt, const QString &caption, const QString &initial = {}) = 0;
     // Runs a dialog modally and returns its result code.
     virtual int RunModal(QDialog &dialog) = 0;
+
+    // The same boxes without waiting for them: the box stays open in front while the game goes on
+    // (datagrams, pages, timers), and `done` runs once the player has answered, unless `context`
+    // is gone by then. A step that continues in `done` needs no check that the game still exists.
+    virtual void ShowMessage(const QString &text, MessageIcon icon, const QString &caption, QObject *context,
+                             std::function<void()> done) = 0;
+    // "" when cancelled.
+    virtual void AskInput(const QString &prompt, const QString &caption, QObject *context,
+                          std::function<void(const QString &)> done) = 0;
 };

@@ -43,13 +43,7 @@ std::optional<quint16> portFrom(const QString &text)
 GameServer::GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent)
     : QObject(parent), m_socket(socket), m_browser(browser), m_clock(clock)
 {
-    connect(&m_socket, &DatagramSocket::DataArrival, this, [this](int) {
-        // Read everything about the datagram before any send changes the socket's destination.
-        const QString text = m_socket.GetData();
-        const QString from = m_socket.RemoteHostIP();
-        const quint16 port = m_socket.RemotePort();
-        HandleDatagram(text, from, port);
-    });
+    connect(&m_socket, &DatagramSocket::Received, this, &GameServer::HandleDatagram);
     connect(&m_browser, &Browser::TitleChange, this, &GameServer::onRandomTitle);
     connect(&m_browser, &Browser::DocumentComplete, this, [this](const QString &) { onRandomComplete(); });
 }

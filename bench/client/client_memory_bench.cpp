@@ -6,7 +6,6 @@
 // shared between the helpers counted once per process) and proportional set (PSS, shared pages
 // split between their users, so the sum is what the client really costs the machine).
 
-#include "client/EventWait.h"
 #include "client/ModData.h"
 #include "client/game/GameSession.h"
 #include "client/game/frmGame.h"
@@ -17,12 +16,30 @@
 #include "site/SiteServer.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <cstdio>
+#include <functional>
+
+namespace
+{
+// Lets events run while the condition holds; false when the limit ran out first.
+bool WaitWhile(const std::function<bool()> &condition, int limitMs)
+{
+    QDeadlineTimer deadline(limitMs);
+    while (condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+} // namespace
 
 namespace
 {

@@ -1,6 +1,5 @@
 #include "client/winner/frmWinner.h"
 
-#include "client/EventWait.h"
 #include "client/ModData.h"
 #include "client/game/GameSession.h"
 #include "client/game/frmGame.h"
@@ -10,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
 {
@@ -86,10 +86,11 @@ void frmWinner::cmdStartGame_Click()
     if (m_allowUnload)
         return;
     m_chooser->SendWords();
-    QPointer<frmWinner> self(this);
-    LetEventsRun();
-    if (self && !m_allowUnload)
-        UnloadNow();
+    // The chooser goes once what is waiting has run, as the words leave.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_allowUnload)
+            UnloadNow();
+    });
 }
 
 void frmWinner::UnloadNow()

@@ -44,3 +44,33 @@ int QtDialogs::RunModal(QDialog &dialog)
 {
     return dialog.exec();
 }
+
+void QtDialogs::ShowMessage(const QString &text, MessageIcon icon, const QString &caption, QObject *context,
+                            std::function<void()> done)
+{
+    auto *box = new QMessageBox(boxIcon(icon), caption, text, QMessageBox::Ok, m_parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(box, &QDialog::finished, context, [done = std::move(done)](int) {
+        if (done)
+            done();
+    });
+    box->open();
+}
+
+void QtDialogs::AskInput(const QString &prompt, const QString &caption, QObject *context,
+                         std::function<void(const QString &)> done)
+{
+    auto *input = new QInputDialog(m_parent);
+    input->setAttribute(Qt::WA_DeleteOnClose);
+    input->setWindowModality(Qt::ApplicationModal);
+    input->setWindowTitle(caption);
+    input->setLabelText(prompt);
+    input->setTextEchoMode(QLineEdit::Normal);
+    QObject::connect(input, &QDialog::finished, context, [input, done = std::move(done)](int result) {
+        // Cancel gives an empty answer, as the player sees it.
+        if (done)
+            done(result == QDialog::Accepted ? input->textValue() : QString());
+    });
+    input->open();
+}

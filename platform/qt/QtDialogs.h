@@ -15,6 +15,10 @@ public:
     bool AskYesNo(const QString &text, const QString &caption) override;
     QString InputBox(const QString &prompt, const QString &caption, const QString &initial = {}) override;
     int RunModal(QDialog &dialog) override;
+    void ShowMessage(const QString &text, MessageIcon icon, const QString &caption, QObject *context,
+                     std::function<void()> done) override;
+    void AskInput(const QString &prompt, const QString &caption, QObject *context,
+                  std::function<void(const QString &)> done) override;
 
 private:
     QPointer<QWidget> m_parent;

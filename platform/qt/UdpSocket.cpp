@@ -99,7 +99,7 @@ void UdpSocket::Close()
 
 QString UdpSocket::GetData()
 {
-    return m_arrivals.isEmpty() ? QString() : m_arrivals.last().text;
+    return m_current;
 }
 
 void UdpSocket::readPending()
@@ -150,19 +150,17 @@ void UdpSocket::dispatch()
             scheduleDispatch();
             return;
         }
-        m_arrivals.append(m_queue.takeFirst());
-        const Arrival &current = m_arrivals.last();
+        const Arrival current = m_queue.takeFirst();
         m_queuedBytes -= current.bytes;
+        emit Received(current.text, current.address, current.port);
+        if (!alive)
+            return;
+        m_current = current.text;
         beginArrival(current.address, current.port);
         emit DataArrival(current.bytes);
         if (!alive)
             return;
-        // An inner arrival ran inside the handler: the outer one is current again.
-        m_arrivals.removeLast();
-        if (m_arrivals.isEmpty())
-            endArrival();
-        else
-            beginArrival(m_arrivals.last().address, m_arrivals.last().port);
+        endArrival();
     }
 }
 

@@ -14,8 +14,8 @@ class QUdpSocket;
 
 // The game's datagram socket over QUdpSocket. One datagram is one UTF-8 text.
 //
-// Arrivals are raised from the event loop, one DataArrival per datagram. A handler that lets
-// pending events run sees later datagrams arrive inside it, as the windows expect.
+// Arrivals are raised from the event loop, one Received (and one DataArrival) per datagram, in
+// the order they came.
 class UdpSocket : public DatagramSocket
 {
     Q_OBJECT
@@ -73,8 +73,8 @@ private:
     qint64 m_queuedBytes = 0;
     bool m_binding = false;
     bool m_quietRead = false;
-    // The datagram being handled, and those whose handlers an inner arrival interrupted.
-    QList<Arrival> m_arrivals;
+    // The datagram DataArrival is raised for.
+    QString m_current;
     QString m_error;
     // Host names already looked up, and datagrams waiting for a lookup in progress.
     QHash<QString, Lookup> m_lookups;

@@ -1,5 +1,6 @@
 #include "fakes/FakeNetwork.h"
 
+#include <QPointer>
 #include <QTimer>
 
 FakeSocket::FakeSocket(FakeNetwork &network, const QString &address) : m_network(network), m_address(address)
@@ -45,6 +46,10 @@ void FakeSocket::Close()
 
 void FakeSocket::receive(const QString &fromAddress, quint16 fromPort, const QString &text)
 {
+    QPointer<FakeSocket> alive(this);
+    emit Received(text, fromAddress, fromPort);
+    if (!alive)
+        return;
     m_current = text;
     beginArrival(fromAddress, fromPort);
     emit DataArrival(static_cast<int>(text.toUtf8().size()));

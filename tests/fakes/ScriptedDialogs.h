@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QList>
+#include <QPointer>
 #include <QQueue>
 #include <functional>
 
@@ -39,6 +40,23 @@ public:
     {
         m_shown.append({QStringLiteral("modal"), {}, MessageIcon::Information, {}});
         return m_onModal ? m_onModal(dialog) : 0;
+    }
+    // Boxes that do not wait are answered at once, as a player clicking straight away would.
+    void ShowMessage(const QString &text, MessageIcon icon, const QString &caption, QObject *context,
+                     std::function<void()> done) override
+    {
+        QPointer<QObject> alive(context);
+        MessageBox(text, icon, caption);
+        if (alive && done)
+            done();
+    }
+    void AskInput(const QString &prompt, const QString &caption, QObject *context,
+                  std::function<void(const QString &)> done) override
+    {
+        QPointer<QObject> alive(context);
+        const QString answer = InputBox(prompt, caption);
+        if (alive && done)
+            done(answer);
     }
 
     // Answers, used in order; an empty queue answers No / cancels.

@@ -9,6 +9,7 @@
 #include "fakes/ScriptedDialogs.h"
 
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -95,6 +96,13 @@ protected:
         QStringList out = net.SentTo(7200).mid(m_seen);
         m_seen += out.size();
         return out;
+    }
+    // Hands a datagram to the client and lets events run until a round it starts no longer waits
+    // for its start article.
+    void HandleAndSettle(const QString &datagram)
+    {
+        core->HandleDatagram(datagram);
+        QTest::qWaitFor([this] { return !core->StartPending(); }, 30000);
     }
     void AddPlayers(const QStringList &names)
     {

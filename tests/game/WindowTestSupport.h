@@ -61,6 +61,10 @@ protected:
     {
         server->SendTo(QStringLiteral("127.0.0.1"), 7201, text);
         net.Deliver();
+        // A STARTGAME begins the round once its start article has loaded.
+        if (GameWindowExists())
+            QTest::qWaitFor([] { return !GameWindowExists() || !GameWindow()->Core().StartPending(); },
+                            30000);
     }
     QStringList Received()
     {

@@ -208,6 +208,7 @@ TEST_F(RealBrowserTest, ChooserVerifiesAgainstTheSite)
         w->txtInitial->setText(r.initial);
         w->txtDestination->setText(r.destination);
         w->cmdVerify->click();
+        QTest::qWaitFor([w] { return !w->Chooser().Verifying(); }, 60000);
         EXPECT_EQ(w->txtInitial->text(), r.initialAfter);
         EXPECT_EQ(w->txtDestination->text(), r.destinationAfter);
         EXPECT_EQ(dialogs.Texts(), r.messages);

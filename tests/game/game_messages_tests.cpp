@@ -290,7 +290,7 @@ TEST_F(GameMessagesTest, StartGameWaitsForTheStartArticleThenStartsTheRound)
         EXPECT_TRUE(view.chat.isEmpty());
         browser.FinishLoad();
     });
-    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
     EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
     EXPECT_TRUE(modData.InRound);
     EXPECT_EQ(modData.Words, (QStringList{QStringLiteral("Cat"), QStringLiteral("Mouse")}));
@@ -312,14 +312,13 @@ TEST_F(GameMessagesTest, StartGameWithABadCountStartsTheRoundButKeepsTheWords)
     for (const QString &count : counts) {
         modData.ResetRound();
         view.chat.clear();
-        core->HandleDatagram(QStringLiteral("STARTGAME COUNT=") + count +
-                             QStringLiteral(";WORD0=Cat;WORD1=Dog;"));
+        HandleAndSettle(QStringLiteral("STARTGAME COUNT=") + count + QStringLiteral(";WORD0=Cat;WORD1=Dog;"));
         EXPECT_TRUE(modData.InRound) << count.toStdString();
         EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
         EXPECT_EQ(modData.Words, QStringList{QString()}) << count.toStdString();
         EXPECT_EQ(modData.TargetIndex, 0);
     }
-    core->HandleDatagram(QStringLiteral("STARTGAME COUNT=3;WORD0=Cat;WORD1=Dog;"));
+    HandleAndSettle(QStringLiteral("STARTGAME COUNT=3;WORD0=Cat;WORD1=Dog;"));
     EXPECT_EQ(modData.Words, (QStringList{"Cat", "Dog", "", ""}));
 }
 
@@ -329,7 +328,7 @@ TEST_F(GameMessagesTest, StartGameDoesNotWaitForeverForABusyBrowser)
     core->LoadLimitMs = 200;
     QElapsedTimer t;
     t.start();
-    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_TRUE(modData.InRound);
     EXPECT_EQ(view.chat, QStringList{"GAME: The game has begun!"});
     EXPECT_GE(t.elapsed(), 150);
@@ -345,7 +344,7 @@ TEST_F(GameMessagesTest, DatagramsHandledDuringTheStartWaitRunToTheirEnd)
         net.Deliver();
         browser.FinishLoad();
     });
-    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_EQ(Sent(), QStringList{QStringLiteral("PONG NAME=Ann;TIME=5;")});
     EXPECT_TRUE(modData.InRound);
 }
@@ -361,7 +360,7 @@ TEST_F(GameMessagesTest, ClosingDuringTheStartWaitStartsNoRound)
         core->HandleDatagram(QStringLiteral("DISCONNECT"));
         core->Closing();
     });
-    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_EQ(view.closeRequests, 1);
     EXPECT_FALSE(modData.InRound);
     EXPECT_TRUE(view.chat.isEmpty());
@@ -405,14 +404,14 @@ TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
             net.Deliver();
             browser.FinishLoad();
         });
-        core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+        HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
         EXPECT_EQ(modData.InRound, r.inRound) << r.during.toStdString();
         EXPECT_EQ(modData.Words, r.words) << r.during.toStdString();
         EXPECT_EQ(view.chat, r.chat) << r.during.toStdString();
     }
     // Undisturbed, the same datagram still starts its round.
     browser.SetAutoLoad(true);
-    core->HandleDatagram(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_TRUE(modData.InRound);
     EXPECT_EQ(modData.Words, catDog);
 }

@@ -129,6 +129,7 @@ TEST_F(HostileGameTest, FiftyThousandMutatedDatagramsThenANormalRound)
     FromServer(msg::NewGame(QStringLiteral("Bob")));
     FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
     net.Deliver();
+    QTest::qWaitFor([this] { return !core->StartPending(); }, 30000);
     ASSERT_EQ(modData.PlayerCount, 2);
     EXPECT_TRUE(modData.InRound);
     EXPECT_EQ(modData.Words, QStringList({QStringLiteral("Cat"), QStringLiteral("Mouse")}));

@@ -353,7 +353,7 @@ TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)
     // Enter in the destination starts even with Start disabled, and the chooser goes.
     QTest::keyClick(w->txtDestination, Qt::Key_Return);
     EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
-    EXPECT_FALSE(ChooserShown());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // The next opening starts empty.
@@ -372,6 +372,7 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
     browser->SetPage(QStringLiteral("http://127.0.0.1:7200/wiki/Special:Search?search=paris&go=Go"),
                      QStringLiteral("Paris") + kTitleSuffix);
     w->cmdVerify->click();
+    QTest::qWaitFor([w] { return !w->Chooser().Verifying(); }, 5000);
     EXPECT_EQ(w->txtInitial->text(), QStringLiteral("Paris"));
     EXPECT_EQ(w->txtDestination->text(), QStringLiteral("rome"));
     EXPECT_FALSE(w->cmdVerify->isEnabled());
@@ -379,7 +380,7 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
     Received();
     w->cmdStartGame->click();
     EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Paris;WORD1=rome;"});
-    EXPECT_FALSE(ChooserShown());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
 }
 
 // Enter in the destination starts the round even while a verification waits for a page; the
@@ -394,8 +395,8 @@ TEST_F(WindowsTest, StartingDuringAVerificationEndsItQuietly)
     Received();
     QTimer::singleShot(50, [w] { QTest::keyClick(w->txtDestination, Qt::Key_Return); });
     w->cmdVerify->click();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
     EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
-    EXPECT_FALSE(ChooserShown());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
     EXPECT_TRUE(dialogs.Texts().isEmpty());

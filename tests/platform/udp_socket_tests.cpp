@@ -144,6 +144,8 @@ TEST(UdpSocket, ReplyInsideArrivalGoesToThePutPort)
     EXPECT_TRUE(rc.received.isEmpty());
 }
 
+// Each datagram reaches its handler whole, with its sender: a handler that lets events run still
+// holds its own datagram when a later one has been handled meanwhile.
 TEST(UdpSocket, ArrivalInsideAWaitingHandlerLeavesTheOuterDatagramIntact)
 {
     UdpSocket receiver, first, second;
@@ -154,19 +156,18 @@ TEST(UdpSocket, ArrivalInsideAWaitingHandlerLeavesTheOuterDatagramIntact)
     QString outerAfterWait;
     QString outerAddressAfterWait;
     quint16 outerPortAfterWait = 0;
-    QObject::connect(&receiver, &DatagramSocket::DataArrival, [&](int) {
-        const QString text = receiver.GetData();
-        order << QStringLiteral("begin ") + text;
-        if (text == QLatin1String("outer")) {
-            // A handler that lets pending events run, as the game's waits do
-            second.SendTo(QStringLiteral("127.0.0.1"), receiver.LocalPort(), QStringLiteral("inner"));
-            WaitFor([&] { return order.size() >= 3; });
-            outerAfterWait = receiver.GetData();
-            outerAddressAfterWait = receiver.RemoteHostIP();
-            outerPortAfterWait = receiver.RemotePort();
-        }
-        order << QStringLiteral("end ") + text;
-    });
+    QObject::connect(
+        &receiver, &DatagramSocket::Received, [&](const QString &text, const QString &address, quint16 port) {
+            order << QStringLiteral("begin ") + text;
+            if (text == QLatin1String("outer")) {
+                second.SendTo(QStringLiteral("127.0.0.1"), receiver.LocalPort(), QStringLiteral("inner"));
+                WaitFor([&] { return order.size() >= 3; });
+                outerAfterWait = text;
+                outerAddressAfterWait = address;
+                outerPortAfterWait = port;
+            }
+            order << QStringLiteral("end ") + text;
+        });
     first.SendTo(QStringLiteral("localhost"), receiver.LocalPort(), QStringLiteral("outer"));
     ASSERT_TRUE(WaitFor([&] { return order.size() == 4; }));
     EXPECT_EQ(order, (QStringList{"begin outer", "begin inner", "end inner", "end outer"}));

@@ -97,6 +97,7 @@ public:
         w->txtInitial->setText(initial);
         w->txtDestination->setText(destination);
         w->cmdVerify->click();
+        QTest::qWaitFor([w] { return !w->Chooser().Verifying(); }, 60000);
         *resolved = w->txtInitial->text() + QLatin1Char('/') + w->txtDestination->text();
         if (!w->cmdStartGame->isEnabled())
             return false;
@@ -239,7 +240,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(ann.ChooseWords(QStringLiteral("Kitten"), QStringLiteral("dog"), &resolved))
         << resolved.toStdString();
     EXPECT_EQ(resolved, QStringLiteral("Cat/Dog"));
-    EXPECT_FALSE(ChooserShown());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, kStepMs));
     ASSERT_TRUE(ann.RoundRunsWith(QStringLiteral("Cat"))) << ann.State();
     ASSERT_TRUE(ann.PageShown(QStringLiteral("Cat"))) << ann.State();
     EXPECT_TRUE(ann.ChatShows(QStringLiteral("GAME: The game has begun!"))) << ann.State();
