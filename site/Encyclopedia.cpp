@@ -2,6 +2,7 @@
 
 #include "settings/SiteSettings.h"
 #include "site/BuiltinCorpus.h"
+#include "site/CorpusSite.h"
 #include "site/WikispeediaCorpus.h"
 
 namespace
@@ -41,4 +42,14 @@ std::shared_ptr<const Corpus> LoadEncyclopediaFrom(const QString &setting, QStri
 std::shared_ptr<const Corpus> LoadEncyclopedia(QString *description, QString *error)
 {
     return LoadEncyclopediaFrom(site::EncyclopediaSetting(), description, error);
+}
+
+std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
+                                                         QString *error)
+{
+    QString text;
+    auto corpus = LoadEncyclopediaFrom(setting, &text, error);
+    if (description)
+        *description = text;
+    return std::make_shared<const CorpusSite>(std::move(corpus), text);
 }
