@@ -4,6 +4,9 @@
 #include "site/BuiltinCorpus.h"
 #include "site/CorpusSite.h"
 #include "site/WikispeediaCorpus.h"
+#include "site/ZimSite.h"
+
+#include <QFileInfo>
 
 namespace
 {
@@ -47,6 +50,23 @@ std::shared_ptr<const Corpus> LoadEncyclopedia(QString *description, QString *er
 std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
                                                          QString *error)
 {
+    const QString path = setting.trimmed();
+    // A file is a ZIM archive; a folder is in the Wikispeedia layout.
+    if (!path.isEmpty() &&
+        (path.endsWith(QLatin1String(".zim"), Qt::CaseInsensitive) || QFileInfo(path).isFile())) {
+        QString why;
+        if (auto zim = ZimSite::Open(path, &why)) {
+            if (description)
+                *description = zim->Description();
+            if (error)
+                error->clear();
+            return zim;
+        }
+        auto builtin = LoadEncyclopediaFrom(QString(), description, nullptr);
+        if (error)
+            *error = QStringLiteral("Could not load the encyclopedia %1: %2").arg(path, why);
+        return std::make_shared<const CorpusSite>(std::move(builtin), description ? *description : QString());
+    }
     QString text;
     auto corpus = LoadEncyclopediaFrom(setting, &text, error);
     if (description)
