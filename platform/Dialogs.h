@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QDialog;
 
 enum class MessageIcon { Information, Critical, Question };
@@ -18,4 +20,7 @@ public:
     virtual QString InputBox(const QString &prompt, const QString &caption, const QString &initial = {}) = 0;
     // Runs a dialog modally and returns its result code.
     virtual int RunModal(QDialog &dialog) = 0;
+    // Which encyclopedia to serve: "" for the built-in one, else a picked .zim file or Wikispeedia
+    // folder; nothing when cancelled. `current` is the setting as it stands.
+    virtual std::optional<QString> ChooseEncyclopedia(const QString &current, const QString &caption) = 0;
 };

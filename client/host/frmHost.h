@@ -28,6 +28,8 @@ public:
     QPlainTextEdit *txtWelcomeMessage;
     QLabel *lblPassword;
     QLineEdit *txtPassword;
+    QLabel *lblEncyclopedia; // the encyclopedia the server will serve
+    QPushButton *cmdEncyclopedia;
 
 public slots:
     void reject() override; // Cancel, Esc and the close box
@@ -39,6 +41,7 @@ private:
     void cmdHost_Click();
     void cmdReset_Click();
     void cmdHelp_Click();
+    void cmdEncyclopedia_Click();
     void txtPassword_Change();
     void selectAddress();
 

@@ -15,6 +15,7 @@ public:
     bool AskYesNo(const QString &text, const QString &caption) override;
     QString InputBox(const QString &prompt, const QString &caption, const QString &initial = {}) override;
     int RunModal(QDialog &dialog) override;
+    std::optional<QString> ChooseEncyclopedia(const QString &current, const QString &caption) override;
 
 private:
     QPointer<QWidget> m_parent;

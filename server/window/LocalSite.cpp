@@ -18,3 +18,9 @@ bool LocalSite::Start(QString *description, QString *error)
     *error = m_loadError;
     return true;
 }
+
+QString LocalSite::Progress() const
+{
+    const int percent = m_site ? m_site->Progress() : 100;
+    return percent >= 100 ? QString() : QStringLiteral("Building the title index: %1%").arg(percent);
+}

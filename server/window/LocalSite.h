@@ -12,6 +12,7 @@ public:
     explicit LocalSite(quint16 port = 7200) : m_port(port) {}
     bool Start(QString *description, QString *error) override;
     void Stop() override { m_server.Stop(); }
+    QString Progress() const override;
 
 private:
     quint16 m_port;
