@@ -33,6 +33,12 @@ constexpr int kMaxRandomTries = 200;
 constexpr int kMaxSearchResults = 20;
 // Entries looked at for one search result page, so a prefix shared by millions of titles stays cheap.
 constexpr int kMaxSearchScan = 400;
+// A picture, stylesheet or script larger than this is not served: each answer is held in memory
+// whole, and a few such requests at once must not bloat the server. Pictures of encyclopedia
+// archives are far smaller.
+constexpr quint64 kMaxResourceBytes = 16 * 1024 * 1024;
+// The archive's own name as the window shows it, at most this many characters.
+constexpr qsizetype kMaxTitleChars = 200;
 // What disambiguation pages carry in the HTML of the usual encyclopedia archives: the page property
 // of their template, its box classes, and the older box id.
 const char *const kDisambiguationMarkers[] = {"mw:PageProp/disambiguation", "dmbox-disambig",
@@ -335,6 +341,8 @@ struct ZimSite::Impl {
                 return target ? Redirect(AddressOf(*target)) : NotFound();
             }
             const zim::Item item = entry->getItem();
+            if (quint64(item.getSize()) > kMaxResourceBytes)
+                return NotFound();
             const zim::Blob blob = item.getData();
             SiteAnswer a = Page(QByteArray(blob.data(), qsizetype(blob.size())));
             a.contentType = QByteArray::fromStdString(item.getMimetype());
@@ -390,7 +398,7 @@ std::shared_ptr<ZimSite> ZimSite::Open(const QString &file, QString *error)
                 impl->mainIndex = main->getIndex();
         }
         try {
-            impl->title = FromUtf8(impl->archive.getMetadata("Title")).trimmed();
+            impl->title = FromUtf8(impl->archive.getMetadata("Title")).simplified().left(kMaxTitleChars);
         } catch (...) {
         }
     } catch (const std::exception &e) {

@@ -47,6 +47,7 @@ ZimTestArchive TestArchive()
         .Article("Hidden", "Hidden", "<p>Not a front article.</p>", false)
         .Raw("-/style.css", "", "text/css", "body{color:#123}")
         .Raw("I/dog.png", "", "image/png", kPng)
+        .Raw("V/huge.webm", "", "video/webm", std::string(17 * 1024 * 1024, 'v'))
         .RedirectTo("Kitty", "Kitty", "Cat")
         .RedirectTo("Big_Apple", "Big Apple", "New_York");
     return a;
@@ -100,6 +101,7 @@ TEST_F(ZimSiteTest, PagesRedirectsResourcesAndTitles)
         {"/zim/Dog", 302, "", "/wiki/Dog", ""},
         {"/zim/User:Keeper/Home", 302, "", "/wiki/Main_Page", ""},
         {"/zim/Kitty", 302, "", "/wiki/Cat", ""},
+        {"/zim/V/huge.webm", 404, "Not found", "", ""}, // too large to hold in memory per request
         {"/wiki/Unicorn", 404, "Not found", "", ""},
         {"/wiki/dog", 404, "Not found", "", ""},
         {"/wiki/Special:Search?search=dog&go=Go", 302, "", "/wiki/Dog", ""},
