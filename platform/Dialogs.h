@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QDialog;
 class QObject;
@@ -30,4 +31,7 @@ public:
     // "" when cancelled.
     virtual void AskInput(const QString &prompt, const QString &caption, QObject *context,
                           std::function<void(const QString &)> done) = 0;
+    // Which encyclopedia to serve: "" for the built-in one, else a picked .zim file or Wikispeedia
+    // folder; nothing when cancelled. `current` is the setting as it stands.
+    virtual std::optional<QString> ChooseEncyclopedia(const QString &current, const QString &caption) = 0;
 };

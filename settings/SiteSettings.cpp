@@ -47,4 +47,14 @@ QString EncyclopediaSetting()
     return LoadOption(QStringLiteral("Encyclopedia")).trimmed();
 }
 
+void SaveEncyclopediaSetting(const QString &value)
+{
+    SaveOption(QStringLiteral("Encyclopedia"), value.trimmed());
+}
+
+QString EncyclopediaChoiceText(const QString &setting)
+{
+    return setting.trimmed().isEmpty() ? QStringLiteral("built-in encyclopedia") : setting.trimmed();
+}
+
 } // namespace site

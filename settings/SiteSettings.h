@@ -18,7 +18,10 @@ QString ClientSiteHost(const QString &gameServerAddress);
 // label when it has three or more labels; an IP address or a one- or two-label host stays whole,
 // with its ":port".
 QString SiteDomain(const QString &host);
-// The "Encyclopedia" setting: a corpus folder, or "" for the built-in encyclopedia.
+// The "Encyclopedia" setting: a ZIM file, a corpus folder, or "" for the built-in encyclopedia.
 QString EncyclopediaSetting();
+void SaveEncyclopediaSetting(const QString &value);
+// How a window names the setting's choice.
+QString EncyclopediaChoiceText(const QString &setting);
 
 } // namespace site

@@ -2,7 +2,11 @@
 
 #include "settings/SiteSettings.h"
 #include "site/BuiltinCorpus.h"
+#include "site/CorpusSite.h"
 #include "site/WikispeediaCorpus.h"
+#include "site/ZimSite.h"
+
+#include <QFileInfo>
 
 namespace
 {
@@ -41,4 +45,31 @@ std::shared_ptr<const Corpus> LoadEncyclopediaFrom(const QString &setting, QStri
 std::shared_ptr<const Corpus> LoadEncyclopedia(QString *description, QString *error)
 {
     return LoadEncyclopediaFrom(site::EncyclopediaSetting(), description, error);
+}
+
+std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
+                                                         QString *error)
+{
+    const QString path = setting.trimmed();
+    // A file is a ZIM archive; a folder is in the Wikispeedia layout.
+    if (!path.isEmpty() &&
+        (path.endsWith(QLatin1String(".zim"), Qt::CaseInsensitive) || QFileInfo(path).isFile())) {
+        QString why;
+        if (auto zim = ZimSite::Open(path, &why)) {
+            if (description)
+                *description = zim->Description();
+            if (error)
+                error->clear();
+            return zim;
+        }
+        auto builtin = LoadEncyclopediaFrom(QString(), description, nullptr);
+        if (error)
+            *error = QStringLiteral("Could not load the encyclopedia %1: %2").arg(path, why);
+        return std::make_shared<const CorpusSite>(std::move(builtin), description ? *description : QString());
+    }
+    QString text;
+    auto corpus = LoadEncyclopediaFrom(setting, &text, error);
+    if (description)
+        *description = text;
+    return std::make_shared<const CorpusSite>(std::move(corpus), text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "site/Corpus.h"
+#include "site/EncyclopediaSite.h"
 
 #include <memory>
 
@@ -13,3 +14,8 @@ std::shared_ptr<const Corpus> LoadEncyclopedia(QString *description, QString *er
 // The same, for a given setting value.
 std::shared_ptr<const Corpus> LoadEncyclopediaFrom(const QString &setting, QString *description,
                                                    QString *error);
+
+// The encyclopedia for a setting value as the site serves it, with the same fallback: empty for the
+// built-in one, a Wikispeedia folder, or a ZIM archive (a file).
+std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
+                                                         QString *error);

@@ -24,8 +24,13 @@ constexpr char kStyle[] =
     ".foot a{margin-right:1.2em}"
     "textarea{width:100%;height:22em;font:15px monospace}";
 
+} // namespace
+
+namespace page
+{
+
 // Escapes text for HTML; with `paragraphs`, a line break also closes one paragraph and opens the next.
-void AppendEscaped(QByteArray &out, QByteArrayView text, bool paragraphs = false)
+void AppendEscaped(QByteArray &out, QByteArrayView text, bool paragraphs)
 {
     static constexpr auto kSpecial = [] {
         std::array<unsigned char, 256> table{};
@@ -114,7 +119,7 @@ void PageEnd(QByteArray &out)
                "<a href=\"/wiki/Wikipedia:About\">About this encyclopedia</a></div>\n</body></html>\n");
 }
 
-SiteAnswer Page(QByteArray body, int status = 200)
+SiteAnswer Page(QByteArray body, int status)
 {
     SiteAnswer a;
     a.status = status;
@@ -169,6 +174,13 @@ QHash<QByteArray, QString> ParseQuery(QByteArrayView query)
     }
     return values;
 }
+
+} // namespace page
+
+namespace
+{
+
+using namespace page;
 
 void AppendList(QByteArray &out, const Corpus &corpus, const QList<int> &articles)
 {

@@ -3,6 +3,7 @@
 #include "site/Corpus.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 // The pages of the encyclopedia site, independent of any network code: a request target in, a
@@ -16,7 +17,9 @@ constexpr qsizetype kMaxTargetBytes = 4096;
 struct SiteAnswer {
     int status = 200;    // 200, 302, 404 or 414
     QByteArray location; // where a 302 leads: an address on the site
-    QByteArray body;     // text/html; charset=utf-8
+    QByteArray body;
+    // Pages are HTML; a picture, stylesheet or script of an archive carries its own stored type.
+    QByteArray contentType = "text/html; charset=utf-8";
 };
 
 // `target` is the request's path and query exactly as sent ("/wiki/%C3%85land").
@@ -30,3 +33,26 @@ QString PageTitle(const QString &name);
 // article has none, the first place where each linked title appears as whole words (its first letter
 // in either case). Links that appear nowhere are listed below the text.
 std::vector<Article::Anchor> PlaceAnchors(const Corpus &corpus, const Article &article);
+
+// The pieces every kind of encyclopedia builds its pages from, so that all pages look alike.
+namespace page
+{
+// Escapes text for HTML (a NUL is dropped); with `paragraphs`, a line break also closes one
+// paragraph and opens the next.
+void AppendEscaped(QByteArray &out, QByteArrayView text, bool paragraphs = false);
+void AppendEscaped(QByteArray &out, const QString &text);
+void AppendLink(QByteArray &out, const QByteArray &href, const QString &shown);
+// "/w/index.php?title=T&action=edit"
+QByteArray EditAddress(const QString &title, const char *action);
+// The top of a page: the title with its marker, the stylesheet and the heading.
+QByteArray PageStart(const QString &pageName, const QString &heading);
+void PageEnd(QByteArray &out);
+SiteAnswer Page(QByteArray body, int status = 200);
+SiteAnswer Redirect(const QByteArray &location);
+SiteAnswer NotFound();
+SiteAnswer TooLong();
+// A percent-encoded name from an address, "_" read as a blank.
+QString DecodePathName(QByteArrayView encoded);
+// Form decoding of a query: '+' is a blank, then percent-decoding; the first value of a key counts.
+QHash<QByteArray, QString> ParseQuery(QByteArrayView query);
+} // namespace page

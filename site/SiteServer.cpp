@@ -1,5 +1,6 @@
 #include "site/SiteServer.h"
 
+#include "site/CorpusSite.h"
 #include "site/Pages.h"
 
 #include <QAbstractHttpServer>
@@ -114,13 +115,13 @@ private:
     int m_maxConnections;
 };
 
-// One handler for every address: the site's rules for paths, queries and lengths live in
-// AnswerRequest, which needs the request target as the client sent it.
+// One handler for every address: the site's rules for paths, queries and lengths live in the
+// encyclopedia's Answer, which needs the request target as the client sent it.
 class SiteHttpServer : public QAbstractHttpServer
 {
 public:
-    SiteHttpServer(std::shared_ptr<const Corpus> corpus, QObject *parent)
-        : QAbstractHttpServer(parent), m_corpus(std::move(corpus))
+    SiteHttpServer(std::shared_ptr<const EncyclopediaSite> site, QObject *parent)
+        : QAbstractHttpServer(parent), m_site(std::move(site))
     {
     }
 
@@ -134,10 +135,10 @@ protected:
         SiteAnswer answer;
         if (request.method() != QHttpServerRequest::Method::Get &&
             request.method() != QHttpServerRequest::Method::Head) {
-            answer = AnswerRequest(*m_corpus, QByteArrayLiteral("/-/"));
+            answer = m_site->Answer(QByteArrayLiteral("/-/"));
             answer.status = 405;
         } else {
-            answer = AnswerRequest(*m_corpus, target);
+            answer = m_site->Answer(target);
         }
         MarkActive(socket);
         socket->setProperty(kUnanswered, qint64(0));
@@ -152,17 +153,17 @@ protected:
                 // The headers a GET would get, and no body: a client reading the next answer on
                 // this connection must not find this page's text in front of it.
                 responder.writeStatusLine(status);
-                responder.writeHeader("Content-Type", "text/html; charset=utf-8");
+                responder.writeHeader("Content-Type", answer.contentType);
                 responder.writeHeader("Content-Length", QByteArray::number(answer.body.size()));
                 if (answer.status == 302)
                     responder.writeHeader("Location", answer.location);
                 responder.writeBody(QByteArray());
             } else if (answer.status == 302) {
                 responder.write(answer.body,
-                                {{"Content-Type", "text/html; charset=utf-8"}, {"Location", answer.location}},
+                                {{"Content-Type", answer.contentType}, {"Location", answer.location}},
                                 status);
             } else {
-                responder.write(answer.body, {{"Content-Type", "text/html; charset=utf-8"}}, status);
+                responder.write(answer.body, {{"Content-Type", answer.contentType}}, status);
             }
         }
         // The connection stays open for more requests unless the client said otherwise.
@@ -174,7 +175,7 @@ protected:
     void missingHandler(const QHttpServerRequest &, QTcpSocket *) override {}
 
 private:
-    std::shared_ptr<const Corpus> m_corpus;
+    std::shared_ptr<const EncyclopediaSite> m_site;
 };
 
 SiteServer::SiteServer(QObject *parent) : QObject(parent), m_sweep(new QTimer(this))
@@ -223,9 +224,16 @@ SiteServer::~SiteServer()
 
 bool SiteServer::Start(std::shared_ptr<const Corpus> corpus, const QHostAddress &address, quint16 port)
 {
+    return Start(corpus ? std::make_shared<const CorpusSite>(std::move(corpus), QString()) : nullptr, address,
+                 port);
+}
+
+bool SiteServer::Start(std::shared_ptr<const EncyclopediaSite> site, const QHostAddress &address,
+                       quint16 port)
+{
     Stop();
     m_error.clear();
-    if (!corpus) {
+    if (!site) {
         m_error = QStringLiteral("no encyclopedia to serve");
         return false;
     }
@@ -236,7 +244,7 @@ bool SiteServer::Start(std::shared_ptr<const Corpus> corpus, const QHostAddress 
         return false;
     }
     m_tcp = tcp;
-    m_http = new SiteHttpServer(std::move(corpus), this);
+    m_http = new SiteHttpServer(std::move(site), this);
     m_http->bind(m_tcp);
     m_sweep->start();
     return true;

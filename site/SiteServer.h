@@ -1,6 +1,7 @@
 #pragma once
 
 #include "site/Corpus.h"
+#include "site/EncyclopediaSite.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -11,8 +12,8 @@ class SiteHttpServer;
 class SiteTcpServer;
 class QTimer;
 
-// Serves an encyclopedia over HTTP from Start to Stop. Every answer comes from AnswerRequest, so
-// the site behaves the same in tests and in the game.
+// Serves an encyclopedia over HTTP from Start to Stop. Every answer comes from the encyclopedia's
+// Answer, so the site behaves the same in tests and in the game.
 class SiteServer : public QObject
 {
     Q_OBJECT
@@ -23,8 +24,15 @@ public:
 
     // Port 0 picks any free port. False, with ErrorString(), when the port cannot be had; a running
     // server is stopped first.
+    bool Start(std::shared_ptr<const EncyclopediaSite> site,
+               const QHostAddress &address = QHostAddress::AnyIPv4, quint16 port = 7200);
+    // A corpus in memory (the built-in encyclopedia, a Wikispeedia folder).
     bool Start(std::shared_ptr<const Corpus> corpus, const QHostAddress &address = QHostAddress::AnyIPv4,
                quint16 port = 7200);
+    bool Start(std::nullptr_t, const QHostAddress &address = QHostAddress::AnyIPv4, quint16 port = 7200)
+    {
+        return Start(std::shared_ptr<const EncyclopediaSite>(), address, port);
+    }
     // Closes the port and every open connection; the port is free again when Stop returns.
     void Stop();
     bool IsRunning() const;

@@ -4,6 +4,7 @@
 #include "client/ModData.h"
 #include "platform/Dialogs.h"
 #include "settings/Options.h"
+#include "settings/SiteSettings.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -24,10 +25,11 @@ frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
       lblWelcomeMessage(new QLabel(QStringLiteral("Welcome Message:"), fraOptional)),
       txtWelcomeMessage(new QPlainTextEdit(fraOptional)),
       lblPassword(new QLabel(QStringLiteral("Password:"), fraOptional)),
-      txtPassword(new QLineEdit(fraOptional)), modData(data), m_dialogs(dialogs)
+      txtPassword(new QLineEdit(fraOptional)), lblEncyclopedia(new QLabel(fraOptional)),
+      cmdEncyclopedia(new QPushButton(QStringLiteral("Encyclopedia..."), fraOptional)), modData(data), m_dialogs(dialogs)
 {
     setWindowTitle(QStringLiteral("Host a Game"));
-    for (QPushButton *b : {cmdHost, cmdCancel, cmdHelp, cmdReset})
+    for (QPushButton *b : {cmdHost, cmdCancel, cmdHelp, cmdReset, cmdEncyclopedia})
         b->setAutoDefault(false); // Enter in the address box hosts; elsewhere it types
     txtWelcomeMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
@@ -36,6 +38,9 @@ frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
     frame->addWidget(txtWelcomeMessage, 1, 0, 1, 2);
     frame->addWidget(lblPassword, 2, 0);
     frame->addWidget(txtPassword, 2, 1);
+    frame->addWidget(cmdEncyclopedia, 3, 0);
+    frame->addWidget(lblEncyclopedia, 3, 1);
+    lblEncyclopedia->setWordWrap(true);
     auto *grid = new QGridLayout(this);
     grid->addWidget(lblIP, 0, 0);
     grid->addWidget(txtIP, 0, 1, 1, 2);
@@ -51,6 +56,7 @@ frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
     txtIP->setText(LoadOption(QStringLiteral("Server")));
     txtWelcomeMessage->setPlainText(LoadOption(QStringLiteral("Welcome")));
     txtPassword->setText(LoadOption(QStringLiteral("Password")));
+    lblEncyclopedia->setText(site::EncyclopediaChoiceText(site::EncyclopediaSetting()));
     m_loading = false;
 
     connect(txtIP, &QLineEdit::textChanged, this, [this](const QString &text) {
@@ -71,6 +77,7 @@ frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmHost::reject);
     connect(cmdHelp, &QPushButton::clicked, this, &frmHost::cmdHelp_Click);
     connect(cmdReset, &QPushButton::clicked, this, &frmHost::cmdReset_Click);
+    connect(cmdEncyclopedia, &QPushButton::clicked, this, &frmHost::cmdEncyclopedia_Click);
     txtIP->setFocus();
 }
 
@@ -142,4 +149,14 @@ void frmHost::reject()
 {
     modData.ChosenServer.clear();
     QDialog::reject();
+}
+
+void frmHost::cmdEncyclopedia_Click()
+{
+    // Saved at once: the server started after this dialog reads it.
+    const auto chosen = m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), QStringLiteral("Quillory"));
+    if (!chosen)
+        return;
+    site::SaveEncyclopediaSetting(*chosen);
+    lblEncyclopedia->setText(site::EncyclopediaChoiceText(*chosen));
 }

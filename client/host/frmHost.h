@@ -29,6 +29,8 @@ public:
     QPlainTextEdit *txtWelcomeMessage;
     QLabel *lblPassword;
     QLineEdit *txtPassword;
+    QLabel *lblEncyclopedia; // the encyclopedia the server will serve
+    QPushButton *cmdEncyclopedia;
 
 public slots:
     void reject() override; // Cancel, Esc and the close box
@@ -40,6 +42,7 @@ private:
     void cmdHost_Click();
     void cmdReset_Click();
     void cmdHelp_Click();
+    void cmdEncyclopedia_Click();
     void txtPassword_Change();
     void selectAddress();
 

@@ -1,7 +1,10 @@
 #include "platform/qt/QtDialogs.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace
 {
@@ -73,4 +76,29 @@ void QtDialogs::AskInput(const QString &prompt, const QString &caption, QObject 
             done(result == QDialog::Accepted ? input->textValue() : QString());
     });
     input->open();
+}
+
+std::optional<QString> QtDialogs::ChooseEncyclopedia(const QString &current, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, caption,
+                    QStringLiteral("Which encyclopedia should the server serve?\nNow: %1")
+                        .arg(current.isEmpty() ? QStringLiteral("the built-in encyclopedia") : current),
+                    QMessageBox::NoButton, m_parent);
+    QPushButton *builtin = box.addButton(QStringLiteral("Built-in"), QMessageBox::AcceptRole);
+    QPushButton *zim = box.addButton(QStringLiteral("ZIM file..."), QMessageBox::AcceptRole);
+    QPushButton *folder = box.addButton(QStringLiteral("Wikispeedia folder..."), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.exec();
+    const QString start = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    QString picked;
+    if (box.clickedButton() == builtin)
+        return QString();
+    if (box.clickedButton() == zim)
+        picked = QFileDialog::getOpenFileName(m_parent, caption, start,
+                                              QStringLiteral("ZIM archives (*.zim);;All files (*)"));
+    else if (box.clickedButton() == folder)
+        picked = QFileDialog::getExistingDirectory(m_parent, caption, start);
+    if (picked.isEmpty())
+        return std::nullopt;
+    return picked;
 }

@@ -19,6 +19,7 @@ public:
                      std::function<void()> done) override;
     void AskInput(const QString &prompt, const QString &caption, QObject *context,
                   std::function<void(const QString &)> done) override;
+    std::optional<QString> ChooseEncyclopedia(const QString &current, const QString &caption) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -6,15 +6,21 @@
 bool LocalSite::Start(QString *description, QString *error)
 {
     const QString setting = site::EncyclopediaSetting();
-    if (!m_corpus || setting != m_loadedSetting) {
-        m_corpus = LoadEncyclopediaFrom(setting, &m_description, &m_loadError);
+    if (!m_site || setting != m_loadedSetting) {
+        m_site = OpenEncyclopedia(setting, &m_description, &m_loadError);
         m_loadedSetting = setting;
     }
     *description = m_description;
-    if (!m_server.Start(m_corpus, QHostAddress::AnyIPv4, m_port)) {
+    if (!m_server.Start(m_site, QHostAddress::AnyIPv4, m_port)) {
         *error = QStringLiteral("Could not serve the encyclopedia on TCP port %1: %2").arg(m_port).arg(m_server.ErrorString());
         return false;
     }
     *error = m_loadError;
     return true;
+}
+
+QString LocalSite::Progress() const
+{
+    const int percent = m_site ? m_site->Progress() : 100;
+    return percent >= 100 ? QString() : QStringLiteral("Building the title index: %1%").arg(percent);
 }

@@ -12,12 +12,13 @@ public:
     explicit LocalSite(quint16 port = 7200) : m_port(port) {}
     bool Start(QString *description, QString *error) override;
     void Stop() override { m_server.Stop(); }
+    QString Progress() const override;
 
 private:
     quint16 m_port;
     SiteServer m_server;
     // A large corpus takes a while to load; a restart with the same setting reuses it.
-    std::shared_ptr<const Corpus> m_corpus;
+    std::shared_ptr<const EncyclopediaSite> m_site;
     QString m_loadedSetting;
     QString m_description;
     QString m_loadError;

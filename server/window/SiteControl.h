@@ -11,4 +11,6 @@ public:
     // configured one was replaced by the built-in one). False when nothing is served.
     virtual bool Start(QString *description, QString *error) = 0;
     virtual void Stop() = 0;
+    // Work the encyclopedia still does in the background, for the window; "" when there is none.
+    virtual QString Progress() const { return {}; }
 };

@@ -37,6 +37,7 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     cmdStop->setEnabled(false);
     lblStatus = new QLabel(this);
     lblStatus->setWordWrap(true);
+    cmdEncyclopedia = new QPushButton(QStringLiteral("Encyclopedia..."), this);
     lblSite = new QLabel(this);
     lblSite->setWordWrap(true);
     lblSite->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -50,14 +51,16 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     grid->addWidget(lstConnected, 5, 0, 1, 2);
     grid->addWidget(cmdStart, 6, 0);
     grid->addWidget(cmdStop, 6, 1);
-    grid->addWidget(lblSite, 7, 0, 1, 2);
-    grid->addWidget(lblStatus, 8, 0, 1, 2);
+    grid->addWidget(cmdEncyclopedia, 7, 0);
+    grid->addWidget(lblSite, 8, 0, 1, 2);
+    grid->addWidget(lblStatus, 9, 0, 1, 2);
 
     connect(txtPassword, &QLineEdit::textChanged, this, &frmMain::txtPassword_Change);
     connect(txtWelcomeMessage, &QPlainTextEdit::textChanged, this, &frmMain::txtWelcomeMessage_Change);
     connect(lstConnected, &QListWidget::itemDoubleClicked, this, &frmMain::lstConnected_DblClick);
     connect(cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
+    connect(cmdEncyclopedia, &QPushButton::clicked, this, &frmMain::cmdEncyclopedia_Click);
 
     // The list shows one entry per record, in table order.
     connect(&m_server, &GameServer::PlayerAppended, this, [this](const QString &name) { lstConnected->addItem(name); });
@@ -113,7 +116,8 @@ void frmMain::cmdStop_Click()
 void frmMain::showSite(bool serving)
 {
     if (!serving || !m_site) {
-        lblSite->setText(QStringLiteral("Encyclopedia: not served"));
+        m_siteText = QStringLiteral("Encyclopedia: not served");
+        lblSite->setText(m_siteText);
         return;
     }
     QString description;
@@ -126,7 +130,27 @@ void frmMain::showSite(bool serving)
     }
     if (!error.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + error;
-    lblSite->setText(text);
+    m_siteText = text;
+    refreshSite();
+}
+
+void frmMain::refreshSite()
+{
+    const QString progress = m_site && cmdStop->isEnabled() ? m_site->Progress() : QString();
+    lblSite->setText(progress.isEmpty() ? m_siteText : m_siteText + QStringLiteral("\n") + progress);
+}
+
+void frmMain::cmdEncyclopedia_Click()
+{
+    const auto chosen = m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), kProgramTitle);
+    if (!chosen)
+        return;
+    site::SaveEncyclopediaSetting(*chosen);
+    // While serving, players get the new encyclopedia at once.
+    if (cmdStop->isEnabled() && m_site) {
+        m_site->Stop();
+        showSite(true);
+    }
 }
 
 void frmMain::txtPassword_Change()
@@ -169,6 +193,7 @@ void frmMain::lstConnected_DblClick()
 void frmMain::tmrInactiveUsers_Timer()
 {
     m_server.InactivityTick();
+    refreshSite(); // a background index reports its progress
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

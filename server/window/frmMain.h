@@ -31,6 +31,7 @@ public:
     void cmdStop_Click();
     void lstConnected_DblClick();
     void tmrInactiveUsers_Timer();
+    void cmdEncyclopedia_Click();
 
     GameServer &Server() { return m_server; }
     bool Loading() const { return m_loading; }
@@ -43,8 +44,9 @@ public:
     QListWidget *lstConnected;
     QPushButton *cmdStart;
     QPushButton *cmdStop;
-    QLabel *lblStatus; // bind failures
-    QLabel *lblSite;   // the encyclopedia served and where players find it
+    QLabel *lblStatus;            // bind failures
+    QPushButton *cmdEncyclopedia; // picks the encyclopedia served
+    QLabel *lblSite;              // the encyclopedia served and where players find it
     QTimer *tmrInactiveUsers;
 
 protected:
@@ -54,6 +56,7 @@ private:
     void txtPassword_Change();
     void txtWelcomeMessage_Change();
     void showSite(bool serving);
+    void refreshSite();
 
     DatagramSocket &wsServer;
     Browser &wbMain;
@@ -61,4 +64,5 @@ private:
     SiteControl *m_site;
     GameServer m_server;
     bool m_loading = false;
+    QString m_siteText; // lblSite without the background progress line
 };

@@ -6,6 +6,7 @@
 #include "fakes/ScriptedDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "protocol/Messages.h"
+#include "settings/SiteSettings.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -415,3 +416,28 @@ TEST_F(WindowTest, HostResetThenCancelHostsNothing)
 }
 
 } // namespace
+
+TEST_F(WindowTest, HostDialogChoosesTheEncyclopediaTheServerWillServe)
+{
+    SaveOption(QStringLiteral("Encyclopedia"), QStringLiteral("/data/old.zim"));
+    frmHost host(modData, m_dialogs);
+    EXPECT_EQ(host.lblEncyclopedia->text(), QStringLiteral("/data/old.zim"));
+    struct Row {
+        std::optional<QString> answer;
+        const char *setting;
+        const char *shown;
+    };
+    const Row rows[] = {
+        {std::nullopt, "/data/old.zim", "/data/old.zim"},
+        {QStringLiteral("/data/wp_en_all.zim"), "/data/wp_en_all.zim", "/data/wp_en_all.zim"},
+        {QString(), "", "built-in encyclopedia"},
+        {QStringLiteral("/data/wikispeedia"), "/data/wikispeedia", "/data/wikispeedia"},
+    };
+    for (const Row &r : rows) {
+        m_dialogs.QueueEncyclopedia(r.answer);
+        host.cmdEncyclopedia->click();
+        EXPECT_EQ(site::EncyclopediaSetting(), QString::fromUtf8(r.setting)) << r.setting;
+        EXPECT_EQ(host.lblEncyclopedia->text(), QString::fromUtf8(r.shown)) << r.setting;
+    }
+    EXPECT_EQ(host.result(), 0) << "choosing does not close the dialog";
+}

@@ -15,3 +15,13 @@ if(TARGET QuilloryServer)
     LOCK)
   add_dependencies(server_hostile_e2e QuilloryServer)
 endif()
+
+# A whole round on a ZIM archive written by the test (fixed ports: LOCK).
+if(TARGET QuilloryServer)
+  quillory_add_test(server_zim_e2e CORE
+    SOURCES server/server_zim_e2e.cpp server/E2eSupport.h ../common/ZimTestArchive.h
+    LIBS platform_qt Qt6::Network Qt6::Test PkgConfig::LIBZIM
+    LOCK)
+  target_include_directories(server_zim_e2e PRIVATE ${PROJECT_SOURCE_DIR})
+  add_dependencies(server_zim_e2e QuilloryServer)
+endif()

@@ -12,7 +12,7 @@ class ScriptedDialogs : public Dialogs
 {
 public:
     struct Shown {
-        QString kind; // "message", "question", "input", "modal"
+        QString kind; // "message", "question", "input", "modal", "encyclopedia"
         QString text;
         MessageIcon icon = MessageIcon::Information;
         QString caption;
@@ -59,9 +59,16 @@ public:
             done(answer);
     }
 
+    std::optional<QString> ChooseEncyclopedia(const QString &current, const QString &caption) override
+    {
+        m_shown.append({QStringLiteral("encyclopedia"), current, MessageIcon::Question, caption});
+        return m_encyclopedias.isEmpty() ? std::nullopt : m_encyclopedias.dequeue();
+    }
+
     // Answers, used in order; an empty queue answers No / cancels.
     void QueueYesNo(bool yes) { m_yesNo.enqueue(yes); }
     void QueueInput(const QString &text) { m_inputs.enqueue(text); }
+    void QueueEncyclopedia(std::optional<QString> choice) { m_encyclopedias.enqueue(std::move(choice)); }
     // Runs while a question box is open (the event loop may run inside), then answers.
     void OnQuestion(std::function<bool(const QString &)> f) { m_onQuestion = std::move(f); }
     void OnMessage(std::function<void(const QString &)> f) { m_onMessage = std::move(f); }
@@ -81,6 +88,7 @@ private:
     QList<Shown> m_shown;
     QQueue<bool> m_yesNo;
     QQueue<QString> m_inputs;
+    QQueue<std::optional<QString>> m_encyclopedias;
     std::function<bool(const QString &)> m_onQuestion;
     std::function<void(const QString &)> m_onMessage;
     std::function<int(QDialog &)> m_onModal;

@@ -1,9 +1,12 @@
 // The server window offscreen, over the fake network, with scripted dialogs.
 #include "ServerHarness.h"
 #include "fakes/ScriptedDialogs.h"
+#include "server/window/LocalSite.h"
 #include "server/window/SiteControl.h"
 #include "server/window/frmMain.h"
 #include "settings/Options.h"
+#include "settings/SiteSettings.h"
+#include "tests/common/ZimTestArchive.h"
 
 #include <QFile>
 #include <QLabel>
@@ -12,10 +15,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct FakeSite : SiteControl {
     bool Start(QString *description, QString *error) override
@@ -31,11 +36,15 @@ struct FakeSite : SiteControl {
 };
 
 struct Window {
-    Window()
+    // `other` stands in for the fake site, set up with the settings folder already in place.
+    explicit Window(std::function<std::unique_ptr<SiteControl>(const QString &settings)> other = {})
     {
         modOptions::SetOptionsDirectory(dir.path());
         socket = net.CreateSocket("10.0.0.1");
-        form = std::make_unique<frmMain>(*socket, browser, clock, dialogs, &site);
+        if (other)
+            realSite = other(dir.path());
+        form = std::make_unique<frmMain>(*socket, browser, clock, dialogs,
+                                         realSite ? realSite.get() : static_cast<SiteControl *>(&site));
     }
     ~Window() { modOptions::SetOptionsDirectory(QString()); }
     Peer &peer(const QString &name, const QString &address, quint16 port = 7201)
@@ -79,6 +88,7 @@ struct Window {
     ManualClock clock;
     ScriptedDialogs dialogs;
     FakeSite site;
+    std::unique_ptr<SiteControl> realSite;
     std::unique_ptr<frmMain> form;
     std::deque<std::unique_ptr<Peer>> peers;
 };
@@ -108,7 +118,11 @@ TEST(ServerWindow, CaptionsAndButtonsFollowTheState)
         {"created", [] {}, {"Game Server", true, false}, 0, 0},
         {"loaded", [&] { w.form->Form_Load(); }, {"Server - 10.0.0.1 - 1.04 (beta)", false, true}, 1, 0},
         {"stopped", [&] { w.form->cmdStop->click(); }, {"Server - 1.04 (beta)", true, false}, 1, 1},
-        {"started again", [&] { w.form->cmdStart->click(); }, {"Server - 10.0.0.1 - 1.04 (beta)", false, true}, 2, 1},
+        {"started again",
+         [&] { w.form->cmdStart->click(); },
+         {"Server - 10.0.0.1 - 1.04 (beta)", false, true},
+         2,
+         1},
     };
     for (const Step &s : steps) {
         s.action();
@@ -179,7 +193,7 @@ TEST(ServerWindow, EditsAreSavedAndPasswordIsCleanedAroundTheCaret)
         int expectedCaret;
     };
     const Case cases[] = {
-        {"secret", 3, "=;", "secret", 5},  // caret stays where it was, clamped to the text
+        {"secret", 3, "=;", "secret", 5}, // caret stays where it was, clamped to the text
         {"secret", 6, "=", "secret", 6},
         {"", 0, "a=b;c", "abc", 3},
         {"abc", 1, "x", "axbc", 2},
@@ -203,7 +217,8 @@ TEST(ServerWindow, EditsAreSavedAndPasswordIsCleanedAroundTheCaret)
     EXPECT_EQ(ann.take(), QStringList({"NEEDPWD"}));
     ann.send(ann.connect("abc"));
     w.net.Deliver();
-    EXPECT_EQ(ann.take(), QStringList({"MESSAGE Welcome to 10.0.0.1", "ISHOST NAME=Ann;", "CONNECTACCEPT PLAYING=no;"}));
+    EXPECT_EQ(ann.take(),
+              QStringList({"MESSAGE Welcome to 10.0.0.1", "ISHOST NAME=Ann;", "CONNECTACCEPT PLAYING=no;"}));
 }
 
 TEST(ServerWindow, ListMirrorsTheTable)
@@ -298,3 +313,66 @@ TEST(ServerWindow, StopAndCloseDisconnectEveryone)
 }
 
 } // namespace
+
+TEST(ServerWindow, TheEncyclopediaChoiceIsSavedAndServedAtOnce)
+{
+    Window w;
+    w.form->Form_Load();
+    struct Step {
+        std::optional<QString> answer;
+        bool serving;
+        const char *setting;
+        int starts, stops;
+    };
+    const Step steps[] = {
+        {std::nullopt, true, "", 1, 0},                                          // cancelled: nothing changes
+        {QStringLiteral("/data/wp.zim"), true, "/data/wp.zim", 2, 1},            // serving: restarted with it
+        {QString(), true, "", 3, 2},                                             // back to the built-in one
+        {QStringLiteral("/data/wikispeedia"), false, "/data/wikispeedia", 3, 3}, // stopped: only saved
+    };
+    for (const Step &s : steps) {
+        if (!s.serving && w.form->cmdStop->isEnabled())
+            w.form->cmdStop->click();
+        w.dialogs.QueueEncyclopedia(s.answer);
+        w.form->cmdEncyclopedia->click();
+        EXPECT_EQ(site::EncyclopediaSetting(), QString::fromUtf8(s.setting)) << s.setting;
+        EXPECT_EQ(w.site.starts, s.starts) << s.setting;
+        EXPECT_EQ(w.site.stops, s.stops) << s.setting;
+    }
+    EXPECT_EQ(w.dialogs.ShownBoxes().last().kind, QStringLiteral("encyclopedia"));
+    EXPECT_EQ(w.dialogs.ShownBoxes().last().text, QString()) << "asked with the setting as it stood";
+}
+
+TEST(ServerWindow, ShowsTheArchiveItServesOrWhyItCouldNot)
+{
+    QTemporaryDir data;
+    const QString good = data.filePath(QStringLiteral("rocks.zim"));
+    ZimTestArchive archive;
+    archive.Title("Rocks of the World").Main("Home").Article("Home", "Home", "<p>Rocks</p>");
+    archive.Article("Basalt", "Basalt", "<p>Dark.</p>").Article("Chalk", "Chalk", "<p>White.</p>");
+    ASSERT_TRUE(archive.Write(good));
+    const QString bad = data.filePath(QStringLiteral("cut.zim"));
+    {
+        QFile in(good), out(bad);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        out.write(in.readAll().left(200));
+    }
+    Window w([](const QString &) { return std::make_unique<LocalSite>(0); });
+    w.dialogs.QueueEncyclopedia(good);
+    w.form->Form_Load();
+    w.form->cmdEncyclopedia->click();
+    const QString shown = w.form->lblSite->text();
+    EXPECT_TRUE(shown.contains(QLatin1String("\"Rocks of the World\" (3 articles)"))) << shown.toStdString();
+    // The index of so small an archive is ready within moments; the next tick drops its progress line.
+    QTest::qWait(200);
+    w.form->tmrInactiveUsers_Timer();
+    EXPECT_FALSE(w.form->lblSite->text().contains(QLatin1String("index")))
+        << w.form->lblSite->text().toStdString();
+
+    w.dialogs.QueueEncyclopedia(bad);
+    w.form->cmdEncyclopedia->click();
+    const QString failed = w.form->lblSite->text();
+    EXPECT_TRUE(failed.contains(QLatin1String("built-in encyclopedia"))) << failed.toStdString();
+    EXPECT_TRUE(failed.contains(QLatin1String("Could not load the encyclopedia ") + bad))
+        << failed.toStdString();
+}

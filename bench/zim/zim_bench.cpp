@@ -1,0 +1,256 @@
+// Measures the site on ZIM archives and prints the figures, for a small archive and a large one
+// (500,000 articles unless given):
+//  - time from opening the archive to the first served page (main page and an article), over HTTP;
+//  - resident memory added by the open archive, and by its case-blind index per million titles;
+//  - look-up ("go", in the title's case and in another) and random-draw latency, p50/p99;
+//  - article pages per second and p50/p99 latency over 8 keep-alive loopback connections.
+// The archives are written with libzim's writer and kept in the system's temporary folder, so later
+// runs skip the writing.
+//
+// zim_bench [large-article-count]
+
+#include "site/SiteServer.h"
+#include "site/ZimSite.h"
+
+#include "bench/common/BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+
+#include <zim/writer/creator.h>
+#include <zim/writer/item.h>
+
+using namespace bench;
+
+namespace
+{
+
+constexpr int kLinksPerArticle = 12;
+constexpr int kLookUps = 2000;
+
+QString TitleOf(int i)
+{
+    return QStringLiteral("Article %1").arg(i, 7, 10, QLatin1Char('0'));
+}
+
+std::string PathOf(int i)
+{
+    return TitleOf(i).replace(QLatin1Char(' '), QLatin1Char('_')).toStdString();
+}
+
+// Every 100th article is a disambiguation page; every 10th has a redirect "Alias N".
+bool WriteArchive(const QString &file, int articles)
+{
+    const QString part = file + QStringLiteral(".part");
+    try {
+        zim::writer::Creator creator;
+        creator.configIndexing(false, "eng").configNbWorkers(2);
+        creator.startZimCreation(part.toStdString());
+        QRandomGenerator random(articles);
+        zim::writer::Hints front{{zim::writer::FRONT_ARTICLE, 1}};
+        for (int i = 0; i < articles; ++i) {
+            std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" +
+                               TitleOf(i).toStdString() +
+                               "</title><link rel=\"stylesheet\" href=\"-/style.css\"></head><body><h1>" +
+                               TitleOf(i).toStdString() + "</h1>";
+            for (int p = 0; p < 3; ++p) {
+                html += "<p>This generated paragraph talks about a subject at some length, so that the page "
+                        "is about the size of a short real article. It mentions";
+                for (int l = 0; l < kLinksPerArticle / 3; ++l) {
+                    const int to = int(random.bounded(quint32(articles)));
+                    html += " <a href=\"" + PathOf(to) + "\">" + TitleOf(to).toStdString() + "</a>,";
+                }
+                html += " and a <a href=\"Missing_page\">missing page</a>.</p>";
+            }
+            if (i % 100 == 99)
+                html += "<div class=\"dmbox dmbox-disambig\">This page lists articles.</div>";
+            html += "<img src=\"I/picture.png\" alt=\"\"></body></html>";
+            creator.addItem(zim::writer::StringItem::create(PathOf(i), "text/html", TitleOf(i).toStdString(),
+                                                            front, html));
+            if (i % 10 == 0) {
+                const std::string alias = QStringLiteral("Alias %1").arg(i).toStdString();
+                creator.addRedirection(QString::fromStdString(alias).replace(' ', '_').toStdString(), alias,
+                                       PathOf(i));
+            }
+        }
+        creator.addItem(zim::writer::StringItem::create("-/style.css", "text/css", "", zim::writer::Hints(),
+                                                        "body{margin:1em}"));
+        creator.addItem(zim::writer::StringItem::create(
+            "I/picture.png", "image/png", "", zim::writer::Hints(), std::string("\x89PNG\r\n\x1a\n", 8)));
+        creator.setMainPath(PathOf(0));
+        creator.addMetadata("Title", QStringLiteral("Benchmark %1").arg(articles).toStdString());
+        creator.finishZimCreation();
+    } catch (const std::exception &e) {
+        std::printf("cannot write %s: %s\n", qPrintable(part), e.what());
+        return false;
+    }
+    QFile::remove(file);
+    return QFile::rename(part, file);
+}
+
+// GET over one connection on this thread's event loop (the server runs on it too).
+bool Fetch(quint16 port, const QByteArray &target)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    QByteArray got;
+    QEventLoop loop;
+    QObject::connect(&socket, &QTcpSocket::connected, &loop, [&] {
+        socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    });
+    QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] { got += socket.readAll(); });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return got.startsWith("HTTP/1.1 200");
+}
+
+struct Latency {
+    double p50, p99, max;
+};
+
+Latency Time(int n, const std::function<void(int)> &work)
+{
+    std::vector<double> ms;
+    ms.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work(i);
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[size_t(0.50 * (n - 1))], ms[size_t(0.99 * (n - 1))], ms.back()};
+}
+
+QByteArray SearchTarget(const QString &word)
+{
+    return "/wiki/Special:Search?search=" + QUrl::toPercentEncoding(word) + "&go=Go";
+}
+
+void Measure(int articles, const QString &program, QTemporaryDir &work)
+{
+    const QString file = QDir::tempPath() + QStringLiteral("/quillory-bench-%1.zim").arg(articles);
+    if (!QFileInfo::exists(file)) {
+        QElapsedTimer writing;
+        writing.start();
+        if (!WriteArchive(file, articles))
+            return;
+        std::printf("%d: archive written in %.1f s\n", articles, double(writing.nsecsElapsed()) / 1e9);
+    }
+    const char *label = articles >= 100000 ? "large" : "small";
+    std::printf("%s: %s, %.1f MiB\n", label, qPrintable(file), double(QFileInfo(file).size()) / 1048576.0);
+
+    const long rssBefore = ResidentKiB();
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QString error;
+    std::shared_ptr<ZimSite> site = ZimSite::Open(file, &error);
+    if (!site) {
+        std::printf("%s: %s\n", label, qPrintable(error));
+        return;
+    }
+    SiteServer server;
+    if (!server.Start(site, QHostAddress::LocalHost, 0)) {
+        std::printf("%s: cannot serve: %s\n", label, qPrintable(server.ErrorString()));
+        return;
+    }
+    const double openMs = double(sinceStart.nsecsElapsed()) / 1e6;
+    const bool mainOk = Fetch(server.Port(), "/wiki/Main_Page");
+    const double mainMs = double(sinceStart.nsecsElapsed()) / 1e6;
+    const bool articleOk = Fetch(server.Port(), ArticleAddress(TitleOf(articles / 2)));
+    const double articleMs = double(sinceStart.nsecsElapsed()) / 1e6;
+    const long rssServing = ResidentKiB();
+    std::printf(
+        "%s: open_ms=%.1f first_main_page_ms=%.1f (%s) first_article_ms=%.1f (%s) index_progress=%d%%\n",
+        label, openMs, mainMs, mainOk ? "200" : "FAILED", articleMs, articleOk ? "200" : "FAILED",
+        site->Progress());
+
+    // While the index is still being built, a look-up in another case tries the usual spellings.
+    QRandomGenerator random(7);
+    if (site->Progress() < 100) {
+        const Latency early = Time(500, [&](int) {
+            (void)site->Answer(SearchTarget(TitleOf(int(random.bounded(quint32(articles)))).toLower()));
+        });
+        std::printf("%s: go other case during indexing (at %d%%): p50_ms=%.3f p99_ms=%.3f\n", label,
+                    site->Progress(), early.p50, early.p99);
+    }
+    site->WaitForIndex();
+    const double indexS = double(sinceStart.nsecsElapsed()) / 1e9;
+    const long rssIndexed = ResidentKiB();
+    const qint64 titles = site->IndexedTitles();
+    std::printf(
+        "%s: index of %lld titles ready at %.2f s; rss_added_serving_mib=%.1f rss_added_total_mib=%.1f "
+        "index_mib_per_million_titles=%.1f\n",
+        label, titles, indexS, double(rssServing - rssBefore) / 1024.0,
+        double(rssIndexed - rssBefore) / 1024.0,
+        titles > 0 ? double(rssIndexed - rssServing) / 1024.0 * 1e6 / double(titles) : 0.0);
+
+    int misses = 0; // look-ups that did not lead to an article
+    auto go = [&](const QString &word) { misses += site->Answer(SearchTarget(word)).status != 302; };
+    const Latency exact = Time(kLookUps, [&](int) { go(TitleOf(int(random.bounded(quint32(articles))))); });
+    const Latency other =
+        Time(kLookUps, [&](int) { go(TitleOf(int(random.bounded(quint32(articles)))).toUpper()); });
+    const Latency redirect = Time(kLookUps, [&](int) {
+        go(QStringLiteral("alias %1").arg(int(random.bounded(quint32(articles / 10))) * 10));
+    });
+    const Latency draw = Time(kLookUps, [&](int) { (void)site->Answer("/wiki/Special:Random"); });
+    std::printf("%s: go exact p50_ms=%.3f p99_ms=%.3f | go other case p50_ms=%.3f p99_ms=%.3f | go redirect "
+                "p50_ms=%.3f p99_ms=%.3f | random p50_ms=%.3f p99_ms=%.3f | look-ups not found: %d\n",
+                label, exact.p50, exact.p99, other.p50, other.p99, redirect.p50, redirect.p99, draw.p50,
+                draw.p99, misses);
+
+    QByteArray addresses;
+    for (int i = 0; i < kRequests + kWarmUp; ++i)
+        addresses += ArticleAddress(TitleOf(int(random.bounded(quint32(articles))))) + '\n';
+    const QString list = work.filePath(QString::fromLatin1(label) + QStringLiteral(".txt"));
+    QFile out(list);
+    out.open(QIODevice::WriteOnly);
+    out.write(addresses);
+    out.close();
+    QProcess client;
+    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QEventLoop loop;
+    QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
+    const double cpuBefore = CpuSeconds();
+    client.start(program, {QStringLiteral("--client"), QString::number(server.Port()), list});
+    loop.exec();
+    const double serverCpu = CpuSeconds() - cpuBefore;
+    if (client.exitCode() != 0) {
+        std::printf("%s: client failed (exit %d)\n", label, client.exitCode());
+        return;
+    }
+    std::printf("%s: %s server_cpu_s=%.2f\n", label, client.readAllStandardOutput().trimmed().constData(),
+                serverCpu);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 4 && args[1] == QLatin1String("--client"))
+        return RunClient(quint16(args[2].toUInt()), args[3]);
+    const int large = qMax(1000, args.value(1, QStringLiteral("500000")).toInt());
+
+    QTemporaryDir work;
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    loadavg.open(QIODevice::ReadOnly);
+    std::printf("machine: %d cores; Qt %s; load average %s\n", QThread::idealThreadCount(), qVersion(),
+                loadavg.readAll().trimmed().constData());
+    std::fflush(stdout);
+    Measure(2000, app.applicationFilePath(), work);
+    std::fflush(stdout);
+    Measure(large, app.applicationFilePath(), work);
+    return 0;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "site/Pages.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// One encyclopedia as the site, the server's random draw and the link graph see it, whatever its
+// kind (the built-in one, a Wikispeedia folder, a ZIM archive). Titles are Unicode as pages show
+// them; an address's "_" is a blank. Every call may come while a large encyclopedia is still
+// building an index in the background, and gives a full answer then too.
+class EncyclopediaSite
+{
+public:
+    virtual ~EncyclopediaSite() = default;
+
+    // Short text for the server window: kind, name and size.
+    virtual QString Description() const = 0;
+    virtual qint64 ArticleCount() const = 0;
+
+    // The article's title as pages show it, "" when there is none. Redirects are not articles.
+    virtual QString Find(const QString &title) const = 0;
+    virtual QString FindIgnoringCase(const QString &title) const = 0;
+    // The title of the article that a redirect of that name leads to, "" when none.
+    virtual QString FindRedirect(const QString &name) const = 0;
+    // What "go" does with a typed word: exact title, then ignoring case, then a redirect.
+    QString Resolve(const QString &word) const;
+
+    // A uniformly drawn front article (never a redirect, nor the main page); "" when there is none.
+    virtual QString RandomArticle() const = 0;
+    // The answer to "/wiki/Main_Page".
+    SiteAnswer MainPage() const { return Answer(QByteArrayLiteral("/wiki/Main_Page")); }
+    // The answer to a request target: path and query exactly as sent.
+    virtual SiteAnswer Answer(const QByteArray &target) const = 0;
+    // Titles of the articles that an article links to, in page order, no repeats.
+    virtual QStringList Links(const QString &title) const = 0;
+
+    // Work still running in the background (an index), in percent; 100 when none is left.
+    virtual int Progress() const { return 100; }
+};

@@ -1,0 +1,372 @@
+#include "site/ZimHtml.h"
+
+#include "site/Pages.h"
+
+#include <QSet>
+
+#include <vector>
+
+using namespace page;
+
+namespace
+{
+
+bool IsNameChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == ':';
+}
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+QByteArray DecodeEntities(QByteArray v)
+{
+    v.replace("&quot;", "\"");
+    v.replace("&#39;", "'");
+    v.replace("&apos;", "'");
+    v.replace("&lt;", "<");
+    v.replace("&gt;", ">");
+    v.replace("&amp;", "&");
+    return v;
+}
+
+// "https:", "mailto:", "//host": the link leaves the archive. A name such as "User:Keeper" that
+// only looks like a scheme is a page of the archive.
+bool LeavesArchive(const QByteArray &url)
+{
+    if (url.startsWith("//"))
+        return true;
+    static const QList<QByteArray> kSchemes = {"http", "https", "ftp", "ftps", "mailto", "javascript",
+                                               "data", "tel",   "irc", "ircs", "news",   "geo",
+                                               "sms",  "file",  "ws",  "wss",  "blob",   "about"};
+    const qsizetype colon = url.indexOf(':');
+    return colon > 0 && kSchemes.contains(url.left(colon).trimmed().toLower());
+}
+
+struct Attribute {
+    QByteArray name; // lower case
+    QByteArray value;
+    qsizetype start = 0; // where the attribute starts in the tag text, and where it ends
+    qsizetype end = 0;
+};
+
+// The attributes of a start tag; `tag` runs from '<' to '>'.
+std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
+{
+    std::vector<Attribute> out;
+    qsizetype i = from;
+    const qsizetype n = tag.size() - 1; // before '>'
+    while (i < n) {
+        while (i < n && (IsSpace(tag[i]) || tag[i] == '/'))
+            ++i;
+        if (i >= n)
+            break;
+        Attribute a;
+        a.start = i;
+        while (i < n && !IsSpace(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/')
+            ++i;
+        a.name = tag.mid(a.start, i - a.start).toLower();
+        while (i < n && IsSpace(tag[i]))
+            ++i;
+        if (i < n && tag[i] == '=') {
+            ++i;
+            while (i < n && IsSpace(tag[i]))
+                ++i;
+            if (i < n && (tag[i] == '"' || tag[i] == '\'')) {
+                const char quote = tag[i];
+                const qsizetype close = tag.indexOf(quote, i + 1);
+                const qsizetype stop = close < 0 || close > n ? n : close;
+                a.value = DecodeEntities(tag.mid(i + 1, stop - i - 1));
+                i = stop < n ? stop + 1 : n;
+            } else {
+                const qsizetype s = i;
+                while (i < n && !IsSpace(tag[i]))
+                    ++i;
+                a.value = DecodeEntities(tag.mid(s, i - s));
+            }
+        }
+        a.end = i;
+        if (a.end == a.start)
+            ++i; // a stray character; never loop on it
+        else
+            out.push_back(std::move(a));
+    }
+    return out;
+}
+
+// Where a tag that starts at `lt` ends (just past its '>'), quotes respected; -1 when it never ends.
+qsizetype TagEnd(const QByteArray &html, qsizetype lt)
+{
+    char quote = 0;
+    for (qsizetype i = lt + 1; i < html.size(); ++i) {
+        const char c = html[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            // Only a quote that opens an attribute value counts.
+            if (i > 0 && (html[i - 1] == '=' || IsSpace(html[i - 1])))
+                quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return -1;
+}
+
+qsizetype FindCaseInsensitive(const QByteArray &html, const char *needle, qsizetype from)
+{
+    const QByteArrayView n(needle);
+    for (qsizetype i = html.indexOf('<', from); i >= 0; i = html.indexOf('<', i + 1)) {
+        if (QByteArrayView(html)
+                .sliced(i)
+                .first(qMin(n.size(), html.size() - i))
+                .compare(n, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool IsSafeArchivePath(const QByteArray &path)
+{
+    if (path.isEmpty() || path.contains('\0') || path.contains('\\'))
+        return false;
+    for (const QByteArray &part : path.split('/')) {
+        if (part.isEmpty() || part == "." || part == "..")
+            return false;
+    }
+    return true;
+}
+
+std::string ResolveRelative(const std::string &entryPath, const std::string &href)
+{
+    std::vector<std::string> parts;
+    auto push = [&parts](const std::string &all, bool dropLast) {
+        std::vector<std::string> pieces;
+        size_t start = 0;
+        while (true) {
+            const size_t slash = all.find('/', start);
+            pieces.push_back(
+                all.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+            if (slash == std::string::npos)
+                break;
+            start = slash + 1;
+        }
+        if (dropLast)
+            pieces.pop_back();
+        for (const std::string &p : pieces) {
+            if (p.empty() || p == ".")
+                continue;
+            if (p == "..") {
+                // Like a browser, ".." at the top stays at the top: still inside the archive.
+                if (!parts.empty())
+                    parts.pop_back();
+            } else {
+                parts.push_back(p);
+            }
+        }
+    };
+    if (href.empty() || href[0] != '/')
+        push(entryPath, true);
+    push(href, false);
+    if (parts.empty())
+        return {};
+    std::string out;
+    for (const std::string &p : parts) {
+        if (!out.empty())
+            out += '/';
+        out += p;
+    }
+    if (out.find('\0') != std::string::npos)
+        return {};
+    return out;
+}
+
+QByteArray ArticleTabs(const QString &title)
+{
+    QByteArray out = "<div class=\"quillory-tabs\" style=\"font:15px sans-serif;margin:.4em 0 .8em\">";
+    auto link = [&out](const QByteArray &href, const QString &shown) {
+        AppendLink(out, href, shown);
+        out.append(" &nbsp; ");
+    };
+    link(ArticleAddress(QStringLiteral("Talk:") + title), QStringLiteral("Talk"));
+    link(EditAddress(title, "edit"), QStringLiteral("Edit"));
+    link(EditAddress(title, "history"), QStringLiteral("History"));
+    link(ArticleAddress(QStringLiteral("Category:All articles")), QStringLiteral("Category: All articles"));
+    out.append("</div>\n");
+    return out;
+}
+
+RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPath, const QString &pageTitle,
+                             const QByteArray &tabs,
+                             const std::function<LinkTarget(const std::string &path)> &resolve)
+{
+    RewrittenPage page;
+    QByteArray &out = page.html;
+    out.reserve(html.size() + html.size() / 8 + 1024);
+    QSet<QString> linked;
+    bool titleDone = false;
+    bool tabsDone = false;
+    bool anchorStripped = false; // the open <a> became a <span>, so its </a> must too
+
+    auto titleTag = [&] {
+        QByteArray t = "<title>";
+        AppendEscaped(t, pageTitle);
+        t.append("</title>");
+        return t;
+    };
+    // An address inside the archive for a tag's attribute; `external` is set for one that leaves it.
+    auto internalPath = [&](const QByteArray &url, QByteArray *fragment, bool *external) -> std::string {
+        *external = LeavesArchive(url);
+        if (*external)
+            return {};
+        QByteArray u = url;
+        if (const qsizetype hash = u.indexOf('#'); hash >= 0) {
+            *fragment = u.mid(hash);
+            u.truncate(hash);
+        }
+        if (const qsizetype q = u.indexOf('?'); q >= 0)
+            u.truncate(q);
+        if (u.isEmpty())
+            return {};
+        return ResolveRelative(entryPath, QByteArray::fromPercentEncoding(u).toStdString());
+    };
+
+    qsizetype pos = 0;
+    while (pos < html.size()) {
+        const qsizetype lt = html.indexOf('<', pos);
+        if (lt < 0) {
+            out.append(html.constData() + pos, html.size() - pos);
+            break;
+        }
+        out.append(html.constData() + pos, lt - pos);
+        if (html.mid(lt, 4) == "<!--") {
+            const qsizetype close = html.indexOf("-->", lt + 4);
+            const qsizetype end = close < 0 ? html.size() : close + 3;
+            out.append(html.constData() + lt, end - lt);
+            pos = end;
+            continue;
+        }
+        const qsizetype end = TagEnd(html, lt);
+        if (end < 0) { // a tag cut off at the end: shown as text
+            AppendEscaped(out, QByteArrayView(html).sliced(lt));
+            break;
+        }
+        const QByteArray tag = html.mid(lt, end - lt);
+        const bool closing = tag.size() > 1 && tag[1] == '/';
+        qsizetype nameEnd = closing ? 2 : 1;
+        while (nameEnd < tag.size() && IsNameChar(tag[nameEnd]))
+            ++nameEnd;
+        const QByteArray name = tag.mid(closing ? 2 : 1, nameEnd - (closing ? 2 : 1)).toLower();
+        pos = end;
+
+        if (closing) {
+            if (name == "a" && anchorStripped) {
+                out.append("</span>");
+                anchorStripped = false;
+            } else {
+                out.append(tag);
+            }
+            continue;
+        }
+        if (name == "title") {
+            const qsizetype close = FindCaseInsensitive(html, "</title", end);
+            const qsizetype closeEnd = close < 0 ? -1 : TagEnd(html, close);
+            pos = closeEnd < 0 ? html.size() : closeEnd;
+            if (!titleDone)
+                out.append(titleTag());
+            titleDone = true;
+            continue;
+        }
+        if (name == "base")
+            continue; // the page's links are made absolute; a base would bend them again
+        if (name == "head" && !titleDone) {
+            out.append(tag);
+            out.append(titleTag());
+            titleDone = true;
+            continue;
+        }
+        if (name == "body") {
+            out.append(tag);
+            if (!titleDone) {
+                out.append(titleTag());
+                titleDone = true;
+            }
+            out.append(tabs);
+            tabsDone = true;
+            continue;
+        }
+
+        std::vector<Attribute> attributes = ParseAttributes(tag, nameEnd);
+        const bool isLink = name == "a" || name == "area";
+        QByteArray rebuilt = tag.left(nameEnd);
+        qsizetype copied = nameEnd;
+        bool strip = false;
+        for (const Attribute &a : attributes) {
+            const bool urlAttribute = a.name == "href" || a.name == "src" || a.name == "poster" ||
+                                      (a.name == "data" && name == "object");
+            if (!urlAttribute && a.name != "srcset")
+                continue;
+            rebuilt.append(tag.constData() + copied, a.start - copied);
+            copied = a.end;
+            if (a.name == "srcset")
+                continue; // the plain src is enough, and every address in it would need rewriting
+            QByteArray fragment;
+            bool external = false;
+            const std::string path = internalPath(a.value, &fragment, &external);
+            QByteArray value = a.value;
+            if (external) {
+                // kept as it is: following it leaves the site
+            } else if (a.value.startsWith('#')) {
+                // a place on this page
+            } else if (isLink && a.name == "href") {
+                const LinkTarget t = path.empty() ? LinkTarget() : resolve(path);
+                if (!t.exists) {
+                    strip = true;
+                    break;
+                }
+                value = t.address + (t.article ? fragment : QByteArray());
+                if (t.article && !t.main && !linked.contains(t.title)) {
+                    linked.insert(t.title);
+                    page.links.append(t.title);
+                }
+            } else if (path.empty()) {
+                value.clear();
+            } else {
+                value = "/zim/" + QByteArray::fromStdString(path).toPercentEncoding("/");
+                value += fragment;
+            }
+            rebuilt.append(a.name);
+            rebuilt.append("=\"");
+            AppendEscaped(rebuilt, QByteArrayView(value));
+            rebuilt.append('"');
+        }
+        if (strip) {
+            if (!tag.endsWith("/>")) {
+                out.append("<span>");
+                anchorStripped = true;
+            }
+            continue;
+        }
+        rebuilt.append(tag.constData() + copied, tag.size() - copied);
+        out.append(rebuilt);
+        if (name == "script" || name == "style") {
+            // Their text is not HTML: copied as it is up to the closing tag.
+            const qsizetype close = FindCaseInsensitive(html, name == "script" ? "</script" : "</style", end);
+            const qsizetype stop = close < 0 ? html.size() : close;
+            out.append(html.constData() + end, stop - end);
+            pos = stop;
+        }
+    }
+    if (!tabsDone)
+        out.prepend(tabs);
+    if (!titleDone)
+        out.prepend(titleTag());
+    if (anchorStripped)
+        out.append("</span>");
+    return page;
+}

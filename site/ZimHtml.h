@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+
+// What an address inside an archive leads to.
+struct LinkTarget {
+    bool exists = false;
+    bool article = false; // an HTML page, shown under /wiki/
+    bool main = false;    // the archive's main page
+    QString title;        // the article's title
+    QByteArray address;   // its address on the site
+};
+
+struct RewrittenPage {
+    QByteArray html;
+    QStringList links; // titles of the linked articles, in page order, no repeats; the main page left out
+};
+
+// An archive article's HTML made into a page of the site: links to other articles lead to their
+// /wiki/ addresses (links to articles the archive lacks become plain text), pictures, stylesheets
+// and scripts to their /zim/ addresses, links that leave the archive stay; the <title> becomes
+// `pageTitle` and `tabs` is put at the top of the body. `resolve` takes a path inside the archive.
+RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPath, const QString &pageTitle,
+                             const QByteArray &tabs,
+                             const std::function<LinkTarget(const std::string &path)> &resolve);
+
+// The talk, edit, history and category links shown above every article.
+QByteArray ArticleTabs(const QString &title);
+
+// A path inside the archive, read from an address: no empty, "." or ".." part (so no absolute path
+// and no way up), no NUL and no backslash.
+bool IsSafeArchivePath(const QByteArray &path);
+
+// A link's address resolved against the folder of the page it is on, as a browser would; ".." at
+// the top stays there. "" when nothing is left. `href` is percent-decoded and has no query or fragment.
+std::string ResolveRelative(const std::string &entryPath, const std::string &href);
