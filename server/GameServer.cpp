@@ -15,7 +15,6 @@ namespace
 
 constexpr qint32 kDropAfter = 20; // seconds of silence, as counted by the 2-second tick
 constexpr qint32 kTickStep = 2;
-constexpr qint32 kMaxWordIndex = 63; // a client sends 1; anything far beyond is an attack
 
 const QString kStatusAnswerStart = QStringLiteral("STATUS VER=");
 const QString kYes = QStringLiteral("yes");
@@ -251,7 +250,7 @@ GameServer::Outcome GameServer::onConnect(const QString &text, const QString &fr
         return Outcome::Done;
     }
     if (!m_password.isEmpty() && password != m_password) {
-        answer = msg::ConnectRejectError(-100);
+        answer = msg::ConnectRejectError(WrongPassword);
         return Outcome::Done;
     }
     bool host = false;
@@ -346,7 +345,7 @@ GameServer::Outcome GameServer::onSetWords(const QString &text, const QString &f
     if (!fromActivePlayer(from, fromPort))
         return Outcome::Failed;
     const auto count = GetNumber(text, QStringLiteral("COUNT"));
-    if (!count || *count < 0 || *count > kMaxWordIndex)
+    if (!count || *count < 0 || *count > msg::kMaxWordIndex)
         return Outcome::Failed;
     // Each word is read after the one before, so a key inside an earlier word is never read again.
     QStringList words;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/Decoders.h"
 #include "server/PlayerTable.h"
 
 #include <QObject>
@@ -30,11 +31,8 @@ class GameServer : public QObject
     Q_OBJECT
 public:
     static constexpr quint16 kGamePort = ::kGamePort;
-    // Far more than a game ever holds; beyond it a flood of made-up joins would make every
-    // broadcast, and each further join, ever more costly.
-    static constexpr qint32 kMaxPlayers = 256;
-    // Longest name taken, in UTF-8 bytes: a full table's player list must still fit one datagram.
-    static constexpr qsizetype kMaxNameBytes = 200;
+    static constexpr qint32 kMaxPlayers = msg::kMaxPlayers;
+    static constexpr qsizetype kMaxNameBytes = msg::kMaxNameBytes;
 
     GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent = nullptr);
 
