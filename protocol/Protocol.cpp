@@ -76,3 +76,11 @@ std::optional<qint32> GetNumber(const QString &message, const QString &key)
 {
     return ParseNumber(GetValue(message, key));
 }
+
+std::optional<quint16> ParsePort(const QString &text)
+{
+    const auto value = ParseNumber(text);
+    if (!value || *value < 1 || *value > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(*value);
+}

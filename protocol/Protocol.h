@@ -37,3 +37,18 @@ std::optional<qint32> ParseNumber(const QString &text);
 
 // Convenience: GetValue followed by ParseNumber.
 std::optional<qint32> GetNumber(const QString &message, const QString &key);
+
+// A port field: a number (as ParseNumber reads it) in 1..65535.
+std::optional<quint16> ParsePort(const QString &text);
+
+// Why a CONNECT was refused, sent as the number in "CONNECTREJECT ERROR=". The values are the
+// ones the table returns instead of an index, so they compare with it directly.
+enum RejectCode : qint32 {
+    NameInUse = -10,
+    NameBanned = -11,
+    // The address holds as many players as one machine has game ports: one machine alone can
+    // never fill the table and lock everybody else out.
+    AddressFull = -20,
+    AddressBanned = -21,
+    WrongPassword = -100,
+};

@@ -15,7 +15,6 @@ namespace
 
 constexpr qint32 kDropAfter = 20; // seconds of silence, as counted by the 2-second tick
 constexpr qint32 kTickStep = 2;
-constexpr qint32 kMaxWordIndex = 63; // a client sends 1; anything far beyond is an attack
 
 const QString kStatusAnswerStart = QStringLiteral("STATUS VER=");
 const QString kYes = QStringLiteral("yes");
@@ -28,14 +27,6 @@ bool addOne(qint32 &value)
         return false;
     ++value;
     return true;
-}
-
-std::optional<quint16> portFrom(const QString &text)
-{
-    const auto value = ParseNumber(text);
-    if (!value || *value < 1 || *value > 65535)
-        return std::nullopt;
-    return static_cast<quint16>(*value);
 }
 
 } // namespace
@@ -129,24 +120,56 @@ bool GameServer::IsForbiddenPage(const QString &page)
 
 // ---- dispatcher ----
 
+const GameServer::Route *GameServer::routeOf(Verb verb)
+{
+    // Every verb the server takes, who may send it, and whether it is answered.
+    static const Route routes[] = {
+        {Verb::PingMe, Sender::Anyone, true, &GameServer::onPingMe},
+        {Verb::Status, Sender::Anyone, true, &GameServer::onStatus},
+        {Verb::Connect, Sender::Anyone, true, nullptr, &GameServer::onConnect},
+        {Verb::GetPlayerList, Sender::Anyone, true, &GameServer::onGetPlayerList},
+        {Verb::Time, Sender::Anyone, true, &GameServer::onTime},
+        {Verb::GetScore, Sender::Listed, true, &GameServer::onScore},
+        {Verb::GetPing, Sender::Listed, true, &GameServer::onPing},
+        {Verb::GetWords, Sender::Listed, false, &GameServer::onGetWords},
+        {Verb::Pong, Sender::Named, false, &GameServer::onPong},
+        {Verb::Disconnect, Sender::NamedAnyCase, false, &GameServer::onDisconnect},
+        {Verb::Navigate, Sender::Named, false, &GameServer::onNavigate},
+        {Verb::SendMyPath, Sender::Named, false, &GameServer::onSendMyPath},
+        {Verb::Chat, Sender::Active, false, &GameServer::onChat},
+        {Verb::SetWords, Sender::Active, false, &GameServer::onSetWords},
+        {Verb::GetRandom, Sender::Active, false, &GameServer::onGetRandom},
+        {Verb::NewGame, Sender::Active, false, &GameServer::onNewGame},
+    };
+    for (const Route &route : routes) {
+        if (route.verb == verb)
+            return &route;
+    }
+    return nullptr;
+}
+
 void GameServer::HandleDatagram(const QString &text, const QString &fromAddress, quint16 fromPort)
 {
     // What this server sent to itself, by a reply aimed at its own port, is never a request.
     if (fromPort == m_socket.LocalPort() && m_socket.IsOwnAddress(fromAddress))
         return;
-    const QString verb = GetVerb(text);
+    const Route *route = routeOf(VerbOf(text));
+    if (!route)
+        return; // unknown verb: ignored
+    const Origin from{fromAddress, fromPort};
+    const auto player = identify(route->sender, text, from);
+    if (!player)
+        return;
     QString answer;
-    if (handle(verb, text, fromAddress, fromPort, answer) == Outcome::Failed)
+    const Request request{text, *player, answer};
+    const Outcome outcome =
+        route->join ? (this->*route->join)(request, from) : (this->*route->handle)(request);
+    if (outcome == Outcome::Failed)
         return;
-    static const QStringList answering = {
-        QStringLiteral("PINGME"),        QStringLiteral("STATUS"), QStringLiteral("CONNECT"),
-        QStringLiteral("GETPLAYERLIST"), QStringLiteral("TIME"),   QStringLiteral("GETSCORE"),
-        QStringLiteral("GETPING"),
-    };
-    if (!answering.contains(verb))
+    if (!route->answers)
         return;
-    const auto port =
-        portFrom(verb == QLatin1String("PINGME") ? text.mid(7) : GetValue(text, QStringLiteral("PORT")));
+    const auto port = ParsePort(route->verb == Verb::PingMe ? text.mid(VerbText(Verb::PingMe).size() + 1)
+                                                            : GetValue(text, QStringLiteral("PORT")));
     if (!port)
         return;
     // An answer to this server's own socket would be read as a new request: a datagram naming
@@ -158,94 +181,107 @@ void GameServer::HandleDatagram(const QString &text, const QString &fromAddress,
         m_socket.SendTo(fromAddress, *port, answer);
 }
 
-GameServer::Outcome GameServer::handle(const QString &verb, const QString &text, const QString &from,
-                                       quint16 fromPort, QString &answer)
+std::optional<qint32> GameServer::identify(Sender rule, const QString &text, const Origin &from) const
 {
-    if (verb == QLatin1String("PINGME")) {
-        answer = msg::Ping(m_clock.TickCount());
-        return Outcome::Done;
+    qint32 index = 0;
+    switch (rule) {
+    case Sender::Anyone:
+        return 0;
+    case Sender::Listed:
+        index = m_players.FindPlayer(GetValue(text, QStringLiteral("NAME")));
+        break;
+    case Sender::Active:
+        for (qint32 i = 1; i <= m_players.PlayerCount() && index == 0; ++i) {
+            if (fromRecord(i, from) && !m_players.Players(i).Banned)
+                index = i;
+        }
+        break;
+    case Sender::Named:
+        index = m_players.FindPlayer(GetValue(text, QStringLiteral("NAME")));
+        index = index != 0 && fromRecord(index, from) ? index : 0;
+        break;
+    case Sender::NamedAnyCase:
+        index = m_players.FindForRemoval(GetValue(text, QStringLiteral("NAME")));
+        index = index != 0 && fromRecord(index, from) ? index : 0;
+        break;
     }
-    if (verb == QLatin1String("PONG"))
-        return onPong(text, from, fromPort);
-    if (verb == QLatin1String("STATUS")) {
-        // Another server's answer also reads as STATUS; answering it would bounce the two
-        // servers' answers between them for ever. Requests never carry VER.
-        if (text.startsWith(kStatusAnswerStart))
-            return Outcome::Failed;
-        answer = msg::StatusReply(modVersion::Version, m_players.PlayerCount(),
-                                  GetValue(text, QStringLiteral("SERVER")));
-        return Outcome::Done;
-    }
-    if (verb == QLatin1String("CONNECT"))
-        return onConnect(text, from, fromPort, answer);
-    if (verb == QLatin1String("DISCONNECT"))
-        return onDisconnect(text, from, fromPort);
-    if (verb == QLatin1String("GETPLAYERLIST")) {
-        QStringList names;
-        for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
-            names << m_players.Players(i).Name;
-        answer = msg::PlayerList(names);
-        return Outcome::Done;
-    }
-    if (verb == QLatin1String("CHAT"))
-        return onChat(text, from, fromPort);
-    if (verb == QLatin1String("TIME")) {
-        answer = msg::TimeReply(m_clock.LongTime(), m_clock.LongDate());
-        return Outcome::Done;
-    }
-    if (verb == QLatin1String("GETSCORE"))
-        return onScore(text, answer);
-    if (verb == QLatin1String("GETPING"))
-        return onPing(text, answer);
-    if (verb == QLatin1String("SETWORDS"))
-        return onSetWords(text, from, fromPort);
-    if (verb == QLatin1String("GETWORDS"))
-        return onGetWords(text);
-    if (verb == QLatin1String("GETRANDOM"))
-        return onGetRandom(text, from, fromPort);
-    if (verb == QLatin1String("NAVIGATE"))
-        return onNavigate(text, from, fromPort);
-    if (verb == QLatin1String("NEWGAME"))
-        return onNewGame(from, fromPort);
-    if (verb == QLatin1String("SENDMYPATH"))
-        return onSendMyPath(text, from, fromPort);
-    return Outcome::Failed; // unknown verb: ignored
+    if (index == 0)
+        return std::nullopt;
+    return index;
+}
+
+bool GameServer::fromRecord(qint32 index, const Origin &from) const
+{
+    const PlayerRecord &r = m_players.Players(index);
+    return r.Address == from.address && r.Port == from.port;
+}
+
+// ---- answers to anyone ----
+
+GameServer::Outcome GameServer::onPingMe(const Request &r)
+{
+    r.answer = msg::Ping(m_clock.TickCount());
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onStatus(const Request &r)
+{
+    // Another server's answer also reads as STATUS; answering it would bounce the two
+    // servers' answers between them for ever. Requests never carry VER.
+    if (r.text.startsWith(kStatusAnswerStart))
+        return Outcome::Failed;
+    r.answer = msg::StatusReply(modVersion::Version, m_players.PlayerCount(),
+                                GetValue(r.text, QStringLiteral("SERVER")));
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onGetPlayerList(const Request &r)
+{
+    QStringList names;
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
+        names << m_players.Players(i).Name;
+    r.answer = msg::PlayerList(names);
+    return Outcome::Done;
+}
+
+GameServer::Outcome GameServer::onTime(const Request &r)
+{
+    r.answer = msg::TimeReply(m_clock.LongTime(), m_clock.LongDate());
+    return Outcome::Done;
 }
 
 // ---- connections ----
 
-GameServer::Outcome GameServer::onPong(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onPong(const Request &r)
 {
-    const qint32 index = senderRecord(GetValue(text, QStringLiteral("NAME")), from, fromPort);
-    if (index == 0)
-        return Outcome::Failed;
-    const auto sent = GetNumber(text, QStringLiteral("TIME"));
+    const auto sent = GetNumber(r.text, QStringLiteral("TIME"));
     if (!sent)
         return Outcome::Failed;
     const qint64 ping = qint64(m_clock.TickCount()) - qint64(*sent);
     if (ping < std::numeric_limits<qint32>::min() || ping > std::numeric_limits<qint32>::max())
         return Outcome::Failed;
-    PlayerRecord &record = m_players.Players(index);
+    PlayerRecord &record = m_players.Players(r.player);
     record.Ping = static_cast<qint32>(ping);
     record.Inactive = 0;
     sendToAll(msg::PingIs(record.Name, record.Ping));
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onConnect(const QString &text, const QString &from, quint16 fromPort,
-                                          QString &answer)
+GameServer::Outcome GameServer::onConnect(const Request &r, const Origin &from)
 {
-    if (GetValue(text, QStringLiteral("VER")) != modVersion::Version) {
-        answer = msg::ConnectRejectVersion(modVersion::Version);
+    const auto request = msg::DecodeConnect(r.text);
+    if (!request)
+        return Outcome::Failed;
+    if (request->version != modVersion::Version) {
+        r.answer = msg::ConnectRejectVersion(modVersion::Version);
         return Outcome::Done;
     }
-    const QString password = GetValue(text, QStringLiteral("PWD"));
-    if (!m_password.isEmpty() && password.isEmpty()) {
-        answer = msg::NeedPwd();
+    if (!m_password.isEmpty() && request->password.isEmpty()) {
+        r.answer = msg::NeedPwd();
         return Outcome::Done;
     }
-    if (!m_password.isEmpty() && password != m_password) {
-        answer = msg::ConnectRejectError(-100);
+    if (!m_password.isEmpty() && request->password != m_password) {
+        r.answer = msg::ConnectRejectError(WrongPassword);
         return Outcome::Done;
     }
     bool host = false;
@@ -257,17 +293,17 @@ GameServer::Outcome GameServer::onConnect(const QString &text, const QString &fr
     // A full table takes nobody and, having no refusal code for it, answers nothing.
     if (m_players.PlayerCount() >= kMaxPlayers)
         return Outcome::Failed;
-    const QString name = GetValue(text, QStringLiteral("NAME"));
+    const QString &name = request->name;
     // A longer name would push the player list past one datagram and lock every later joiner out.
     if (name.toUtf8().size() > kMaxNameBytes)
         return Outcome::Failed;
-    const qint32 result = m_players.AddPlayer(name, from, QString::number(fromPort));
+    const qint32 result = m_players.AddPlayer(name, from.address, QString::number(from.port));
     if (result < 1) {
-        answer = msg::ConnectRejectError(result);
+        r.answer = msg::ConnectRejectError(result);
         return Outcome::Done;
     }
     emit PlayerAppended(name);
-    answer = msg::ConnectAccept(m_round.GameInProgress);
+    r.answer = msg::ConnectAccept(m_round.GameInProgress);
     for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
         if (m_players.Players(i).Name != name) {
             sendTo(i, msg::Join(name));
@@ -282,49 +318,36 @@ GameServer::Outcome GameServer::onConnect(const QString &text, const QString &fr
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onDisconnect(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onDisconnect(const Request &r)
 {
-    const QString name = GetValue(text, QStringLiteral("NAME"));
-    const qint32 index = m_players.FindForRemoval(name);
-    // Only the player itself may take its record off the table.
-    if (index == 0 || !fromRecord(index, from, fromPort))
-        return Outcome::Failed;
-    removeAt(index);
+    removeAt(r.player);
+    // The others hear the name as the leaving player spelled it.
     if (m_players.PlayerCount() >= 1)
-        sendToAll(msg::Leave(name));
+        sendToAll(msg::Leave(GetValue(r.text, QStringLiteral("NAME"))));
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onChat(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onChat(const Request &r)
 {
-    if (!fromActivePlayer(from, fromPort))
-        return Outcome::Failed;
     // Bytes that are not UTF-8 come back three times as long; a relay that would no longer fit
     // one datagram reaches nobody, so it is refused like any message that cannot be delivered.
-    if (!FitsDatagram(text))
+    if (!FitsDatagram(r.text))
         return Outcome::Failed;
-    sendToAll(text);
+    sendToAll(r.text);
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onScore(const QString &text, QString &answer)
+GameServer::Outcome GameServer::onScore(const Request &r)
 {
-    const QString name = GetValue(text, QStringLiteral("NAME"));
-    const qint32 index = m_players.FindPlayer(name);
-    if (index == 0)
-        return Outcome::Failed;
-    const PlayerRecord &r = m_players.Players(index);
-    answer = msg::ScoreIs(name, r.Wins, r.Clicks, r.RoundClicks, r.InGame);
+    const PlayerRecord &p = m_players.Players(r.player);
+    r.answer = msg::ScoreIs(p.Name, p.Wins, p.Clicks, p.RoundClicks, p.InGame);
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onPing(const QString &text, QString &answer)
+GameServer::Outcome GameServer::onPing(const Request &r)
 {
-    const QString name = GetValue(text, QStringLiteral("NAME"));
-    const qint32 index = m_players.FindPlayer(name);
-    if (index == 0)
-        return Outcome::Failed;
-    answer = msg::PingIs(name, m_players.Players(index).Ping);
+    const PlayerRecord &p = m_players.Players(r.player);
+    r.answer = msg::PingIs(p.Name, p.Ping);
     return Outcome::Done;
 }
 
@@ -335,43 +358,32 @@ QString GameServer::wordsText() const
     return msg::StartGame(*m_round.Words);
 }
 
-GameServer::Outcome GameServer::onSetWords(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onSetWords(const Request &r)
 {
-    if (!fromActivePlayer(from, fromPort))
-        return Outcome::Failed;
-    const auto count = GetNumber(text, QStringLiteral("COUNT"));
-    if (!count || *count < 0 || *count > kMaxWordIndex)
-        return Outcome::Failed;
     // Each word is read after the one before, so a key inside an earlier word is never read again.
-    QStringList words;
-    qsizetype next = 0;
-    for (qint32 i = 0; i <= *count; ++i)
-        words << GetValueFrom(text, "WORD" + QString::number(i), next, &next);
-    // A round whose words cannot reach the players in one datagram would run without anybody in it.
-    if (!FitsDatagram(msg::StartGame(words)))
+    const auto words = msg::DecodeWords(r.text);
+    if (!words)
         return Outcome::Failed;
-    m_round.Words = words;
+    // A round whose words cannot reach the players in one datagram would run without anybody in it.
+    if (!FitsDatagram(msg::StartGame(*words)))
+        return Outcome::Failed;
+    m_round.Words = *words;
     m_round.GameInProgress = true;
     sendToAll(wordsText());
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onGetWords(const QString &text)
+GameServer::Outcome GameServer::onGetWords(const Request &r)
 {
     if (!m_round.Words)
         return Outcome::Failed;
-    const qint32 index = m_players.FindPlayer(GetValue(text, QStringLiteral("NAME")));
-    if (index == 0)
-        return Outcome::Failed;
-    sendTo(index, wordsText());
+    sendTo(r.player, wordsText());
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onGetRandom(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onGetRandom(const Request &r)
 {
-    if (!fromActivePlayer(from, fromPort))
-        return Outcome::Failed;
-    const QString source = GetValue(text, QStringLiteral("SRC"));
+    const QString source = GetValue(r.text, QStringLiteral("SRC"));
     // The answer carries the source back: a source that alone outgrows a datagram is unanswerable.
     if (!FitsDatagram(msg::SetRandom(source, QString())))
         return Outcome::Failed;
@@ -413,14 +425,12 @@ void GameServer::fixChooser()
     m_round.Chooser = m_players.Players(1).Name;
 }
 
-GameServer::Outcome GameServer::onNavigate(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onNavigate(const Request &r)
 {
-    const qint32 index = senderRecord(GetValue(text, QStringLiteral("NAME")), from, fromPort);
-    if (index == 0)
-        return Outcome::Failed;
+    const qint32 index = r.player;
     if (m_players.Players(index).InGame == kNo)
         return Outcome::Done;
-    const QString page = GetValue(text, QStringLiteral("URL"));
+    const QString page = GetValue(r.text, QStringLiteral("URL"));
     if (IsForbiddenPage(page)) {
         m_players.Players(index).InGame = kNo;
         sendTo(index, msg::Disqualify(page));
@@ -457,10 +467,8 @@ GameServer::Outcome GameServer::onNavigate(const QString &text, const QString &f
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onNewGame(const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onNewGame(const Request &)
 {
-    if (!fromActivePlayer(from, fromPort))
-        return Outcome::Failed;
     fixChooser();
     for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
         m_players.Players(i).InGame = kYes;
@@ -469,12 +477,10 @@ GameServer::Outcome GameServer::onNewGame(const QString &from, quint16 fromPort)
     return Outcome::Done;
 }
 
-GameServer::Outcome GameServer::onSendMyPath(const QString &text, const QString &from, quint16 fromPort)
+GameServer::Outcome GameServer::onSendMyPath(const Request &r)
 {
-    const QString name = GetValue(text, QStringLiteral("NAME"));
-    if (senderRecord(name, from, fromPort) == 0)
-        return Outcome::Failed;
-    const QString relay = msg::PathIs(name, GetValue(text, QStringLiteral("PATH")));
+    const QString relay =
+        msg::PathIs(m_players.Players(r.player).Name, GetValue(r.text, QStringLiteral("PATH")));
     if (!FitsDatagram(relay))
         return Outcome::Failed;
     sendToAll(relay);
@@ -535,29 +541,6 @@ void GameServer::ApplyBan(const BanQuestion &question, bool yes)
 }
 
 // ---- helpers ----
-
-bool GameServer::fromRecord(qint32 index, const QString &from, quint16 fromPort) const
-{
-    const PlayerRecord &r = m_players.Players(index);
-    return r.Address == from && r.Port == fromPort;
-}
-
-qint32 GameServer::senderRecord(const QString &name, const QString &from, quint16 fromPort) const
-{
-    const qint32 index = m_players.FindPlayer(name);
-    if (index == 0 || !fromRecord(index, from, fromPort))
-        return 0;
-    return index;
-}
-
-bool GameServer::fromActivePlayer(const QString &from, quint16 fromPort) const
-{
-    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
-        if (fromRecord(i, from, fromPort) && !m_players.Players(i).Banned)
-            return true;
-    }
-    return false;
-}
 
 void GameServer::sendTo(qint32 index, const QString &text)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Decoders.h"
+#include "protocol/Verbs.h"
 #include "server/PlayerTable.h"
 
 #include <QObject>
@@ -30,11 +32,8 @@ class GameServer : public QObject
     Q_OBJECT
 public:
     static constexpr quint16 kGamePort = ::kGamePort;
-    // Far more than a game ever holds; beyond it a flood of made-up joins would make every
-    // broadcast, and each further join, ever more costly.
-    static constexpr qint32 kMaxPlayers = 256;
-    // Longest name taken, in UTF-8 bytes: a full table's player list must still fit one datagram.
-    static constexpr qsizetype kMaxNameBytes = 200;
+    static constexpr qint32 kMaxPlayers = msg::kMaxPlayers;
+    static constexpr qsizetype kMaxNameBytes = msg::kMaxNameBytes;
 
     GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent = nullptr);
 
@@ -90,29 +89,63 @@ signals:
 private:
     enum class Outcome { Failed, Done };
 
-    Outcome handle(const QString &verb, const QString &text, const QString &from, quint16 fromPort,
-                   QString &answer);
-    Outcome onPong(const QString &text, const QString &from, quint16 fromPort);
-    Outcome onConnect(const QString &text, const QString &from, quint16 fromPort, QString &answer);
-    Outcome onDisconnect(const QString &text, const QString &from, quint16 fromPort);
-    Outcome onChat(const QString &text, const QString &from, quint16 fromPort);
-    Outcome onScore(const QString &text, QString &answer);
-    Outcome onPing(const QString &text, QString &answer);
-    Outcome onSetWords(const QString &text, const QString &from, quint16 fromPort);
-    Outcome onGetWords(const QString &text);
-    Outcome onGetRandom(const QString &text, const QString &from, quint16 fromPort);
-    Outcome onNavigate(const QString &text, const QString &from, quint16 fromPort);
-    Outcome onNewGame(const QString &from, quint16 fromPort);
-    Outcome onSendMyPath(const QString &text, const QString &from, quint16 fromPort);
+    // Who may send a verb. The sender is identified by this rule before the verb is handled, and a
+    // datagram whose sender the rule refuses is ignored.
+    enum class Sender {
+        Anyone,
+        // Anyone, about the player NAME names exactly; that player is the one handled.
+        Listed,
+        // A listed player who is not banned, from its own address and port.
+        Active,
+        // The player NAME names exactly, from its own address and port.
+        Named,
+        // The same, with the name matched ignoring case as a leaving player's is.
+        NamedAnyCase,
+    };
+    // Where a datagram came from.
+    struct Origin {
+        const QString &address;
+        quint16 port;
+    };
+    // One datagram whose sender its verb's rule admitted.
+    struct Request {
+        const QString &text;
+        qint32 player;   // the record the rule found; 0 for Anyone
+        QString &answer; // what goes back to the sender, for the verbs that answer
+    };
+    struct Route {
+        Verb verb;
+        Sender sender;
+        bool answers; // at the PORT field's port (PINGME: the port after the verb)
+        Outcome (GameServer::*handle)(const Request &);
+        // Instead of handle, for a join: the only handler that sees an address, as the new record keeps it.
+        Outcome (GameServer::*join)(const Request &, const Origin &) = nullptr;
+    };
+    // The route of a verb the server takes; nullptr for any other.
+    static const Route *routeOf(Verb verb);
+    // The record the rule admits (0 for Anyone); no value when it refuses the sender.
+    std::optional<qint32> identify(Sender rule, const QString &text, const Origin &from) const;
+    bool fromRecord(qint32 index, const Origin &from) const;
+
+    Outcome onPingMe(const Request &r);
+    Outcome onPong(const Request &r);
+    Outcome onStatus(const Request &r);
+    Outcome onConnect(const Request &r, const Origin &from);
+    Outcome onDisconnect(const Request &r);
+    Outcome onGetPlayerList(const Request &r);
+    Outcome onChat(const Request &r);
+    Outcome onTime(const Request &r);
+    Outcome onScore(const Request &r);
+    Outcome onPing(const Request &r);
+    Outcome onSetWords(const Request &r);
+    Outcome onGetWords(const Request &r);
+    Outcome onGetRandom(const Request &r);
+    Outcome onNavigate(const Request &r);
+    Outcome onNewGame(const Request &r);
+    Outcome onSendMyPath(const Request &r);
 
     void onRandomTitle(const QString &title);
     void onRandomComplete();
-
-    // The record of NAME when the datagram came from that player's own address and port; 0 otherwise.
-    qint32 senderRecord(const QString &name, const QString &from, quint16 fromPort) const;
-    // True when the datagram came from a listed player who is not banned.
-    bool fromActivePlayer(const QString &from, quint16 fromPort) const;
-    bool fromRecord(qint32 index, const QString &from, quint16 fromPort) const;
 
     void sendTo(qint32 index, const QString &text);
     void sendBytesTo(qint32 index, const QByteArray &utf8);

@@ -23,16 +23,6 @@ struct PlayerRecord {
     quint64 Id = 0;
 };
 
-// Rejection codes of AddPlayer, sent to the client in "CONNECTREJECT ERROR=".
-enum RejectCode : qint32 {
-    NameInUse = -10,
-    NameBanned = -11,
-    AddressBanned = -21,
-    // The address holds as many players as one machine has game ports: one machine alone can
-    // never fill the table and lock everybody else out.
-    AddressFull = -20,
-};
-
 // The player table. Indexes run from 1 to PlayerCount(); Players(1) is the oldest record.
 class PlayerTable
 {
@@ -40,7 +30,7 @@ public:
     // A client takes one of the client ports, so one machine runs at most this many clients.
     static constexpr qint32 kMaxPlayersPerAddress = kClientPortCount;
 
-    // Appends a record and returns its index, or a negative rejection code.
+    // Appends a record and returns its index, or a negative RejectCode.
     // Names are compared ignoring case and trailing blanks; a banned address refuses any name.
     qint32 AddPlayer(const QString &name, const QString &address, const QString &port);
     // Removes the first record whose name matches ignoring case (blanks are significant).
