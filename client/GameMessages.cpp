@@ -6,6 +6,7 @@
 #include "client/ModData.h"
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
+#include "protocol/Decoders.h"
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 
@@ -15,8 +16,6 @@
 namespace
 {
 const QString kGame = QStringLiteral("GAME");
-// A round has two words; a few more are tolerated, but no datagram may make us allocate at will.
-constexpr qint32 kMaxWordIndex = 63;
 } // namespace
 
 bool GameCore::FromServer(const QString &senderAddress, quint16 senderPort) const
@@ -54,22 +53,19 @@ void GameCore::HandleDatagram(const QString &d)
                                   m_view.CloseGame();
                               });
     } else if (verb == QLatin1String("SCOREIS")) {
-        const qint32 i = modData.FindPlayer(field("NAME"));
+        // The fields count in order up to the first that is no number.
+        const auto score = msg::DecodeScoreIs(d);
+        const qint32 i = score ? modData.FindPlayer(score->name) : 0;
         if (i == 0)
             return;
-        const auto wins = GetNumber(d, QStringLiteral("WINS"));
-        if (!wins)
+        modData.Players[i].Wins = score->wins;
+        if (!score->clicks)
             return;
-        modData.Players[i].Wins = *wins;
-        const auto clicks = GetNumber(d, QStringLiteral("CLICK"));
-        if (!clicks)
+        modData.Players[i].Clicks = *score->clicks;
+        if (!score->roundClicks)
             return;
-        modData.Players[i].Clicks = *clicks;
-        const auto roundClicks = GetNumber(d, QStringLiteral("RCLICK"));
-        if (!roundClicks)
-            return;
-        modData.Players[i].RoundClicks = *roundClicks;
-        modData.Players[i].InGame = field("INGAME");
+        modData.Players[i].RoundClicks = *score->roundClicks;
+        modData.Players[i].InGame = *score->inGame;
         m_view.UpdateScores(ScoreFlags::ScoresOnly());
     } else if (verb == QLatin1String("PINGIS")) {
         const qint32 i = modData.FindPlayer(field("NAME"));
@@ -193,13 +189,11 @@ void GameCore::continueStart(quint64 serial, bool limitReached)
     }
     modData.InRound = true;
     m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
-    const auto count = GetNumber(d, QStringLiteral("COUNT"));
-    if (!count || *count < 0 || *count > kMaxWordIndex)
+    // A round announced with words that cannot be read starts all the same and keeps the old words.
+    const auto words = msg::DecodeWords(d);
+    if (!words)
         return;
-    QStringList words;
-    for (qint32 k = 0; k <= *count; ++k)
-        words << GetValue(d, QStringLiteral("WORD") + QString::number(k));
-    modData.Words = words;
+    modData.Words = *words;
     modData.TargetIndex = 1;
     m_view.UpdateScores(ScoreFlags::WordsOnly());
 }

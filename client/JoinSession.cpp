@@ -6,6 +6,7 @@
 #include "platform/DatagramSocket.h"
 #include "platform/Dialogs.h"
 #include "platform/System.h"
+#include "protocol/Decoders.h"
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 #include "protocol/Version.h"
@@ -21,15 +22,16 @@ constexpr int kAddressInUse = 8;
 
 QString RejectionText(const QString &code)
 {
-    static const QList<QPair<QString, QString>> texts = {
-        {QStringLiteral("-10"), QStringLiteral("Connection was refused: Name is already in use.")},
-        {QStringLiteral("-11"), QStringLiteral("Connection was refused: Name is banned from this server.")},
-        {QStringLiteral("-20"), QStringLiteral("Connection was refused: IP is already connected.")},
-        {QStringLiteral("-21"), QStringLiteral("Connection was refused: IP is banned from this server.")},
-        {QStringLiteral("-100"), QStringLiteral("Connection was refused: Wrong password.")},
+    static const QList<QPair<RejectCode, QString>> texts = {
+        {NameInUse, QStringLiteral("Connection was refused: Name is already in use.")},
+        {NameBanned, QStringLiteral("Connection was refused: Name is banned from this server.")},
+        {AddressFull, QStringLiteral("Connection was refused: IP is already connected.")},
+        {AddressBanned, QStringLiteral("Connection was refused: IP is banned from this server.")},
+        {WrongPassword, QStringLiteral("Connection was refused: Wrong password.")},
     };
+    // The code as the server writes it, digit for digit.
     for (const auto &entry : texts) {
-        if (entry.first == code)
+        if (QString::number(entry.first) == code)
             return entry.second;
     }
     return QStringLiteral("Connection was refused: Unknown error.");
@@ -261,16 +263,11 @@ void JoinSession::passwordTyped(const QString &answer)
 
 void JoinSession::replyPlayerList(const QString &datagram)
 {
-    const auto count = GetNumber(datagram, QStringLiteral("COUNT"));
-    if (!count)
+    const auto names = msg::DecodePlayerList(datagram);
+    if (!names)
         return; // a broken list is dropped; the timeout still applies
-    // Stop at the first missing field: a huge COUNT cannot make the loop run past the datagram.
-    for (qint32 i = 1; i <= *count; ++i) {
-        const QString key = QStringLiteral("P") + QString::number(i);
-        if (!datagram.contains(key + QLatin1Char('=')))
-            break;
-        modData.AddPlayer(GetValue(datagram, key));
-    }
+    for (const QString &name : *names)
+        modData.AddPlayer(name);
     stopTimer();
     closeSocket();
     modData.ResetRound();

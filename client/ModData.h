@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/Decoders.h"
 #include "protocol/Protocol.h"
 
 #include <QList>
@@ -46,7 +47,7 @@ public:
     PlayerArray Players;
     qint32 PlayerCount = 0;
     // A server lists at most this many players; JOINs beyond it (from a broken or hostile peer) are not kept.
-    static constexpr qint32 kMaxPlayers = 256;
+    static constexpr qint32 kMaxPlayers = msg::kMaxPlayers;
 
     // Words of the round: index 0 is the start article, Words[TargetIndex] the destination.
     QStringList Words;
