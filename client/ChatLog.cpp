@@ -23,20 +23,40 @@ QString AppendLine(const QString &history, const QString &name, const QString &t
     return lines.join(crlf);
 }
 
-QString OutgoingMessage(const QString &typed, const QString &playerName, const QString &ownPort)
+namespace
 {
-    if (typed.isEmpty())
-        return QString();
-    // Only blanks count as padding around a command, as the player sees them.
+// The typed text as a command: only blanks count as padding around it, as the player sees them.
+QString Command(const QString &typed)
+{
     qsizetype start = 0, end = typed.size();
     while (start < end && typed[start] == QLatin1Char(' '))
         ++start;
     while (end > start && typed[end - 1] == QLatin1Char(' '))
         --end;
-    const QString command = typed.mid(start, end - start).toLower();
+    return typed.mid(start, end - start).toLower();
+}
+} // namespace
+
+QString OutgoingMessage(const QString &typed, const QString &playerName, const QString &ownPort)
+{
+    if (typed.isEmpty())
+        return QString();
+    const QString command = Command(typed);
     if (command == QLatin1String("/time") || command == QLatin1String("/date"))
         return msg::TimeRequest(ownPort);
+    if (command == QLatin1String("/giveup"))
+        return msg::GiveUp(playerName);
+    if (command == QLatin1String("/help"))
+        return QString();
     return msg::Chat(playerName, typed);
+}
+
+QStringList LocalAnswer(const QString &typed)
+{
+    if (Command(typed) != QLatin1String("/help"))
+        return {};
+    return {QStringLiteral("Chat commands:"), QStringLiteral("/time or /date: the server's time and date"),
+            QStringLiteral("/giveup: leave a round you cannot finish"), QStringLiteral("/help: this list")};
 }
 
 QString PlayersCaption(int count)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The chat window's history and its send box, without widgets.
 namespace chatlog
@@ -16,6 +17,9 @@ QString AppendLine(const QString &history, const QString &name, const QString &t
 // What the send box sends for the typed text: "" for an empty box, TIME for "/time" or "/date"
 // (blanks around and letter case ignored), otherwise the text as typed in a CHAT message.
 QString OutgoingMessage(const QString &typed, const QString &playerName, const QString &ownPort);
+
+// What the send box shows without sending anything: the list of chat commands for "/help".
+QStringList LocalAnswer(const QString &typed);
 
 // "Players (n):"
 QString PlayersCaption(int count);

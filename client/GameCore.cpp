@@ -6,6 +6,8 @@
 #include "protocol/Messages.h"
 #include "settings/SiteSettings.h"
 
+#include <QUrl>
+
 GameCore::GameCore(ModData &data, DatagramSocket &socket, Browser &browser, Dialogs &dialogs, GameView &view,
                    const QString &siteHost, quint16 serverPort)
     : modData(data), m_socket(socket), m_browser(browser), m_dialogs(dialogs), m_view(view),
@@ -59,8 +61,9 @@ QString GameCore::MainPageUrl() const
 
 QString GameCore::LookupUrl(const QString &siteHost, const QString &word)
 {
-    return QStringLiteral("http://") + siteHost + QStringLiteral("/wiki/Special:Search?search=") + word +
-           QStringLiteral("&go=Go");
+    // Encoded, so that "C++" or "J. S. Fry & Sons" reach the look-up whole.
+    return QStringLiteral("http://") + siteHost + QStringLiteral("/wiki/Special:Search?search=") +
+           QString::fromLatin1(QUrl::toPercentEncoding(word)) + QStringLiteral("&go=Go");
 }
 
 QString GameCore::LookupUrl(const QString &word) const

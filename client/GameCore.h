@@ -45,6 +45,9 @@ public:
     virtual void CloseGame() = 0;
 };
 
+// "1 click", "2 clicks": a count of clicks as a sentence shows it.
+QString Clicks(qint32 count);
+
 // The game window without its widgets: sending, the start of the game, the page rules, score
 // polling, keep-alive, closing, and (through GameMessages) every incoming datagram.
 class GameCore : public QObject

@@ -18,6 +18,11 @@ namespace
 const QString kGame = QStringLiteral("GAME");
 } // namespace
 
+QString Clicks(qint32 count)
+{
+    return QString::number(count) + (count == 1 ? QStringLiteral(" click") : QStringLiteral(" clicks"));
+}
+
 bool GameCore::FromServer(const QString &senderAddress, quint16 senderPort) const
 {
     if (modData.ServerIP.isEmpty())
@@ -110,8 +115,7 @@ void GameCore::HandleDatagram(const QString &d)
         if (i == 0)
             return;
         m_view.AddChat(kGame, name + QStringLiteral(" has won the round in ") +
-                                  QString::number(modData.Players[i].RoundClicks) +
-                                  QStringLiteral(" clicks!"));
+                                  Clicks(modData.Players[i].RoundClicks) + QLatin1Char('!'));
         if (modData.Players[i].Wins < std::numeric_limits<qint32>::max())
             ++modData.Players[i].Wins;
         m_view.UpdateScores(ScoreFlags::ScoresOnly());
@@ -127,12 +131,19 @@ void GameCore::HandleDatagram(const QString &d)
         m_view.AddChat(kGame, QStringLiteral("The winning route was: \r\n") + path);
         m_view.AddChat(kGame, field("NAME") + QStringLiteral(" now chooses the next words."));
     } else if (verb == QLatin1String("NEWGAME")) {
+        const bool wasInRound = modData.InRound || m_pendingStart.has_value();
         m_pendingStart.reset();
         modData.ResetRound();
         modData.Chooser = field("NAME");
         modData.InRound = false;
-        if (modData.Chooser == modData.PlayerName)
+        // Everybody hears that the round is over and who chooses next; the chooser that it is their turn.
+        if (wasInRound)
+            m_view.AddChat(kGame, QStringLiteral("The round is over: nobody is left in it."));
+        m_view.AddChat(kGame, modData.Chooser + QStringLiteral(" chooses the next words."));
+        if (modData.Chooser == modData.PlayerName) {
+            m_view.AddChat(kGame, QStringLiteral("It is your turn to choose the next words."));
             m_view.ShowChooser();
+        }
     } else if (verb == QLatin1String("DISQUALIFY")) {
         const qint32 i = modData.FindPlayer(modData.PlayerName);
         if (i == 0)
@@ -187,6 +198,8 @@ void GameCore::continueStart(quint64 serial, bool limitReached)
         modData.Players[k].RoundClicks = 0;
         modData.Players[k].InGame = QStringLiteral("yes");
     }
+    // Each round reports its first page afresh, even the page the last round ended on.
+    LastReportedPage.clear();
     modData.InRound = true;
     m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
     // A round announced with words that cannot be read starts all the same and keeps the old words.

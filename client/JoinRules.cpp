@@ -52,7 +52,8 @@ QString HostHelpText()
            QStringLiteral("If hosting over the Internet, type your external IP address (found at ") +
            QStringLiteral("ifconfig.me") + QStringLiteral(").") + br +
            QStringLiteral(
-               "UDP traffic on ports 7201-7203 must be routed to your local PC if you are behind a router.") +
+               "UDP port 7200 (the game) and TCP port 7200 (the encyclopedia) must be routed to your "
+               "local PC if you are behind a router; the players' clients use UDP ports 7200-7220.") +
            br + br + QStringLiteral("If hosting over LAN, type your internal IP address.");
 }
 

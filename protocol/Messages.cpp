@@ -95,6 +95,11 @@ QString SetWords(const QString &startTitle, const QString &destinationTitle)
     return head(Verb::SetWords) + "COUNT=1;WORD0=" + startTitle + ";WORD1=" + destinationTitle + ";";
 }
 
+QString GiveUp(const QString &name)
+{
+    return head(Verb::GiveUp) + "NAME=" + name + ";";
+}
+
 QString NewGameRequest()
 {
     return QString(VerbText(Verb::NewGame));

@@ -5,7 +5,8 @@
 
 // Builders for every message of the game, byte for byte.
 // Values are inserted as they are: nothing is escaped or quoted.
-namespace msg {
+namespace msg
+{
 
 // Client to server
 QString Connect(const QString &version, const QString &name, const QString &port, const QString &password);
@@ -24,6 +25,8 @@ QString SendMyPath(const QString &name, const QString &route);
 QString GetRandom(int source); // 1 = start word, 2 = destination word
 QString SetWords(const QString &startTitle, const QString &destinationTitle);
 QString NewGameRequest();
+// A player leaves the round it cannot finish.
+QString GiveUp(const QString &name);
 
 // Server to client
 QString ConnectRejectVersion(const QString &version);

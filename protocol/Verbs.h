@@ -23,6 +23,7 @@
     X(GetRandom, "GETRANDOM")                                                                                \
     X(SetWords, "SETWORDS")                                                                                  \
     X(NewGame, "NEWGAME")                                                                                    \
+    X(GiveUp, "GIVEUP")                                                                                      \
     /* server to client */                                                                                   \
     X(ConnectReject, "CONNECTREJECT")                                                                        \
     X(NeedPwd, "NEEDPWD")                                                                                    \

@@ -61,6 +61,7 @@ void GameServer::Stop()
         sendTo(1, msg::DisconnectNotice());
         removeAt(1);
     }
+    m_round.Turn.clear();
     emit PlayersCleared();
     m_socket.Close();
 }
@@ -140,6 +141,7 @@ const GameServer::Route *GameServer::routeOf(Verb verb)
         {Verb::SetWords, Sender::Active, false, &GameServer::onSetWords},
         {Verb::GetRandom, Sender::Active, false, &GameServer::onGetRandom},
         {Verb::NewGame, Sender::Active, false, &GameServer::onNewGame},
+        {Verb::GiveUp, Sender::Named, false, &GameServer::onGiveUp},
     };
     for (const Route &route : routes) {
         if (route.verb == verb)
@@ -312,18 +314,22 @@ GameServer::Outcome GameServer::onConnect(const Request &r, const Origin &from)
         const QString welcome = ExpandWelcome();
         if (!welcome.isEmpty())
             sendTo(i, msg::Message(welcome));
-        if (host)
+        if (host) {
+            m_round.Turn = name;
             sendTo(i, msg::IsHost(name));
+        }
     }
     return Outcome::Done;
 }
 
 GameServer::Outcome GameServer::onDisconnect(const Request &r)
 {
+    const QString name = m_players.Players(r.player).Name;
     removeAt(r.player);
     // The others hear the name as the leaving player spelled it.
     if (m_players.PlayerCount() >= 1)
         sendToAll(msg::Leave(GetValue(r.text, QStringLiteral("NAME"))));
+    passTurnIfChooserLeft(name);
     return Outcome::Done;
 }
 
@@ -369,6 +375,7 @@ GameServer::Outcome GameServer::onSetWords(const Request &r)
         return Outcome::Failed;
     m_round.Words = *words;
     m_round.GameInProgress = true;
+    m_round.Turn.clear();
     sendToAll(wordsText());
     return Outcome::Done;
 }
@@ -425,6 +432,52 @@ void GameServer::fixChooser()
     m_round.Chooser = m_players.Players(1).Name;
 }
 
+void GameServer::restartIfEverybodyOut()
+{
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        if (m_players.Players(i).InGame == kYes)
+            return;
+    }
+    fixChooser();
+    m_round.Turn = m_round.Chooser;
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        m_players.Players(i).RoundClicks = 0;
+        m_players.Players(i).InGame = kYes;
+        sendTo(i, msg::NewGame(m_round.Chooser));
+    }
+}
+
+void GameServer::passTurnIfChooserLeft(const QString &leftName)
+{
+    if (m_round.Turn.isEmpty() || leftName != m_round.Turn)
+        return;
+    if (m_players.PlayerCount() == 0) {
+        m_round.Turn.clear();
+        return;
+    }
+    m_round.Chooser = m_players.Players(1).Name;
+    m_round.Turn = m_round.Chooser;
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        m_players.Players(i).InGame = kYes;
+        sendTo(i, msg::NewGame(m_round.Chooser));
+    }
+}
+
+GameServer::Outcome GameServer::onGiveUp(const Request &r)
+{
+    // Only a player still racing in a running round can give it up.
+    PlayerRecord &player = m_players.Players(r.player);
+    if (!m_round.GameInProgress || !m_round.Turn.isEmpty() || player.InGame == kNo)
+        return Outcome::Done;
+    player.InGame = kNo;
+    const QString name = player.Name;
+    sendToAll(msg::Chat(QStringLiteral("GAME"), name + QStringLiteral(" gave up the round.")));
+    restartIfEverybodyOut();
+    const PlayerRecord &after = m_players.Players(r.player);
+    sendToAll(msg::ScoreIs(after.Name, after.Wins, after.Clicks, after.RoundClicks, after.InGame));
+    return Outcome::Done;
+}
+
 GameServer::Outcome GameServer::onNavigate(const Request &r)
 {
     const qint32 index = r.player;
@@ -434,17 +487,7 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
     if (IsForbiddenPage(page)) {
         m_players.Players(index).InGame = kNo;
         sendTo(index, msg::Disqualify(page));
-        bool anyoneLeft = false;
-        for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
-            anyoneLeft = anyoneLeft || m_players.Players(i).InGame == kYes;
-        if (!anyoneLeft) {
-            fixChooser();
-            for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
-                m_players.Players(i).RoundClicks = 0;
-                m_players.Players(i).InGame = kYes;
-                sendTo(i, msg::NewGame(m_round.Chooser));
-            }
-        }
+        restartIfEverybodyOut();
     }
     PlayerRecord &player = m_players.Players(index);
     player.LastPage = page;
@@ -456,6 +499,7 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
     if (m_round.Words->last() != player.LastPage || player.InGame != kYes)
         return Outcome::Done;
     m_round.GameInProgress = false;
+    m_round.Turn = player.Name;
     if (!addOne(player.Wins))
         return Outcome::Failed;
     const QString winner = player.Name;
@@ -470,6 +514,7 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
 GameServer::Outcome GameServer::onNewGame(const Request &)
 {
     fixChooser();
+    m_round.Turn = m_round.Chooser;
     for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::NewGame(m_round.Chooser));
@@ -505,6 +550,7 @@ void GameServer::InactivityTick()
                 sendTo(j, msg::Drop(name));
         }
         removeAt(i);
+        passTurnIfChooserLeft(name);
         return; // one drop per tick
     }
 }

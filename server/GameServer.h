@@ -18,6 +18,9 @@ struct RoundState {
     std::optional<QStringList> Words; // Words(0) is the start, the last one the destination
     bool GameInProgress = false;
     QString Chooser;
+    // Whose turn it is to choose the next words while no round runs (the host of an idle server,
+    // the winner, or the player NEWGAME named); "" while a round runs.
+    QString Turn;
     QString RandomSource;
     QString RandomTitle;
 };
@@ -142,6 +145,7 @@ private:
     Outcome onGetRandom(const Request &r);
     Outcome onNavigate(const Request &r);
     Outcome onNewGame(const Request &r);
+    Outcome onGiveUp(const Request &r);
     Outcome onSendMyPath(const Request &r);
 
     void onRandomTitle(const QString &title);
@@ -152,6 +156,10 @@ private:
     void sendToAll(const QString &text);
     void removeAt(qint32 index);
     void fixChooser();
+    // When nobody is left in the round, everybody is back in and the chooser is named.
+    void restartIfEverybodyOut();
+    // The player whose turn it was to choose has gone: the oldest player chooses instead.
+    void passTurnIfChooserLeft(const QString &leftName);
     QString wordsText() const;
 
     DatagramSocket &m_socket;

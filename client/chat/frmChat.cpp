@@ -88,11 +88,14 @@ void frmChat::UpdateList()
 
 void frmChat::cmdSend_Click()
 {
+    const QStringList local = chatlog::LocalAnswer(txtSend->text());
+    for (const QString &line : local)
+        AddChat(QStringLiteral("GAME"), line);
     const QString message = chatlog::OutgoingMessage(txtSend->text(), modData.PlayerName, modData.OwnPort);
-    if (message.isEmpty())
-        return;
-    GameWindow()->SendData(message);
-    txtSend->clear();
+    if (!message.isEmpty())
+        GameWindow()->SendData(message);
+    if (!message.isEmpty() || !local.isEmpty())
+        txtSend->clear();
 }
 
 void frmChat::UnloadNow()

@@ -54,9 +54,16 @@ frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(
     connect(cmdRandom2, &QPushButton::clicked, this, [this] { m_chooser->Randomize(2); });
     connect(cmdVerify, &QPushButton::clicked, this, &frmWinner::cmdVerify_Click);
     connect(cmdStartGame, &QPushButton::clicked, this, &frmWinner::cmdStartGame_Click);
-    connect(txtInitial, &QLineEdit::returnPressed, this, [this] { txtDestination->setFocus(); });
-    // Enter in the destination starts the round whatever the state of the Start button.
-    connect(txtDestination, &QLineEdit::returnPressed, this, &frmWinner::cmdStartGame_Click);
+    // Enter in either box does what the enabled button does: verify words not verified yet, start
+    // only with verified ones, nothing while a verification runs.
+    for (QLineEdit *box : {txtInitial, txtDestination}) {
+        connect(box, &QLineEdit::returnPressed, this, [this] {
+            if (cmdStartGame->isEnabled())
+                cmdStartGame_Click();
+            else if (cmdVerify->isEnabled())
+                cmdVerify_Click();
+        });
+    }
     connect(txtInitial, &QLineEdit::textChanged, this, [this] { m_chooser->TextChanged(); });
     connect(txtDestination, &QLineEdit::textChanged, this, [this] { m_chooser->TextChanged(); });
 }

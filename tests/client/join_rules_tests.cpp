@@ -66,9 +66,11 @@ TEST(JoinRules, HelpTextAndDefaultWelcome)
     EXPECT_TRUE(help.startsWith(
         QStringLiteral("Enter your IP address to connect to the local server.\r\n\r\nIf hosting "
                        "over the Internet, type your external IP address (found at ")));
-    EXPECT_TRUE(help.endsWith(QStringLiteral(").\r\nUDP traffic on ports 7201-7203 must be routed to your "
-                                             "local PC if you are behind a router.\r\n\r\n"
-                                             "If hosting over LAN, type your internal IP address.")));
+    EXPECT_TRUE(
+        help.endsWith(QStringLiteral(").\r\nUDP port 7200 (the game) and TCP port 7200 (the "
+                                     "encyclopedia) must be routed to your local PC if you are behind "
+                                     "a router; the players' clients use UDP ports 7200-7220.\r\n\r\n"
+                                     "If hosting over LAN, type your internal IP address.")));
     EXPECT_EQ(DefaultWelcome, QStringLiteral("%p user(s) connected to Quillory Server %v"));
 }
 

@@ -10,6 +10,7 @@
 
 #include <QStringList>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -64,7 +65,8 @@ inline ScriptedBrowser::Page ArticleOfTheLookUp(const QString &url)
     const qsizetype at = url.indexOf(key);
     if (at < 0)
         return ScriptedBrowser::Page{QStringLiteral("Main Page") + kTitleSuffix, {}};
-    const QString word = url.mid(at + key.size()).section(QLatin1Char('&'), 0, 0);
+    const QString word =
+        QUrl::fromPercentEncoding(url.mid(at + key.size()).section(QLatin1Char('&'), 0, 0).toUtf8());
     return ScriptedBrowser::Page{word + kTitleSuffix, {}};
 }
 

@@ -89,10 +89,21 @@ TEST(ChatLog, OutgoingMessages)
         {"/time please", "CHAT NAME=Ann;TEXT=/time please"},
         {"   ", "CHAT NAME=Ann;TEXT=   "},
         {"a;b=c", "CHAT NAME=Ann;TEXT=a;b=c"},
+        {"/giveup", "GIVEUP NAME=Ann;"},
+        {" /GiveUp ", "GIVEUP NAME=Ann;"},
+        {"/giveup now", "CHAT NAME=Ann;TEXT=/giveup now"},
+        {"/help", ""},
+        {"/HELP ", ""},
     };
-    for (const Row &r : rows)
+    for (const Row &r : rows) {
         EXPECT_EQ(chatlog::OutgoingMessage(r.typed, QStringLiteral("Ann"), QStringLiteral("7201")), r.sent)
             << r.typed.toStdString();
+        // Only "/help" is answered locally, with every command it lists.
+        const QStringList local = chatlog::LocalAnswer(r.typed);
+        EXPECT_EQ(local.isEmpty(), !r.typed.trimmed().toLower().startsWith("/help")) << r.typed.toStdString();
+        for (const char *command : {"/time", "/date", "/giveup", "/help"})
+            EXPECT_TRUE(local.isEmpty() || local.join(' ').contains(QLatin1String(command))) << command;
+    }
     EXPECT_EQ(chatlog::PlayersCaption(3), QStringLiteral("Players (3):"));
 }
 

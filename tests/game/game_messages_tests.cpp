@@ -212,6 +212,50 @@ TEST_F(GameMessagesTest, NewGameResetsTheRoundAndOpensTheChooserOnlyForTheNamedP
     }
 }
 
+// Everybody hears that the round is over and who chooses next; the chooser hears that it is their
+// turn. Outside a round (the chooser left an idle server) only who chooses is told.
+TEST_F(GameMessagesTest, NewGameTellsWhoChoosesNext)
+{
+    struct Row {
+        bool inRound;
+        const char *name;
+        QStringList chat;
+    };
+    const Row rows[] = {
+        {true,
+         "Bob",
+         {"GAME: The round is over: nobody is left in it.", "GAME: Bob chooses the next words."}},
+        {true,
+         "Ann",
+         {"GAME: The round is over: nobody is left in it.", "GAME: Ann chooses the next words.",
+          "GAME: It is your turn to choose the next words."}},
+        {false, "Bob", {"GAME: Bob chooses the next words."}},
+    };
+    for (const Row &r : rows) {
+        view.chat.clear();
+        modData.InRound = r.inRound;
+        core->HandleDatagram(msg::NewGame(QString::fromUtf8(r.name)));
+        EXPECT_EQ(view.chat, r.chat) << r.name;
+    }
+}
+
+// The last page reported in a round does not mute the first click of the next round onto the
+// same page: a rematch to the same destination can be won.
+TEST_F(GameMessagesTest, EachRoundReportsItsFirstPageAfresh)
+{
+    AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    HandleAndSettle(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
+    browser.Navigate(core->LookupUrl(QStringLiteral("Dog")));
+    QTest::qWaitFor([this] { return !browser.Busy(); }, 5000);
+    EXPECT_EQ(Sent(), QStringList{"NAVIGATE NAME=Ann;URL=Dog;"});
+    core->HandleDatagram(msg::Winner(QStringLiteral("Ann")));
+    Sent();
+    HandleAndSettle(msg::StartGame({QStringLiteral("Mouse"), QStringLiteral("Dog")}));
+    browser.Navigate(core->LookupUrl(QStringLiteral("Dog")));
+    QTest::qWaitFor([this] { return !browser.Busy(); }, 5000);
+    EXPECT_EQ(Sent(), QStringList{"NAVIGATE NAME=Ann;URL=Dog;"});
+}
+
 TEST_F(GameMessagesTest, DisqualifyQuotesTheCurrentPageAndKeepsTheRound)
 {
     AddPlayers({QStringLiteral("Bob"), QStringLiteral("Ann")});
@@ -238,11 +282,22 @@ TEST_F(GameMessagesTest, DisqualifyWhenNotListedDoesNothing)
     EXPECT_TRUE(browser.Navigations().isEmpty());
 }
 
-TEST_F(GameMessagesTest, NavigateAndSetRandomOpenTheArticleUnencoded)
+// A word travels in the look-up address percent-encoded, so that "&", "+", "#", "%" and "?" stay
+// part of the word.
+TEST_F(GameMessagesTest, NavigateAndSetRandomOpenTheArticleEncoded)
 {
-    core->HandleDatagram(QStringLiteral("NAVIGATE NAME=x;URL=Black & white;"));
-    EXPECT_EQ(browser.Navigations().last(),
-              QStringLiteral("http://wiki.test:7200/wiki/Special:Search?search=Black & white&go=Go"));
+    const std::pair<QString, QString> words[] = {
+        {"Black & white", "Black%20%26%20white"},
+        {"C++", "C%2B%2B"},
+        {"J. S. Fry & Sons", "J.%20S.%20Fry%20%26%20Sons"},
+        {"100% #1?", "100%25%20%231%3F"},
+        {"Ære", "%C3%86re"},
+    };
+    for (const auto &[word, encoded] : words) {
+        core->HandleDatagram(QStringLiteral("NAVIGATE NAME=x;URL=") + word + QLatin1Char(';'));
+        EXPECT_EQ(browser.Navigations().last(),
+                  "http://wiki.test:7200/wiki/Special:Search?search=" + encoded + "&go=Go");
+    }
     EXPECT_TRUE(view.chat.isEmpty());
 }
 
@@ -382,8 +437,11 @@ TEST_F(GameMessagesTest, RoundMessagesDuringTheStartWaitAreNotUndone)
     };
     const QStringList catDog{QStringLiteral("Cat"), QStringLiteral("Dog")};
     const Row rows[] = {
-        {msg::Winner(QStringLiteral("Bob")), false, catDog, {"GAME: Bob has won the round in 1 clicks!"}},
-        {msg::NewGame(QStringLiteral("Bob")), false, {QString()}, {}},
+        {msg::Winner(QStringLiteral("Bob")), false, catDog, {"GAME: Bob has won the round in 1 click!"}},
+        {msg::NewGame(QStringLiteral("Bob")),
+         false,
+         {QString()},
+         {"GAME: The round is over: nobody is left in it.", "GAME: Bob chooses the next words."}},
         {msg::StartGame({QStringLiteral("Horse"), QStringLiteral("Bee")}),
          true,
          {QStringLiteral("Horse"), QStringLiteral("Bee")},
@@ -533,7 +591,7 @@ TEST_F(GameMessagesTest, BrowserEventsDriveThePageRules)
     modData.Words = QStringList{QStringLiteral("Cat"), QStringLiteral("Dog")};
     browser.SetPage(QStringLiteral("http://wiki.test:7200/wiki/Dog"), QStringLiteral("Dog") + kTitleSuffix);
     browser.SetPage(QStringLiteral("http://elsewhere.org/"), QStringLiteral("Elsewhere"));
-    browser.Navigate(QStringLiteral("http://wiki.test:7200/wiki/Dog"));
+    browser.Navigate(core->LookupUrl(QStringLiteral("Dog")));
     browser.FinishLoad();
     browser.Navigate(QStringLiteral("http://elsewhere.org/"));
     browser.FinishLoad();

@@ -25,7 +25,7 @@ ScriptedBrowser::Page SitePage(const QString &url)
     const qsizetype search = url.indexOf(QLatin1String("search="));
     const qsizetype wiki = url.indexOf(QLatin1String("/wiki/"));
     if (search >= 0)
-        name = url.mid(search + 7).section(QLatin1Char('&'), 0, 0);
+        name = QUrl::fromPercentEncoding(url.mid(search + 7).section(QLatin1Char('&'), 0, 0).toUtf8());
     else if (wiki >= 0)
         name = url.mid(wiki + 6).replace(QLatin1Char('_'), QLatin1Char(' '));
     if (name.isEmpty())

@@ -350,9 +350,16 @@ TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)
     w->cmdRandom1->click();
     EXPECT_EQ(Received(), QStringList{"GETRANDOM SRC=1;"});
 
-    // Enter in the destination starts even with Start disabled, and the chooser goes.
+    // Enter in the destination verifies words not verified yet: unverified words never start a round.
     QTest::keyClick(w->txtDestination, Qt::Key_Return);
-    EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
+    EXPECT_TRUE(w->Chooser().Verifying());
+    EXPECT_TRUE(QTest::qWaitFor([w] { return !w->Chooser().Verifying(); }, 5000));
+    EXPECT_TRUE(Received().filter(QStringLiteral("SETWORDS")).isEmpty());
+    ASSERT_TRUE(w->cmdStartGame->isEnabled());
+    // With the words verified, Enter starts, and the chooser goes.
+    QTest::keyClick(w->txtDestination, Qt::Key_Return);
+    EXPECT_EQ(Received().filter(QStringLiteral("SETWORDS")),
+              QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
     EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -383,9 +390,9 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
     EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
 }
 
-// Enter in the destination starts the round even while a verification waits for a page; the
-// chooser then goes, and the waiting verification must stop without touching it.
-TEST_F(WindowsTest, StartingDuringAVerificationEndsItQuietly)
+// Enter while a verification waits for a page does nothing: neither button is enabled. When the
+// chooser then goes, the waiting verification stops without touching it.
+TEST_F(WindowsTest, EnterDuringAVerificationDoesNothing)
 {
     Open({QStringLiteral("Ann")}, true);
     QPointer<frmWinner> w = ChooserWindow();
@@ -393,10 +400,14 @@ TEST_F(WindowsTest, StartingDuringAVerificationEndsItQuietly)
     w->txtDestination->setText(QStringLiteral("Dog"));
     browser->SetAutoLoad(false); // the look-up never shows a page
     Received();
-    QTimer::singleShot(50, [w] { QTest::keyClick(w->txtDestination, Qt::Key_Return); });
     w->cmdVerify->click();
-    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
-    EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
+    QTest::keyClick(w->txtDestination, Qt::Key_Return);
+    QTest::keyClick(w->txtInitial, Qt::Key_Return);
+    QTest::qWait(100);
+    EXPECT_TRUE(Received().filter(QStringLiteral("SETWORDS")).isEmpty());
+    EXPECT_TRUE(ChooserShown());
+    EXPECT_TRUE(w->Chooser().Verifying());
+    w->UnloadNow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
     EXPECT_TRUE(dialogs.Texts().isEmpty());

@@ -4,7 +4,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QString kVer = modVersion::Version;
 
@@ -163,8 +164,8 @@ TEST(Join, OverlongNamesAreTakenByNobodySoTheListFitsOneDatagram)
 
     // A full table of the longest names still lists everyone in one datagram.
     for (qint32 i = 1; i < GameServer::kMaxPlayers; ++i)
-        h.join(longest.left(longest.size() - 4) + QString::number(1000 + i), "10.0.4." + QString::number(i % 200),
-               quint16(7201 + i / 200));
+        h.join(longest.left(longest.size() - 4) + QString::number(1000 + i),
+               "10.0.4." + QString::number(i % 200), quint16(7201 + i / 200));
     ASSERT_EQ(h.server->Players().PlayerCount(), GameServer::kMaxPlayers);
     h.say(fits, msg::GetPlayerList(fits.port()));
     const QStringList answer = fits.take();
@@ -205,7 +206,8 @@ TEST(Requests, AnswersGoToTheNamedPortOfTheSender)
         h.say(probe, c.request);
         EXPECT_TRUE(probe.take().isEmpty()) << c.request.toStdString();
         const QStringList got = listener.take();
-        EXPECT_EQ(got, c.answer.isEmpty() ? QStringList() : QStringList({c.answer})) << c.request.toStdString();
+        EXPECT_EQ(got, c.answer.isEmpty() ? QStringList() : QStringList({c.answer}))
+            << c.request.toStdString();
     }
     EXPECT_TRUE(ann.got.isEmpty());
 }
@@ -268,7 +270,8 @@ TEST(Requests, DisconnectOnlyFromThePlayerItself)
 
     h.say(ann, "DISCONNECT NAME=aNN;"); // other case, from Ann herself
     EXPECT_EQ(h.tableNames(), QStringList({"Bob"}));
-    EXPECT_EQ(bob.take(), QStringList({"LEAVE NAME=aNN;"}));
+    // Ann hosted the idle server: the choice passes to the oldest player left.
+    EXPECT_EQ(bob.take(), QStringList({"LEAVE NAME=aNN;", "NEWGAME NAME=Bob;"}));
     EXPECT_TRUE(ann.take().isEmpty());
     ASSERT_EQ(removed.count(), 1);
     EXPECT_EQ(removed.at(0).at(0).toInt(), 1);
@@ -348,8 +351,9 @@ TEST(Inactivity, SilentPlayersDropOnePerTick)
     h.deliver();
     EXPECT_EQ(h.tableNames(), QStringList({"Bob", "Cy"}));
     EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"}));
-    EXPECT_EQ(bob.take(), QStringList({"DROP NAME=Ann;"}));
-    EXPECT_EQ(cy.take(), QStringList({"DROP NAME=Ann;"}));
+    // The dropped host was to choose: the oldest player left chooses instead.
+    EXPECT_EQ(bob.take(), QStringList({"DROP NAME=Ann;", "NEWGAME NAME=Bob;"}));
+    EXPECT_EQ(cy.take(), QStringList({"DROP NAME=Ann;", "NEWGAME NAME=Bob;"}));
     // The records after the dropped one were not counted up on that tick.
     EXPECT_EQ(h.server->Players().Players(1).Inactive, 18);
 
@@ -357,7 +361,7 @@ TEST(Inactivity, SilentPlayersDropOnePerTick)
     h.deliver();
     EXPECT_EQ(h.tableNames(), QStringList({"Cy"}));
     EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"}));
-    EXPECT_EQ(cy.take(), QStringList({"DROP NAME=Bob;"}));
+    EXPECT_EQ(cy.take(), QStringList({"DROP NAME=Bob;", "NEWGAME NAME=Cy;"}));
     h.server->InactivityTick();
     h.deliver();
     EXPECT_EQ(h.server->Players().PlayerCount(), 0);
@@ -539,7 +543,8 @@ TEST(Welcome, PlaceholdersExpandInOrder)
         {"%P %V", "%P %V"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(GameServer::ExpandWelcome(c.text, 2, "10.1.2.3", clock), c.expected) << c.text.toStdString();
+        EXPECT_EQ(GameServer::ExpandWelcome(c.text, 2, "10.1.2.3", clock), c.expected)
+            << c.text.toStdString();
     clock.SetNow(QDateTime(QDate(2006, 9, 4), QTime(9, 5, 7)));
     EXPECT_EQ(GameServer::ExpandWelcome("%shorttime", 1, "", clock), "09:05:07");
 }

@@ -2,17 +2,20 @@
 #include "ServerHarness.h"
 
 #include <QCoreApplication>
-#include <limits>
+#include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 
-namespace {
+namespace
+{
 
 const QString kRandom = "http://127.0.0.1:7200/wiki/Special:Random";
 
 // Three joined players, Ann (oldest), Bob and Cy, with a round from Cat to Dog running.
 struct Round : ServerHarness {
     Round()
-        : ann(join("Ann", "10.0.0.2", 7201)), bob(join("Bob", "10.0.0.3", 7201)), cy(join("Cy", "10.0.0.4", 7201))
+        : ann(join("Ann", "10.0.0.2", 7201)), bob(join("Bob", "10.0.0.3", 7201)),
+          cy(join("Cy", "10.0.0.4", 7201))
     {
         say(ann, msg::SetWords("Cat", "Dog"));
         clearAll();
@@ -22,7 +25,10 @@ struct Round : ServerHarness {
         for (auto &p : peers)
             p->got.clear();
     }
-    const PlayerRecord &rec(const QString &name) { return server->Players().Players(server->Players().FindPlayer(name)); }
+    const PlayerRecord &rec(const QString &name)
+    {
+        return server->Players().Players(server->Players().FindPlayer(name));
+    }
     Peer &ann;
     Peer &bob;
     Peer &cy;
@@ -73,7 +79,8 @@ TEST(Words, CountsAndSendersThatChangeNothing)
         Peer &outsider = h.peer("", "10.0.0.9", 7201);
         h.server->Players().Players(1).Banned = c.banned;
         h.say(c.fromOutsider ? outsider : ann, c.text);
-        EXPECT_EQ(ann.take(), c.expected.isEmpty() ? QStringList() : QStringList({c.expected})) << c.text.toStdString();
+        EXPECT_EQ(ann.take(), c.expected.isEmpty() ? QStringList() : QStringList({c.expected}))
+            << c.text.toStdString();
         EXPECT_EQ(h.server->Round().GameInProgress, !c.expected.isEmpty()) << c.text.toStdString();
         EXPECT_EQ(h.server->Round().Words.has_value(), !c.expected.isEmpty()) << c.text.toStdString();
     }
@@ -89,7 +96,7 @@ TEST(Words, GetWordsBeforeAnyRoundIsDropped)
 
 TEST(Judging, ForbiddenValuesAreExactlyTheTwelve)
 {
-    const QStringList forbidden = {"nowiki", "special", "category", "edit", "talk",  "history",
+    const QStringList forbidden = {"nowiki", "special", "category", "edit",   "talk", "history",
                                    "list",   "wiki",    "help",     "number", "user", "portal"};
     for (const QString &f : forbidden)
         EXPECT_TRUE(GameServer::IsForbiddenPage(f)) << f.toStdString();
@@ -149,7 +156,8 @@ TEST(Judging, WinnerGetsScoreThenWinnerForAll)
     }
     // The winner test ignores the round flag: the destination still wins after the round ended.
     r.say(r.cy, msg::Navigate("Cy", "Dog"));
-    EXPECT_EQ(r.ann.take(), QStringList({"SCOREIS NAME=Cy;WINS=0;CLICK=1;RCLICK=1;INGAME=yes;", "WINNER NAME=Cy;"}));
+    EXPECT_EQ(r.ann.take(),
+              QStringList({"SCOREIS NAME=Cy;WINS=0;CLICK=1;RCLICK=1;INGAME=yes;", "WINNER NAME=Cy;"}));
 
     r.clearAll();
     // The route goes to everyone, the sender included, as it came.
@@ -215,11 +223,11 @@ TEST(Judging, ReportsThatDoNotCount)
         QString text;
     };
     const Case cases[] = {
-        {&r.ann, "NAVIGATE NAME=Bob;URL=special;"},      // Ann speaking for Bob
-        {&stranger, "NAVIGATE NAME=Bob;URL=Dog;"},       // not Bob's port
-        {&r.bob, "NAVIGATE NAME=bob;URL=Dog;"},          // lookup is exact
+        {&r.ann, "NAVIGATE NAME=Bob;URL=special;"}, // Ann speaking for Bob
+        {&stranger, "NAVIGATE NAME=Bob;URL=Dog;"},  // not Bob's port
+        {&r.bob, "NAVIGATE NAME=bob;URL=Dog;"},     // lookup is exact
         {&r.bob, "NAVIGATE NAME=Nobody;URL=Dog;"},
-        {&r.ann, "SENDMYPATH NAME=Bob;PATH=Cat\rDog;"},  // route only from its owner
+        {&r.ann, "SENDMYPATH NAME=Bob;PATH=Cat\rDog;"}, // route only from its owner
         {&stranger, "NEWGAME"},
         {&stranger, "GETRANDOM SRC=1;"},
     };
@@ -296,9 +304,9 @@ TEST(Random, TitleOfTheDrawnPageGoesToEveryoneOnce)
     const Case cases[] = {
         {"Dog - Wikipedia, the free encyclopedia", "SETRANDOM SRC=2;URL=Dog;"},
         {"Rock - Paper - Wikipedia, the free encyclopedia", "SETRANDOM SRC=2;URL=Rock - Paper;"},
-        {"Semi-colon", ""},  // a "-" but no " -": no name
+        {"Semi-colon", ""}, // a "-" but no " -": no name
         {"No dash here", ""},
-        {"", ""},            // the load failed
+        {"", ""}, // the load failed
     };
     for (const Case &c : cases) {
         Round r;
@@ -352,6 +360,78 @@ TEST(Random, UsesTheConfiguredSite)
     r.server->SetSiteHost("wiki.example.org:8080");
     r.say(r.ann, "GETRANDOM SRC=1;");
     EXPECT_EQ(r.browser.Navigations().value(0), "http://wiki.example.org:8080/wiki/Special:Random");
+}
+
+// Whoever's turn it is to choose (the host of an idle server, the winner, the player NEWGAME named)
+// may leave; the oldest player left is then named with NEWGAME, so somebody always gets the chooser.
+TEST(Turn, WhenTheChooserLeavesTheOldestPlayerChooses)
+{
+    struct Case {
+        const char *what;
+        std::function<void(ServerHarness &, Peer &, Peer &, Peer &)> before;
+        const char *leaving;
+        QStringList heard; // by Cy, after the leave
+    };
+    const Case cases[] = {
+        {"the host of an idle server",
+         [](ServerHarness &, Peer &, Peer &, Peer &) {},
+         "Ann",
+         {"LEAVE NAME=Ann;", "NEWGAME NAME=Bob;"}},
+        {"the winner",
+         [](ServerHarness &h, Peer &ann, Peer &bob, Peer &) {
+             h.say(ann, "SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;");
+             h.say(bob, "NAVIGATE NAME=Bob;URL=Dog;");
+         },
+         "Bob",
+         {"LEAVE NAME=Bob;", "NEWGAME NAME=Ann;"}},
+        {"a player who is not the chooser",
+         [](ServerHarness &, Peer &, Peer &, Peer &) {},
+         "Bob",
+         {"LEAVE NAME=Bob;"}},
+        {"the chooser while a round runs",
+         [](ServerHarness &h, Peer &ann, Peer &, Peer &) {
+             h.say(ann, "SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;");
+         },
+         "Ann",
+         {"LEAVE NAME=Ann;"}},
+    };
+    for (const Case &c : cases) {
+        ServerHarness h;
+        Peer &ann = h.join("Ann", "10.0.0.2");
+        Peer &bob = h.join("Bob", "10.0.0.3");
+        Peer &cy = h.join("Cy", "10.0.0.4");
+        c.before(h, ann, bob, cy);
+        cy.take();
+        Peer &leaving = QLatin1String(c.leaving) == QLatin1String("Ann") ? ann : bob;
+        h.say(leaving, msg::Disconnect(leaving.name));
+        EXPECT_EQ(cy.take(), c.heard) << c.what;
+    }
+}
+
+TEST(GiveUp, APlayerLeavesTheRoundAndTheLastOneOutEndsIt)
+{
+    ServerHarness h;
+    Peer &ann = h.join("Ann", "10.0.0.2");
+    Peer &bob = h.join("Bob", "10.0.0.3");
+    h.say(ann, "GIVEUP NAME=Ann;");
+    EXPECT_TRUE(bob.take().isEmpty()) << "no round runs yet";
+
+    h.say(ann, "SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;");
+    bob.take();
+    h.say(bob, "GIVEUP NAME=Ann;"); // only Ann can give up for Ann
+    EXPECT_TRUE(bob.take().isEmpty());
+    h.say(ann, "GIVEUP NAME=Ann;");
+    EXPECT_EQ(bob.take(), QStringList({"CHAT NAME=GAME;TEXT=Ann gave up the round.",
+                                       "SCOREIS NAME=Ann;WINS=0;CLICK=0;RCLICK=0;INGAME=no;"}));
+    h.say(ann, "GIVEUP NAME=Ann;");
+    EXPECT_TRUE(bob.take().isEmpty()) << "once out, out";
+    h.say(ann, "NAVIGATE NAME=Ann;URL=Dog;");
+    EXPECT_TRUE(bob.take().isEmpty()) << "a player who gave up cannot win";
+
+    h.say(bob, "GIVEUP NAME=Bob;");
+    EXPECT_EQ(bob.take(), QStringList({"CHAT NAME=GAME;TEXT=Bob gave up the round.", "NEWGAME NAME=Ann;",
+                                       "SCOREIS NAME=Bob;WINS=0;CLICK=0;RCLICK=0;INGAME=yes;"}));
+    EXPECT_EQ(h.server->Players().Players(1).InGame, "yes");
 }
 
 } // namespace

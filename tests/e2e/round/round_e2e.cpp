@@ -245,7 +245,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(ann.PageShown(QStringLiteral("Cat"))) << ann.State();
     EXPECT_TRUE(ann.ChatShows(QStringLiteral("GAME: The game has begun!"))) << ann.State();
     Signal(guestDir.path(), QStringLiteral("host_in_round"));
-    ASSERT_TRUE(ann.ChatShows(QStringLiteral("GAME: Bob has won the round in 1 clicks!"))) << ann.State();
+    ASSERT_TRUE(ann.ChatShows(QStringLiteral("GAME: Bob has won the round in 1 click!"))) << ann.State();
     ASSERT_TRUE(ann.ChatShows(QStringLiteral("GAME: The winning route was: \r\nCat --> Dog"))) << ann.State();
     Note("round 1, Start to the winning route", round.elapsed());
     EXPECT_TRUE(ann.ChatShows(QStringLiteral("GAME: Bob now chooses the next words.")));
@@ -293,7 +293,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(chat.open(QIODevice::ReadOnly));
     const QString guestChat = QString::fromUtf8(chat.readAll());
     for (const QString &line :
-         {QStringLiteral("GAME: Bob has won the round in 1 clicks!"),
+         {QStringLiteral("GAME: Bob has won the round in 1 click!"),
           QStringLiteral("GAME: The winning route was: \r\nCat --> Dog"),
           QStringLiteral("Bob has been disqualified for visiting an illegal page: \"talk\"")})
         EXPECT_TRUE(guestChat.contains(line)) << line.toStdString();
