@@ -5,7 +5,8 @@
 
 // Builders for every message of the game, byte for byte.
 // Values are inserted as they are: nothing is escaped or quoted.
-namespace msg {
+namespace msg
+{
 
 // Client to server
 QString Connect(const QString &version, const QString &name, const QString &port, const QString &password);

@@ -1,7 +1,7 @@
 #include "server/window/frmMain.h"
 
-#include "platform/Dialogs.h"
 #include "platform/DatagramSocket.h"
+#include "platform/Dialogs.h"
 #include "server/window/SiteControl.h"
 #include "settings/Options.h"
 #include "settings/SiteSettings.h"
@@ -15,7 +15,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
+namespace
+{
 const QString kProgramTitle = QStringLiteral("QuilloryServer");
 }
 
@@ -63,8 +64,10 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     connect(cmdEncyclopedia, &QPushButton::clicked, this, &frmMain::cmdEncyclopedia_Click);
 
     // The list shows one entry per record, in table order.
-    connect(&m_server, &GameServer::PlayerAppended, this, [this](const QString &name) { lstConnected->addItem(name); });
-    connect(&m_server, &GameServer::PlayerRemoved, this, [this](qint32 index) { delete lstConnected->takeItem(index - 1); });
+    connect(&m_server, &GameServer::PlayerAppended, this,
+            [this](const QString &name) { lstConnected->addItem(name); });
+    connect(&m_server, &GameServer::PlayerRemoved, this,
+            [this](qint32 index) { delete lstConnected->takeItem(index - 1); });
     connect(&m_server, &GameServer::PlayersCleared, lstConnected, &QListWidget::clear);
 
     // Runs in every state; with nobody connected a tick does nothing.

@@ -4,7 +4,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QString kVer = modVersion::Version;
 
@@ -163,8 +164,8 @@ TEST(Join, OverlongNamesAreTakenByNobodySoTheListFitsOneDatagram)
 
     // A full table of the longest names still lists everyone in one datagram.
     for (qint32 i = 1; i < GameServer::kMaxPlayers; ++i)
-        h.join(longest.left(longest.size() - 4) + QString::number(1000 + i), "10.0.4." + QString::number(i % 200),
-               quint16(7201 + i / 200));
+        h.join(longest.left(longest.size() - 4) + QString::number(1000 + i),
+               "10.0.4." + QString::number(i % 200), quint16(7201 + i / 200));
     ASSERT_EQ(h.server->Players().PlayerCount(), GameServer::kMaxPlayers);
     h.say(fits, msg::GetPlayerList(fits.port()));
     const QStringList answer = fits.take();
@@ -205,7 +206,8 @@ TEST(Requests, AnswersGoToTheNamedPortOfTheSender)
         h.say(probe, c.request);
         EXPECT_TRUE(probe.take().isEmpty()) << c.request.toStdString();
         const QStringList got = listener.take();
-        EXPECT_EQ(got, c.answer.isEmpty() ? QStringList() : QStringList({c.answer})) << c.request.toStdString();
+        EXPECT_EQ(got, c.answer.isEmpty() ? QStringList() : QStringList({c.answer}))
+            << c.request.toStdString();
     }
     EXPECT_TRUE(ann.got.isEmpty());
 }
@@ -539,7 +541,8 @@ TEST(Welcome, PlaceholdersExpandInOrder)
         {"%P %V", "%P %V"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(GameServer::ExpandWelcome(c.text, 2, "10.1.2.3", clock), c.expected) << c.text.toStdString();
+        EXPECT_EQ(GameServer::ExpandWelcome(c.text, 2, "10.1.2.3", clock), c.expected)
+            << c.text.toStdString();
     clock.SetNow(QDateTime(QDate(2006, 9, 4), QTime(9, 5, 7)));
     EXPECT_EQ(GameServer::ExpandWelcome("%shorttime", 1, "", clock), "09:05:07");
 }

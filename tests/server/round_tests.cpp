@@ -2,17 +2,19 @@
 #include "ServerHarness.h"
 
 #include <QCoreApplication>
-#include <limits>
 #include <gtest/gtest.h>
+#include <limits>
 
-namespace {
+namespace
+{
 
 const QString kRandom = "http://127.0.0.1:7200/wiki/Special:Random";
 
 // Three joined players, Ann (oldest), Bob and Cy, with a round from Cat to Dog running.
 struct Round : ServerHarness {
     Round()
-        : ann(join("Ann", "10.0.0.2", 7201)), bob(join("Bob", "10.0.0.3", 7201)), cy(join("Cy", "10.0.0.4", 7201))
+        : ann(join("Ann", "10.0.0.2", 7201)), bob(join("Bob", "10.0.0.3", 7201)),
+          cy(join("Cy", "10.0.0.4", 7201))
     {
         say(ann, msg::SetWords("Cat", "Dog"));
         clearAll();
@@ -22,7 +24,10 @@ struct Round : ServerHarness {
         for (auto &p : peers)
             p->got.clear();
     }
-    const PlayerRecord &rec(const QString &name) { return server->Players().Players(server->Players().FindPlayer(name)); }
+    const PlayerRecord &rec(const QString &name)
+    {
+        return server->Players().Players(server->Players().FindPlayer(name));
+    }
     Peer &ann;
     Peer &bob;
     Peer &cy;
@@ -73,7 +78,8 @@ TEST(Words, CountsAndSendersThatChangeNothing)
         Peer &outsider = h.peer("", "10.0.0.9", 7201);
         h.server->Players().Players(1).Banned = c.banned;
         h.say(c.fromOutsider ? outsider : ann, c.text);
-        EXPECT_EQ(ann.take(), c.expected.isEmpty() ? QStringList() : QStringList({c.expected})) << c.text.toStdString();
+        EXPECT_EQ(ann.take(), c.expected.isEmpty() ? QStringList() : QStringList({c.expected}))
+            << c.text.toStdString();
         EXPECT_EQ(h.server->Round().GameInProgress, !c.expected.isEmpty()) << c.text.toStdString();
         EXPECT_EQ(h.server->Round().Words.has_value(), !c.expected.isEmpty()) << c.text.toStdString();
     }
@@ -89,7 +95,7 @@ TEST(Words, GetWordsBeforeAnyRoundIsDropped)
 
 TEST(Judging, ForbiddenValuesAreExactlyTheTwelve)
 {
-    const QStringList forbidden = {"nowiki", "special", "category", "edit", "talk",  "history",
+    const QStringList forbidden = {"nowiki", "special", "category", "edit",   "talk", "history",
                                    "list",   "wiki",    "help",     "number", "user", "portal"};
     for (const QString &f : forbidden)
         EXPECT_TRUE(GameServer::IsForbiddenPage(f)) << f.toStdString();
@@ -149,7 +155,8 @@ TEST(Judging, WinnerGetsScoreThenWinnerForAll)
     }
     // The winner test ignores the round flag: the destination still wins after the round ended.
     r.say(r.cy, msg::Navigate("Cy", "Dog"));
-    EXPECT_EQ(r.ann.take(), QStringList({"SCOREIS NAME=Cy;WINS=0;CLICK=1;RCLICK=1;INGAME=yes;", "WINNER NAME=Cy;"}));
+    EXPECT_EQ(r.ann.take(),
+              QStringList({"SCOREIS NAME=Cy;WINS=0;CLICK=1;RCLICK=1;INGAME=yes;", "WINNER NAME=Cy;"}));
 
     r.clearAll();
     // The route goes to everyone, the sender included, as it came.
@@ -215,11 +222,11 @@ TEST(Judging, ReportsThatDoNotCount)
         QString text;
     };
     const Case cases[] = {
-        {&r.ann, "NAVIGATE NAME=Bob;URL=special;"},      // Ann speaking for Bob
-        {&stranger, "NAVIGATE NAME=Bob;URL=Dog;"},       // not Bob's port
-        {&r.bob, "NAVIGATE NAME=bob;URL=Dog;"},          // lookup is exact
+        {&r.ann, "NAVIGATE NAME=Bob;URL=special;"}, // Ann speaking for Bob
+        {&stranger, "NAVIGATE NAME=Bob;URL=Dog;"},  // not Bob's port
+        {&r.bob, "NAVIGATE NAME=bob;URL=Dog;"},     // lookup is exact
         {&r.bob, "NAVIGATE NAME=Nobody;URL=Dog;"},
-        {&r.ann, "SENDMYPATH NAME=Bob;PATH=Cat\rDog;"},  // route only from its owner
+        {&r.ann, "SENDMYPATH NAME=Bob;PATH=Cat\rDog;"}, // route only from its owner
         {&stranger, "NEWGAME"},
         {&stranger, "GETRANDOM SRC=1;"},
     };
@@ -296,9 +303,9 @@ TEST(Random, TitleOfTheDrawnPageGoesToEveryoneOnce)
     const Case cases[] = {
         {"Dog - Wikipedia, the free encyclopedia", "SETRANDOM SRC=2;URL=Dog;"},
         {"Rock - Paper - Wikipedia, the free encyclopedia", "SETRANDOM SRC=2;URL=Rock - Paper;"},
-        {"Semi-colon", ""},  // a "-" but no " -": no name
+        {"Semi-colon", ""}, // a "-" but no " -": no name
         {"No dash here", ""},
-        {"", ""},            // the load failed
+        {"", ""}, // the load failed
     };
     for (const Case &c : cases) {
         Round r;

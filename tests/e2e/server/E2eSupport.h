@@ -19,7 +19,8 @@
 class UdpPeer
 {
 public:
-    UdpPeer(QString name, quint16 port, quint16 serverPort = 7200) : m_name(std::move(name)), m_serverPort(serverPort)
+    UdpPeer(QString name, quint16 port, quint16 serverPort = 7200)
+        : m_name(std::move(name)), m_serverPort(serverPort)
     {
         m_bound = m_socket.bind(QHostAddress::LocalHost, port);
         QObject::connect(&m_socket, &QUdpSocket::readyRead, &m_socket, [this] {
