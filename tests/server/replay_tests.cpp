@@ -150,10 +150,10 @@ QStringList startingWith(const QStringList &lines, const QString &prefix)
 
 TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
 {
-    const QString shared = qEnvironmentVariable("QUILLORY_SHARED_DIR");
-    const QString folder = shared + "/data/wikispeedia";
-    if (shared.isEmpty() || !QFile::exists(folder + "/paths_finished.tsv"))
-        GTEST_SKIP() << "Wikispeedia data not found (QUILLORY_SHARED_DIR/data/wikispeedia); replay skipped";
+    const QString data = qEnvironmentVariable("QUILLORY_DATA_DIR");
+    const QString folder = data + "/wikispeedia";
+    if (data.isEmpty() || !QFile::exists(folder + "/paths_finished.tsv"))
+        GTEST_SKIP() << "Wikispeedia data not found (QUILLORY_DATA_DIR/wikispeedia); replay skipped";
 
     QElapsedTimer loadTime;
     loadTime.start();
