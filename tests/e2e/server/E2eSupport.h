@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/QtPrinting.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -172,9 +174,4 @@ inline QByteArray HttpGet(const QString &url, int *status, int timeoutMs = 10000
     const QByteArray body = reply->readAll();
     reply->deleteLater();
     return body;
-}
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
 }
