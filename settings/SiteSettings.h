@@ -8,6 +8,9 @@ namespace site
 {
 
 constexpr quint16 kSitePort = 7200;
+// The text every page title of the encyclopedia ends with, after " - "; the game's title rules
+// look for it.
+inline constexpr char kTitleMarker[] = "Wikipedia, the free encyclopedia";
 
 // The "Site" setting as stored (trimmed).
 QString SiteSetting();

@@ -95,7 +95,8 @@ void frmMain::cmdStart_Click()
     if (!m_server.Start(GameServer::kGamePort)) {
         cmdStart->setEnabled(true);
         cmdStop->setEnabled(false);
-        lblStatus->setText("Could not bind UDP port 7200: " + m_server.BindError());
+        lblStatus->setText("Could not bind UDP port " + QString::number(GameServer::kGamePort) + ": " +
+                           m_server.BindError());
         setWindowTitle(m_server.Caption());
         return;
     }
@@ -128,8 +129,8 @@ void frmMain::showSite(bool serving)
     const bool up = m_site->Start(&description, &error);
     QString text;
     if (up) {
-        text = "Encyclopedia: " + description + "\nPlayers browse it at http://" + wsServer.LocalIP() +
-               ":7200/wiki/Main_Page";
+        text = "Encyclopedia: " + description + "\nPlayers browse it at http://" + wsServer.LocalIP() + ":" +
+               QString::number(site::kSitePort) + "/wiki/Main_Page";
     }
     if (!error.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + error;

@@ -350,7 +350,7 @@ TEST(Pages, AnswerEveryAddressOfTheSite)
             EXPECT_EQ(PageNameOf(a.body), QString::fromUtf8(r.title)) << where;
         }
         if (a.status != 302) {
-            EXPECT_TRUE(PageTitleOf(a.body).endsWith(QLatin1String(kTitleSuffix))) << where;
+            EXPECT_TRUE(PageTitleOf(a.body).endsWith(kTitleSuffix)) << where;
         }
         EXPECT_EQ(a.location, QByteArray(r.location)) << where;
     }
