@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -13,12 +15,12 @@ class SocketFactory;
 
 // Where the start window finds its server and its own port. Tests point these at free ports.
 struct JoinConfig {
-    quint16 serverPort = 7200;     // every server listens here
-    quint16 firstLocalPort = 7200; // FindLocalPort searches 21 ports from here
-    QString serverProgram;         // the server program started by Host; empty: beside this program
-    int serverWaitMs = 5000;       // Host waits this long at most for its server to answer STATUS
-    int statusRetryMs = 250;       // and asks again this often meanwhile
-    int timeoutMs = 4000;          // the handshake's tmrTimeout interval
+    quint16 serverPort = kGamePort;            // every server listens here
+    quint16 firstLocalPort = kFirstClientPort; // FindLocalPort searches kClientPortCount ports from here
+    QString serverProgram;   // the server program started by Host; empty: beside this program
+    int serverWaitMs = 5000; // Host waits this long at most for its server to answer STATUS
+    int statusRetryMs = 250; // and asks again this often meanwhile
+    int timeoutMs = 4000;    // the handshake's tmrTimeout interval
 };
 
 // The joining handshake of the start window, without widgets: the Join and Host flows, the

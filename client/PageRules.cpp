@@ -28,7 +28,8 @@ bool MatchesWildcard(const QString &text, const QString &pattern)
     return p == pattern.size();
 }
 
-namespace {
+namespace
+{
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SiteSettings.h"
+
 #include <QString>
 #include <optional>
 
@@ -7,7 +9,7 @@
 // the page (or its kind) and the server judges it.
 
 // The text every page title of the encyclopedia ends with, after " - ".
-inline const QString kTitleMarker = QStringLiteral("Wikipedia, the free encyclopedia");
+inline const QString kTitleMarker = QLatin1String(site::kTitleMarker);
 
 // Wildcard match in which "*" stands for any run of characters (none included) and every other
 // character matches only itself, case-sensitively.

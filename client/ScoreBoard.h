@@ -17,7 +17,6 @@ QString ColumnText(const ModData &modData, Column column);
 QString StartWordText(const ModData &modData);
 QString WordToFindText(const ModData &modData);
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kWidthTwips = 3585;
 constexpr int kMinHeightTwips = 3120;
 

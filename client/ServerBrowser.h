@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -15,8 +17,8 @@ class ServerBrowser : public QObject
 {
     Q_OBJECT
 public:
-    ServerBrowser(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
-                  quint16 firstLocalPort = 7200, QObject *parent = nullptr);
+    ServerBrowser(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = kGamePort,
+                  quint16 firstLocalPort = kFirstClientPort, QObject *parent = nullptr);
     ~ServerBrowser() override;
 
     // Reads "Servers" and "LastServer", finds and binds the own port (OwnPort). False when no

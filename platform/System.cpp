@@ -5,7 +5,8 @@
 #include <QProcess>
 #include <ctime>
 
-namespace sys {
+namespace sys
+{
 
 qint32 TickCount()
 {

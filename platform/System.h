@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // Small services of the operating system the programs need.
-namespace sys {
+namespace sys
+{
 
 // Milliseconds since boot (CLOCK_BOOTTIME), wrapped to signed 32 bits.
 qint32 TickCount();

@@ -3,6 +3,7 @@
 #include "protocol/Decoders.h"
 #include "protocol/Verbs.h"
 #include "server/PlayerTable.h"
+#include "settings/SiteSettings.h"
 
 #include <QObject>
 #include <QString>
@@ -171,6 +172,6 @@ private:
     QString m_bindError;
     QString m_password;
     QString m_welcome;
-    QString m_siteHost = QStringLiteral("127.0.0.1:7200");
+    QString m_siteHost = QStringLiteral("127.0.0.1:%1").arg(site::kSitePort);
     bool m_randomPending = false;
 };

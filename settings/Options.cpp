@@ -5,9 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace modOptions {
+namespace modOptions
+{
 
-namespace {
+namespace
+{
 QString &directoryOverride()
 {
     static QString dir;

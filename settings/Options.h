@@ -3,7 +3,8 @@
 #include <QString>
 
 // One small file per setting, "<name>.dat", in the program's folder, shared by client and server.
-namespace modOptions {
+namespace modOptions
+{
 
 // The folder that holds the setting files; the running program's folder unless set.
 QString OptionsDirectory();

@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-namespace site {
+namespace site
+{
 
 QString SiteSetting()
 {

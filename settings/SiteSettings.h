@@ -4,9 +4,13 @@
 
 // Where the encyclopedia lives. Setting "Site" holds "host" or "host:port"; when it is empty the
 // server draws from its own site on 127.0.0.1:7200 and a client browses its game server's site.
-namespace site {
+namespace site
+{
 
 constexpr quint16 kSitePort = 7200;
+// The text every page title of the encyclopedia ends with, after " - "; the game's title rules
+// look for it.
+inline constexpr char kTitleMarker[] = "Wikipedia, the free encyclopedia";
 
 // The "Site" setting as stored (trimmed).
 QString SiteSetting();

@@ -446,7 +446,7 @@ char LowerAscii(char c)
 
 QString PageTitle(const QString &name)
 {
-    return name + QLatin1String(kTitleSuffix);
+    return name + kTitleSuffix;
 }
 
 QByteArray ArticleAddress(const QString &title)

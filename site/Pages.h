@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SiteSettings.h"
 #include "site/Corpus.h"
 
 #include <QByteArray>
@@ -10,7 +11,7 @@
 // status, a redirect address and an HTML body out.
 
 // What every page title ends with; the game's title rules look for it.
-inline constexpr char kTitleSuffix[] = " - Wikipedia, the free encyclopedia";
+inline const QString kTitleSuffix = QStringLiteral(" - ") + QLatin1String(site::kTitleMarker);
 // Longer addresses (path and query as sent) are refused with 414.
 constexpr qsizetype kMaxTargetBytes = 4096;
 

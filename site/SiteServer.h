@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SiteSettings.h"
 #include "site/Corpus.h"
 #include "site/EncyclopediaSite.h"
 
@@ -25,11 +26,12 @@ public:
     // Port 0 picks any free port. False, with ErrorString(), when the port cannot be had; a running
     // server is stopped first.
     bool Start(std::shared_ptr<const EncyclopediaSite> site,
-               const QHostAddress &address = QHostAddress::AnyIPv4, quint16 port = 7200);
+               const QHostAddress &address = QHostAddress::AnyIPv4, quint16 port = site::kSitePort);
     // A corpus in memory (the built-in encyclopedia, a Wikispeedia folder).
     bool Start(std::shared_ptr<const Corpus> corpus, const QHostAddress &address = QHostAddress::AnyIPv4,
-               quint16 port = 7200);
-    bool Start(std::nullptr_t, const QHostAddress &address = QHostAddress::AnyIPv4, quint16 port = 7200)
+               quint16 port = site::kSitePort);
+    bool Start(std::nullptr_t, const QHostAddress &address = QHostAddress::AnyIPv4,
+               quint16 port = site::kSitePort)
     {
         return Start(std::shared_ptr<const EncyclopediaSite>(), address, port);
     }

@@ -11,6 +11,8 @@
 //
 // server_bench [folder holding QuilloryServer]   (default: this program's folder)
 
+#include "protocol/Protocol.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -39,7 +41,6 @@ namespace
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr uint16_t kGamePort = 7200;
 constexpr int kBots = 32;
 constexpr int kDraws = 200;
 constexpr int kRounds = 20;

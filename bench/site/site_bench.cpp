@@ -5,7 +5,7 @@
 // The load runs in a second copy of this program ("--client"), so the client's work does not
 // share the server's event loop.
 //
-// site_bench [wikispeedia-folder]   (default: $QUILLORY_SHARED_DIR/data/wikispeedia)
+// site_bench [wikispeedia-folder]   (default: $QUILLORY_DATA_DIR/wikispeedia)
 
 #include "site/BuiltinCorpus.h"
 #include "site/Pages.h"
@@ -100,10 +100,10 @@ int main(int argc, char **argv)
 
     QString folder = args.value(1);
     if (folder.isEmpty()) {
-        const QString shared = qEnvironmentVariableIsEmpty("QUILLORY_SHARED_DIR")
-                                   ? QStringLiteral(QUILLORY_DEFAULT_SHARED_DIR)
-                                   : qEnvironmentVariable("QUILLORY_SHARED_DIR");
-        folder = shared + QStringLiteral("/data/wikispeedia");
+        const QString data = qEnvironmentVariableIsEmpty("QUILLORY_DATA_DIR")
+                                 ? QStringLiteral(QUILLORY_DEFAULT_DATA_DIR)
+                                 : qEnvironmentVariable("QUILLORY_DATA_DIR");
+        folder = data + QStringLiteral("/wikispeedia");
     }
     QTemporaryDir work;
     QFile loadavg(QStringLiteral("/proc/loadavg"));

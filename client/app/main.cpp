@@ -1,16 +1,12 @@
 // Quillory: the game client. It opens with the start window; after joining, the game windows
 // take over and the program ends when the game window closes.
 #include "client/ModData.h"
+#include "client/game/GameSession.h"
 #include "client/main/frmMain.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
 #include "platform/qt/WindowSystem.h"
-
-#if __has_include("client/game/GameSession.h")
-#include "client/game/GameSession.h"
-#define QUILLORY_HAS_GAME_WINDOWS 1
-#endif
 
 #include <QApplication>
 
@@ -29,9 +25,7 @@ int main(int argc, char **argv)
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(
         &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-#ifdef QUILLORY_HAS_GAME_WINDOWS
     QObject::connect(&window, &frmMain::JoinCompleted, &app, [&modData] { OpenGameWindows(modData); });
-#endif
     window.show();
     return app.exec();
 }

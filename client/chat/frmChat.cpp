@@ -2,6 +2,7 @@
 
 #include "client/ChatLog.h"
 #include "client/ModData.h"
+#include "client/Twips.h"
 #include "client/game/GameSession.h"
 #include "client/game/frmGame.h"
 #include "platform/qt/WindowSystem.h"
@@ -17,10 +18,11 @@
 
 namespace
 {
-// Design places are in twips; 15 twips make a pixel.
+// Design places are in twips.
 QRect twips(int left, int top, int width, int height)
 {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
+    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                 height / kTwipsPerPixel);
 }
 } // namespace
 

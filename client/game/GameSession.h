@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -26,7 +28,7 @@ struct GameServices {
     Dialogs *dialogs = nullptr;
     // Closing the game window ends the program; default: the application quits.
     std::function<void()> endProgram;
-    quint16 serverPort = 7200;
+    quint16 serverPort = kGamePort;
     int scorePollMs = 100;
     int pingMs = 10000;
 };

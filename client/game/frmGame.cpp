@@ -2,6 +2,7 @@
 
 #include "client/ModData.h"
 #include "client/ScoreBoard.h"
+#include "client/Twips.h"
 #include "client/chat/frmChat.h"
 #include "client/game/GameSession.h"
 #include "client/scores/frmScores.h"
@@ -18,7 +19,6 @@
 namespace
 {
 constexpr int kMargin = 8;
-constexpr int kTwipsPerPixel = 15;
 } // namespace
 
 frmGame::frmGame(ModData &data, QWidget *parent) : QWidget(parent), modData(data)

@@ -26,7 +26,8 @@ frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
       txtWelcomeMessage(new QPlainTextEdit(fraOptional)),
       lblPassword(new QLabel(QStringLiteral("Password:"), fraOptional)),
       txtPassword(new QLineEdit(fraOptional)), lblEncyclopedia(new QLabel(fraOptional)),
-      cmdEncyclopedia(new QPushButton(QStringLiteral("Encyclopedia..."), fraOptional)), modData(data), m_dialogs(dialogs)
+      cmdEncyclopedia(new QPushButton(QStringLiteral("Encyclopedia..."), fraOptional)), modData(data),
+      m_dialogs(dialogs)
 {
     setWindowTitle(QStringLiteral("Host a Game"));
     for (QPushButton *b : {cmdHost, cmdCancel, cmdHelp, cmdReset, cmdEncyclopedia})

@@ -1,6 +1,7 @@
 #include "client/scores/frmScores.h"
 
 #include "client/ScoreBoard.h"
+#include "client/Twips.h"
 #include "client/chat/frmChat.h"
 #include "client/game/GameSession.h"
 #include "platform/qt/WindowSystem.h"
@@ -12,7 +13,7 @@
 
 namespace
 {
-constexpr int kTwips = scoreboard::kTwipsPerPixel;
+constexpr int kTwips = kTwipsPerPixel;
 
 QLabel *label(QWidget *parent, const QString &text, const QString &family, qreal points, bool bold)
 {

@@ -15,8 +15,8 @@ class frmServers : public QDialog
 {
     Q_OBJECT
 public:
-    frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = 7200,
-               quint16 firstLocalPort = 7200, QWidget *parent = nullptr);
+    frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = kGamePort,
+               quint16 firstLocalPort = kFirstClientPort, QWidget *parent = nullptr);
 
     // False when no local port was free: the program must end, the dialog is not shown.
     bool Loaded() const { return m_loaded; }

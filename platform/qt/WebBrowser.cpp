@@ -43,7 +43,8 @@ WebBrowser::WebBrowser(QWidget *parentWidget)
         // Chromium may report the end of a load that a newer navigation replaced after that
         // navigation began, and inside a nested event loop it may never report the start of a
         // load at all. So the end that makes the browser idle is the one of the load asked for.
-        if (m_page && (m_target.isEmpty() || m_page->requestedUrl() == m_target || m_page->url() == m_target)) {
+        if (m_page &&
+            (m_target.isEmpty() || m_page->requestedUrl() == m_target || m_page->url() == m_target)) {
             m_busy = false;
             m_target.clear();
         }

@@ -12,7 +12,9 @@ bool LocalSite::Start(QString *description, QString *error)
     }
     *description = m_description;
     if (!m_server.Start(m_site, QHostAddress::AnyIPv4, m_port)) {
-        *error = QStringLiteral("Could not serve the encyclopedia on TCP port %1: %2").arg(m_port).arg(m_server.ErrorString());
+        *error = QStringLiteral("Could not serve the encyclopedia on TCP port %1: %2")
+                     .arg(m_port)
+                     .arg(m_server.ErrorString());
         return false;
     }
     *error = m_loadError;

@@ -9,7 +9,7 @@
 class LocalSite : public SiteControl
 {
 public:
-    explicit LocalSite(quint16 port = 7200) : m_port(port) {}
+    explicit LocalSite(quint16 port = site::kSitePort) : m_port(port) {}
     bool Start(QString *description, QString *error) override;
     void Stop() override { m_server.Stop(); }
     QString Progress() const override;

@@ -1,7 +1,7 @@
 #include "server/window/frmMain.h"
 
-#include "platform/Dialogs.h"
 #include "platform/DatagramSocket.h"
+#include "platform/Dialogs.h"
 #include "server/window/SiteControl.h"
 #include "settings/Options.h"
 #include "settings/SiteSettings.h"
@@ -15,7 +15,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
+namespace
+{
 const QString kProgramTitle = QStringLiteral("QuilloryServer");
 }
 
@@ -63,8 +64,10 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     connect(cmdEncyclopedia, &QPushButton::clicked, this, &frmMain::cmdEncyclopedia_Click);
 
     // The list shows one entry per record, in table order.
-    connect(&m_server, &GameServer::PlayerAppended, this, [this](const QString &name) { lstConnected->addItem(name); });
-    connect(&m_server, &GameServer::PlayerRemoved, this, [this](qint32 index) { delete lstConnected->takeItem(index - 1); });
+    connect(&m_server, &GameServer::PlayerAppended, this,
+            [this](const QString &name) { lstConnected->addItem(name); });
+    connect(&m_server, &GameServer::PlayerRemoved, this,
+            [this](qint32 index) { delete lstConnected->takeItem(index - 1); });
     connect(&m_server, &GameServer::PlayersCleared, lstConnected, &QListWidget::clear);
 
     // Runs in every state; with nobody connected a tick does nothing.
@@ -92,7 +95,8 @@ void frmMain::cmdStart_Click()
     if (!m_server.Start(GameServer::kGamePort)) {
         cmdStart->setEnabled(true);
         cmdStop->setEnabled(false);
-        lblStatus->setText("Could not bind UDP port 7200: " + m_server.BindError());
+        lblStatus->setText("Could not bind UDP port " + QString::number(GameServer::kGamePort) + ": " +
+                           m_server.BindError());
         setWindowTitle(m_server.Caption());
         return;
     }
@@ -125,8 +129,8 @@ void frmMain::showSite(bool serving)
     const bool up = m_site->Start(&description, &error);
     QString text;
     if (up) {
-        text = "Encyclopedia: " + description + "\nPlayers browse it at http://" + wsServer.LocalIP() +
-               ":7200/wiki/Main_Page";
+        text = "Encyclopedia: " + description + "\nPlayers browse it at http://" + wsServer.LocalIP() + ":" +
+               QString::number(site::kSitePort) + "/wiki/Main_Page";
     }
     if (!error.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + error;

@@ -14,7 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // The write end is for the signal handler, the read end for the event loop.
 int g_terminatePipe[2] = {-1, -1};

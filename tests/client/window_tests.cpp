@@ -1,4 +1,4 @@
-#include "WindowTestSupport.h"
+#include "JoinTestSupport.h"
 #include "client/host/frmHost.h"
 #include "client/main/frmMain.h"
 #include "client/servers/SimpleCombo.h"

@@ -9,7 +9,8 @@
 // fields mutated (missing separators, numbers out of range, empty and 64 KiB values, NUL and
 // broken UTF-8 bytes, repeated keys, names of real players) and, now and then, plain noise.
 // The same seed gives the same datagrams, so a failure can be replayed.
-namespace hostile {
+namespace hostile
+{
 
 // The largest payload one UDP datagram can carry.
 constexpr int kMaxDatagramBytes = 65507;
@@ -68,7 +69,11 @@ inline const QList<Shape> &Catalogue()
         {"PING", {{"TIME", K::Number}}},
         {"PINGIS", {{"NAME", K::Name}, {"PING", K::Number}}},
         {"SCOREIS",
-         {{"NAME", K::Name}, {"WINS", K::Number}, {"CLICK", K::Number}, {"RCLICK", K::Number}, {"INGAME", K::YesNo}}},
+         {{"NAME", K::Name},
+          {"WINS", K::Number},
+          {"CLICK", K::Number},
+          {"RCLICK", K::Number},
+          {"INGAME", K::YesNo}}},
         {"TIME", {{"TIME", K::Text}, {"DATE", K::Text}}},
         {"LEAVE", {{"NAME", K::Name}}},
         {"DROP", {{"NAME", K::Name}}},
@@ -194,7 +199,8 @@ private:
 
     QByteArray plausible(Kind kind)
     {
-        static const char *const pages[] = {"Cat", "Dog", "special", "nowiki", "List of cats", "1984", "Main Page"};
+        static const char *const pages[] = {"Cat",          "Dog",  "special",  "nowiki",
+                                            "List of cats", "1984", "Main Page"};
         static const char *const texts[] = {"hello", "a;b=c", "gg", "", "/time", "Zürich"};
         switch (kind) {
         case Kind::Name:
@@ -225,9 +231,23 @@ private:
 
     QByteArray badNumber()
     {
-        static const char *const numbers[] = {"99999999999999999999", "-1", "-2147483648", "2147483647",
-                                              "2147483648", "-2147483649", "+5", " 7 ", "0x1F", "1e9",
-                                              "4294967296", "--1", "NaN", "-0", "65536", "0", "1000000000"};
+        static const char *const numbers[] = {"99999999999999999999",
+                                              "-1",
+                                              "-2147483648",
+                                              "2147483647",
+                                              "2147483648",
+                                              "-2147483649",
+                                              "+5",
+                                              " 7 ",
+                                              "0x1F",
+                                              "1e9",
+                                              "4294967296",
+                                              "--1",
+                                              "NaN",
+                                              "-0",
+                                              "65536",
+                                              "0",
+                                              "1000000000"};
         return numbers[pick(sizeof numbers / sizeof numbers[0])];
     }
 
@@ -244,8 +264,9 @@ private:
 
     QByteArray withBrokenBytes(QByteArray v)
     {
-        static const QByteArray bad[] = {QByteArray("\0", 1), "\xff\xfe", "\xc3", "\xc0\xaf", "\xed\xa0\x80",
-                                         "\xf4\x90\x80\x80", QByteArray("a\0b", 3), "\xe2\x82"};
+        static const QByteArray bad[] = {
+            QByteArray("\0", 1),   "\xff\xfe", "\xc3", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+            QByteArray("a\0b", 3), "\xe2\x82"};
         v.insert(pick(quint32(v.size()) + 1), bad[pick(8)]);
         return v;
     }

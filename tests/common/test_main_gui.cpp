@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 

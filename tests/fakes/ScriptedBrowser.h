@@ -13,8 +13,8 @@ class ScriptedBrowser : public Browser
     Q_OBJECT
 public:
     struct Page {
-        QString title;       // empty: the load fails, no title change
-        QString redirectTo;  // non-empty: a navigation to that address follows
+        QString title;      // empty: the load fails, no title change
+        QString redirectTo; // non-empty: a navigation to that address follows
     };
 
     // The page for an address; unknown addresses use the resolver, or fail.

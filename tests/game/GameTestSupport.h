@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QStringPrinting.h"
+#include "common/QtPrinting.h"
 
 #include "client/GameCore.h"
 #include "client/ModData.h"

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QString kSuffix = QStringLiteral(" - Wikipedia, the free encyclopedia");
 QString T(const char *name)
@@ -61,9 +62,12 @@ TEST(PageRules, WildcardMatching)
         bool match;
     };
     const Row rows[] = {
-        {"abc", "abc", true},   {"abc", "ab", false},   {"abc", "a*", true},     {"abc", "*c", true},
-        {"abc", "*", true},     {"", "*", true},        {"", "a*", false},       {"a - b - History", "* - History", true},
-        {"aXbXc", "a*b*c", true}, {"abcbd", "a*bd", true}, {"ABC", "abc", false}, {"a*c", "a*c", true},
+        {"abc", "abc", true},     {"abc", "ab", false},
+        {"abc", "a*", true},      {"abc", "*c", true},
+        {"abc", "*", true},       {"", "*", true},
+        {"", "a*", false},        {"a - b - History", "* - History", true},
+        {"aXbXc", "a*b*c", true}, {"abcbd", "a*bd", true},
+        {"ABC", "abc", false},    {"a*c", "a*c", true},
     };
     for (const Row &r : rows)
         EXPECT_EQ(MatchesWildcard(QString::fromUtf8(r.text), QString::fromUtf8(r.pattern)), r.match)

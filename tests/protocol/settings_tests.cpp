@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 class Settings : public ::testing::Test
 {
@@ -95,7 +96,8 @@ TEST_F(Settings, UnwritableFolderLosesTheValueSilently)
 
 #include "settings/SiteSettings.h"
 
-namespace {
+namespace
+{
 
 TEST(SiteDomain, DropsTheFirstLabelOfLongHostNames)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/QtPrinting.h"
+
 #include "fakes/FakeNetwork.h"
 #include "fakes/ManualClock.h"
 #include "fakes/ScriptedBrowser.h"
@@ -12,12 +14,6 @@
 #include <deque>
 #include <memory>
 #include <ostream>
-
-// Readable failure output for texts.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 // A player's machine on the fake network: one socket that keeps everything it hears.
 struct Peer {

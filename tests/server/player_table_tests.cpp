@@ -3,7 +3,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QStringList names(const PlayerTable &t)
 {

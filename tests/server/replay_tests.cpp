@@ -17,15 +17,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
-#include <QSet>
 #include <QNetworkDatagram>
+#include <QSet>
 #include <QTimer>
 #include <QUdpSocket>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // Runs the event loop until the condition holds; wakes on every event instead of polling, so a
 // round trip on loopback costs what it costs and not a sleep.
@@ -149,10 +150,10 @@ QStringList startingWith(const QStringList &lines, const QString &prefix)
 
 TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
 {
-    const QString shared = qEnvironmentVariable("QUILLORY_SHARED_DIR");
-    const QString folder = shared + "/data/wikispeedia";
-    if (shared.isEmpty() || !QFile::exists(folder + "/paths_finished.tsv"))
-        GTEST_SKIP() << "Wikispeedia data not found (QUILLORY_SHARED_DIR/data/wikispeedia); replay skipped";
+    const QString data = qEnvironmentVariable("QUILLORY_DATA_DIR");
+    const QString folder = data + "/wikispeedia";
+    if (data.isEmpty() || !QFile::exists(folder + "/paths_finished.tsv"))
+        GTEST_SKIP() << "Wikispeedia data not found (QUILLORY_DATA_DIR/wikispeedia); replay skipped";
 
     QElapsedTimer loadTime;
     loadTime.start();
@@ -184,19 +185,21 @@ TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
     const QString marker = " - " + kTitleMarker;
     static const QStringList outOfBounds = {"list", "history", "edit", "talk",   "category", "wiki",
                                             "help", "special", "user", "portal", "number",   "nowiki"};
-    int winners = 0, disqualified = 0, unwinnable = 0, nothingReported = 0, draws = 0, drawsNotFoundByName = 0;
+    int winners = 0, disqualified = 0, unwinnable = 0, nothingReported = 0, draws = 0,
+        drawsNotFoundByName = 0;
     QSet<QString> shownTitles;
     for (int a = 0; a < corpus->Count(); ++a)
         shownTitles.insert(corpus->At(a).title.simplified());
     QMap<QString, int> disqualifiedBy;
-    PageState state; // lasts across rounds, as in the game window
+    PageState state;        // lasts across rounds, as in the game window
     qint64 clicks = 0;      // the runner's total clicks as last polled
     qint64 roundClicks = 0; // and its round clicks: NEWGAME puts a player back without resetting them
     QElapsedTimer replayTime;
     replayTime.start();
     for (int i = 0; i < races.size(); ++i) {
         const Race &race = races[i];
-        const std::string where = QString("race %1: %2 -> %3").arg(i).arg(race.start, race.target).toStdString();
+        const std::string where =
+            QString("race %1: %2 -> %3").arg(i).arg(race.start, race.target).toStdString();
         const QString tag = "race-" + QString::number(i);
 
         if (i % 100 == 0) {
@@ -271,7 +274,8 @@ TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
         if (forbiddenAt >= 0) {
             ++disqualified;
             ++disqualifiedBy[reported[forbiddenAt]];
-            EXPECT_EQ(disqualifications, QStringList({"DISQUALIFY URL=" + reported[forbiddenAt] + ";"})) << where;
+            EXPECT_EQ(disqualifications, QStringList({"DISQUALIFY URL=" + reported[forbiddenAt] + ";"}))
+                << where;
             EXPECT_TRUE(winnerLines.isEmpty()) << where;
             // The reports up to the forbidden one were counted, none after it; then the poll.
             ASSERT_EQ(scores.size(), forbiddenAt + 2) << where;
@@ -295,7 +299,8 @@ TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
         ASSERT_GT(winnerAt, 0) << where;
         const QString winningScore = heard[winnerAt - 1];
         EXPECT_EQ(GetValue(winningScore, "CLICK").toLongLong() - clicksBefore, reported.size()) << where;
-        EXPECT_EQ(GetValue(winningScore, "RCLICK").toLongLong() - roundClicksBefore, reported.size()) << where;
+        EXPECT_EQ(GetValue(winningScore, "RCLICK").toLongLong() - roundClicksBefore, reported.size())
+            << where;
         EXPECT_EQ(clicks - clicksBefore, reported.size()) << where;
         EXPECT_EQ(GetValue(scores.last(), "RCLICK"), "0") << where;
         EXPECT_EQ(GetValue(scores.last(), "WINS").toInt(), winners) << where;
@@ -303,11 +308,12 @@ TEST(WikispeediaReplay, FinishedHumanPathsEndInOneWinnerOrADisqualification)
     QString kinds;
     for (auto it = disqualifiedBy.cbegin(); it != disqualifiedBy.cend(); ++it)
         kinds += QString(" %1=%2").arg(it.key()).arg(it.value());
-    std::printf("replayed %lld finished human paths in %lld ms: %d ended in WINNER, %d in DISQUALIFY (%s), "
-                "%d unwinnable by the title rules, %d reported nothing; %d random draws (%d of them not found by "
-                "their shown title)\n",
-                static_cast<long long>(races.size()), replayTime.elapsed(), winners, disqualified,
-                qPrintable(kinds.trimmed()), unwinnable, nothingReported, draws, drawsNotFoundByName);
+    std::printf(
+        "replayed %lld finished human paths in %lld ms: %d ended in WINNER, %d in DISQUALIFY (%s), "
+        "%d unwinnable by the title rules, %d reported nothing; %d random draws (%d of them not found by "
+        "their shown title)\n",
+        static_cast<long long>(races.size()), replayTime.elapsed(), winners, disqualified,
+        qPrintable(kinds.trimmed()), unwinnable, nothingReported, draws, drawsNotFoundByName);
     EXPECT_GE(winners + disqualified, 2000);
     EXPECT_GT(winners, 0);
     EXPECT_GT(disqualified, 0);

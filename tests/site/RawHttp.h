@@ -94,8 +94,7 @@ inline RawReply RawGet(quint16 port, const QByteArray &target)
 }
 
 // Runs `work` on a thread of its own while the calling thread keeps the server's event loop running.
-template <typename Work>
-void RunBesideEventLoop(Work work)
+template <typename Work> void RunBesideEventLoop(Work work)
 {
     std::atomic<bool> done{false};
     std::thread client([&]() {

@@ -261,7 +261,8 @@ TEST(WikispeediaNames, DecodePercentAndUnderscores)
     EXPECT_EQ(DecodeWikispeediaName("10th_century"), QStringLiteral("10th century"));
     EXPECT_EQ(DecodeWikispeediaName("AC%2FDC"), QStringLiteral("AC/DC"));
     EXPECT_EQ(DecodeWikispeediaName("%E2%82%AC2.50"), QString::fromUtf8("€2.50"));
-    EXPECT_EQ(DecodeWikispeediaName("Star_Trek__Deep_Space_Nine"), QStringLiteral("Star Trek Deep Space Nine"));
+    EXPECT_EQ(DecodeWikispeediaName("Star_Trek__Deep_Space_Nine"),
+              QStringLiteral("Star Trek Deep Space Nine"));
 }
 
 // What the site answers, address by address: status, the title the game reads, and where a
@@ -349,7 +350,7 @@ TEST(Pages, AnswerEveryAddressOfTheSite)
             EXPECT_EQ(PageNameOf(a.body), QString::fromUtf8(r.title)) << where;
         }
         if (a.status != 302) {
-            EXPECT_TRUE(PageTitleOf(a.body).endsWith(QLatin1String(kTitleSuffix))) << where;
+            EXPECT_TRUE(PageTitleOf(a.body).endsWith(kTitleSuffix)) << where;
         }
         EXPECT_EQ(a.location, QByteArray(r.location)) << where;
     }

@@ -79,7 +79,7 @@ TEST_F(SiteServerTest, CrawlFromTheMainPageReachesEveryArticleAndPageKind)
             reply = RawGet(m_port, reply.location);
         }
         ASSERT_EQ(reply.status, 200) << address.toStdString();
-        ASSERT_TRUE(PageTitleOf(reply.body).endsWith(QLatin1String(kTitleSuffix))) << address.toStdString();
+        ASSERT_TRUE(PageTitleOf(reply.body).endsWith(kTitleSuffix)) << address.toStdString();
         const QString name = PageNameOf(reply.body);
         const QString kind = KindOf(name);
         ++kinds[kind];

@@ -22,12 +22,12 @@ namespace
 
 QString SharedWikispeedia()
 {
-    return qEnvironmentVariable("QUILLORY_SHARED_DIR") + QStringLiteral("/data/wikispeedia");
+    return qEnvironmentVariable("QUILLORY_DATA_DIR") + QStringLiteral("/wikispeedia");
 }
 
 bool HaveWikispeedia()
 {
-    return !qEnvironmentVariableIsEmpty("QUILLORY_SHARED_DIR") &&
+    return !qEnvironmentVariableIsEmpty("QUILLORY_DATA_DIR") &&
            QFile::exists(SharedWikispeedia() + QStringLiteral("/articles.tsv"));
 }
 
@@ -90,8 +90,8 @@ protected:
     void SetUp() override
     {
         if (!HaveWikispeedia())
-            GTEST_SKIP() << "Wikispeedia data not found: set QUILLORY_SHARED_DIR to the folder holding "
-                            "data/wikispeedia";
+            GTEST_SKIP() << "Wikispeedia data not found: set QUILLORY_DATA_DIR to the folder holding "
+                            "wikispeedia";
         ASSERT_TRUE(s_graph);
         ASSERT_TRUE(s_texts) << "could not extract plaintext_articles.tar.xz with tar";
     }

@@ -6,8 +6,8 @@
 #include "tests/common/ZimTestArchive.h"
 
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <gtest/gtest.h>

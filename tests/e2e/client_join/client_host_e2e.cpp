@@ -3,6 +3,7 @@
 #include "client/ModData.h"
 #include "client/host/frmHost.h"
 #include "client/main/frmMain.h"
+#include "common/WaitFor.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WindowSystem.h"
 #include "protocol/Protocol.h"
@@ -28,18 +29,6 @@
 
 namespace
 {
-
-bool WaitFor(const std::function<bool()> &condition, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 bool GamePortFree()
 {

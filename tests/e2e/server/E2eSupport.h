@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/QtPrinting.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,7 +21,8 @@
 class UdpPeer
 {
 public:
-    UdpPeer(QString name, quint16 port, quint16 serverPort = 7200) : m_name(std::move(name)), m_serverPort(serverPort)
+    UdpPeer(QString name, quint16 port, quint16 serverPort = 7200)
+        : m_name(std::move(name)), m_serverPort(serverPort)
     {
         m_bound = m_socket.bind(QHostAddress::LocalHost, port);
         QObject::connect(&m_socket, &QUdpSocket::readyRead, &m_socket, [this] {
@@ -171,9 +174,4 @@ inline QByteArray HttpGet(const QString &url, int *status, int timeoutMs = 10000
     const QByteArray body = reply->readAll();
     reply->deleteLater();
     return body;
-}
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
 }

@@ -1,7 +1,8 @@
 // The real QuilloryServer over real UDP: joining, plain requests, silence, the local site.
 #include "E2eSupport.h"
 
-namespace {
+namespace
+{
 
 const QString kVer = QStringLiteral("1.04 (beta)");
 
@@ -14,7 +15,8 @@ TEST(ServerE2e, JoinsRequestsAndTheSite)
 {
     ServerProcess server;
     QString why;
-    ASSERT_TRUE(server.Start({{"Welcome", "%p user(s) connected to Quillory Server %v"}, {"Password", ""}}, &why))
+    ASSERT_TRUE(
+        server.Start({{"Welcome", "%p user(s) connected to Quillory Server %v"}, {"Password", ""}}, &why))
         << why.toStdString();
 
     UdpPeer ann("Ann", 7201);

@@ -2,7 +2,8 @@
 #include "E2eSupport.h"
 #include "platform/qt/HeadlessBrowser.h"
 
-namespace {
+namespace
+{
 
 QString connectText(UdpPeer &p)
 {
@@ -52,7 +53,8 @@ TEST(ServerE2e, TwoWholeRounds)
         const QString title = setRandom.mid(QString("SETRANDOM SRC=" + src + ";URL=").size()).chopped(1);
         EXPECT_EQ(servedTitle(title), title + " - Wikipedia, the free encyclopedia");
         for (UdpPeer *p : three)
-            EXPECT_EQ(p->Drain(500), p == &bob ? QStringList() : QStringList({setRandom})) << p->Name().toStdString();
+            EXPECT_EQ(p->Drain(500), p == &bob ? QStringList() : QStringList({setRandom}))
+                << p->Name().toStdString();
         words << title;
     }
 
@@ -106,7 +108,8 @@ TEST(ServerE2e, TwoWholeRounds)
         }
     }
     dan.Send("NAVIGATE NAME=Dan;URL=user;");
-    EXPECT_EQ(dan.Take(3), QStringList({"DISQUALIFY URL=user;", "NEWGAME NAME=Ann;", score("Dan", 0, 1, 1, "yes")}));
+    EXPECT_EQ(dan.Take(3),
+              QStringList({"DISQUALIFY URL=user;", "NEWGAME NAME=Ann;", score("Dan", 0, 1, 1, "yes")}));
     for (UdpPeer *p : three)
         EXPECT_EQ(p->Take(2), QStringList({"NEWGAME NAME=Ann;", score("Dan", 0, 1, 1, "yes")}));
     for (UdpPeer *p : all)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/ModData.h"
+#include "common/WaitFor.h"
 #include "protocol/Protocol.h"
 #include "settings/Options.h"
 
@@ -10,19 +11,6 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <functional>
-
-// Lets events run until the condition holds or the time is up.
-inline bool WaitFor(const std::function<bool()> &condition, int ms = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // Plays a game server over real UDP on loopback, on a free port: it records each datagram and
 // answers the sender with whatever the script returns.

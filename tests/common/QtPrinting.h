@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <ostream>
 
-// Readable failures: gtest prints Qt strings as text.
+// Readable failures: gtest prints Qt strings as quoted text.
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString &s, std::ostream *os)
 {
