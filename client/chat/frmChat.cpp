@@ -58,8 +58,7 @@ frmChat::frmChat(ModData &data, QWidget *parent) : QWidget(parent), modData(data
     connect(cmdSend, &QPushButton::clicked, this, &frmChat::cmdSend_Click);
     connect(txtSend, &QLineEdit::returnPressed, this, &frmChat::cmdSend_Click);
 
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().topLeft());
+    PlaceWindow(this, PlaceOnScreenOf(this).chat);
     UpdateList();
 }
 

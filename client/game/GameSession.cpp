@@ -9,8 +9,13 @@
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
 
+#include "client/ScoreBoard.h"
+#include "client/Twips.h"
+
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 
 namespace
 {
@@ -76,6 +81,51 @@ void OpenGameWindows(ModData &data)
         ChooserWindow()->show();
     if (!modData.WelcomeText.isEmpty())
         ChatWindow()->AddChat(QStringLiteral("GAME"), modData.WelcomeText);
+}
+
+namespace
+{
+// What the window system adds around a window: read off a game window already framed, else a
+// usual title bar and border (none where windows have no frames, as offscreen).
+QMargins FrameMargins()
+{
+    for (const QWidget *w :
+         {static_cast<const QWidget *>(g_chat.data()), static_cast<const QWidget *>(g_scores.data()),
+          static_cast<const QWidget *>(g_game.data())}) {
+        if (!w || !w->isVisible())
+            continue;
+        const QRect frame = w->frameGeometry(), inside = w->geometry();
+        if (frame != inside)
+            return QMargins(inside.left() - frame.left(), inside.top() - frame.top(),
+                            frame.right() - inside.right(), frame.bottom() - inside.bottom());
+    }
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return QMargins();
+    return QMargins(2, 30, 2, 2);
+}
+} // namespace
+
+GameWindowsPlacement PlaceOnScreenOf(const QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    GameWindowsSizes sizes;
+    sizes.chatInside = QSize(5520 / kTwipsPerPixel, 3255 / kTwipsPerPixel);
+    sizes.scoresInsideWidth = scoreboard::kWidthTwips / kTwipsPerPixel;
+    sizes.scoresMinInsideHeight = scoreboard::kMinHeightTwips / kTwipsPerPixel;
+    sizes.chooserInside = frmWinner::kInside;
+    sizes.bottomGap = 480 / kTwipsPerPixel;
+    return PlaceGameWindows(available, FrameMargins(), sizes);
+}
+
+void PlaceWindow(QWidget *window, const QRect &whole)
+{
+    const QRect inside = InsideOf(whole, FrameMargins());
+    // A top-level window's position is its frame's; its size the inside's.
+    window->move(whole.topLeft());
+    if (window->minimumSize() != window->maximumSize())
+        window->resize(inside.size());
 }
 
 frmGame *GameWindow()

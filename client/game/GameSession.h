@@ -2,6 +2,8 @@
 
 #include "protocol/Protocol.h"
 
+#include "client/WindowPlacement.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -48,6 +50,11 @@ frmGame *GameWindow();
 frmChat *ChatWindow();
 frmScores *ScoresWindow();
 frmWinner *ChooserWindow();
+// Where the game's windows go on the screen of `window` (frames included).
+GameWindowsPlacement PlaceOnScreenOf(const QWidget *window);
+// Puts a window at its whole-window rectangle; its inside gets the rest.
+void PlaceWindow(QWidget *window, const QRect &whole);
+
 // Whether a window exists now, without creating it.
 bool GameWindowExists();
 bool ChatWindowExists();

@@ -76,12 +76,8 @@ void frmGame::SendData(const QString &text)
 
 void frmGame::placeWindow()
 {
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int scoresWidth = ScoresWindowExists() ? ScoresWindow()->frameGeometry().width()
-                                                 : scoreboard::kWidthTwips / kTwipsPerPixel;
-    move(screen.left() + scoresWidth, screen.top());
-    resize(std::max(100, screen.width() - scoresWidth),
-           std::max(100, screen.height() - 480 / kTwipsPerPixel));
+    // Right of the chat, the scoreboard and the chooser, which it never covers.
+    PlaceWindow(this, PlaceOnScreenOf(this).game);
 }
 
 void frmGame::resizeEvent(QResizeEvent *event)

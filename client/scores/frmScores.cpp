@@ -50,13 +50,15 @@ frmScores::frmScores(ModData &data, QWidget *parent) : QWidget(parent), modData(
     Label1->setGeometry(4, 4, 228, 18);
     Line1 = rule(this, true);
     Line1->setGeometry(0, 24, 232, 1);
-    lblPlayers = label(this, QString(), arial, 6, false);
+    // The rows in the application's own size: names and numbers must be readable.
+    const qreal rows = QFont().pointSizeF();
+    lblPlayers = label(this, QString(), arial, rows, false);
     lblPlayers->setGeometry(4, 32, 112, 100);
     Line2 = rule(this, false);
-    lblScores = label(this, QString(), arial, 6, false);
+    lblScores = label(this, QString(), arial, rows, false);
     lblScores->setGeometry(124, 32, 57, 100);
     Line3 = rule(this, false);
-    lblPings = label(this, QString(), arial, 6, false);
+    lblPings = label(this, QString(), arial, rows, false);
     lblPings->setGeometry(188, 32, 44, 100);
     Line4 = rule(this, true);
     lblScoresAsterisk =
@@ -69,11 +71,8 @@ frmScores::frmScores(ModData &data, QWidget *parent) : QWidget(parent), modData(
 
     UpdateList(ScoreFlags::All());
 
-    // Under the chat window at the left edge of the screen.
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int chatHeight = ChatWindowExists() ? ChatWindow()->frameGeometry().height() : 3255 / kTwips;
-    move(screen.left(), screen.top() + chatHeight);
-    resize(scoreboard::kWidthTwips / kTwips, screen.height() - chatHeight - 480 / kTwips);
+    // Under the chat window at the left edge of the screen, above the chooser's place.
+    PlaceWindow(this, PlaceOnScreenOf(this).scores);
     layoutBottom();
 }
 

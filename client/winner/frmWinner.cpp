@@ -15,7 +15,9 @@ frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(
 {
     setWindowTitle(QStringLiteral("Choose Words"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(300, 128);
+    setFixedSize(kInside);
+    // At the bottom-left corner, under the scoreboard: it never covers the article.
+    PlaceWindow(this, PlaceOnScreenOf(this).chooser);
 
     Label1 = new QLabel(QStringLiteral("Initial:"), this);
     Label1->setGeometry(8, 8, 200, 16);

@@ -18,6 +18,7 @@ class frmWinner : public QWidget, private ChooserBoxes
     Q_OBJECT
 public:
     explicit frmWinner(ModData &modData, QWidget *parent = nullptr);
+    static constexpr QSize kInside{300, 128};
     ~frmWinner() override;
 
     // A random title from the server: source "1" fills txtInitial, "2" txtDestination.

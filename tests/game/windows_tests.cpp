@@ -55,9 +55,14 @@ TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
     EXPECT_EQ(ChatWindow()->lstPlayers->count(), 2);
     EXPECT_EQ(GameWindow()->windowTitle(), QStringLiteral("Quillory"));
     EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
-    // Beside the scoreboard, which sits under the chat window.
-    EXPECT_EQ(ScoresWindow()->pos().y(), ChatWindow()->frameGeometry().height());
-    EXPECT_EQ(GameWindow()->pos().x(), ScoresWindow()->frameGeometry().width());
+    // The scoreboard under the chat, the chooser under it, the game window right of all three.
+    const QRect chat = ChatWindow()->frameGeometry(), scores = ScoresWindow()->frameGeometry(),
+                chooser = ChooserWindow()->frameGeometry(), game = GameWindow()->frameGeometry();
+    EXPECT_EQ(scores.top(), chat.bottom() + 1);
+    EXPECT_EQ(game.left(), std::max({chat.right(), scores.right(), chooser.right()}) + 1);
+    EXPECT_FALSE(chooser.intersects(scores) || chooser.intersects(game) || chat.intersects(game));
+    // The scoreboard's rows are in the application's own font size.
+    EXPECT_EQ(ScoresWindow()->lblPlayers->font().pointSizeF(), QFont().pointSizeF());
     EXPECT_EQ(GameWindow()->wbMain->pos(), QPoint(8, 8));
 }
 
