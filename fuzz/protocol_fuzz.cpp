@@ -196,6 +196,21 @@ void checkRoundTrips(const QStringList &values)
     requireField(t, "SRC", a);
     requireField(t, "URL", b);
     requireField(msg::Disqualify(a), "URL", a);
+    t = msg::SetWords(a, b);
+    requireNumber(t, "COUNT", 1);
+    requireField(t, "WORD0", a);
+    requireField(t, "WORD1", b);
+    requireField(msg::GetRandom(1), "SRC", QStringLiteral("1"));
+    requireField(msg::GetRandom(2), "SRC", QStringLiteral("2"));
+    requireField(msg::ConnectAccept(true), "PLAYING", QStringLiteral("yes"));
+    requireField(msg::ConnectAccept(false), "PLAYING", QStringLiteral("no"));
+    // Payloads that are not fields run from the blank to the end.
+    fuzz::Require(msg::PingMe(a) == QLatin1String("PINGME ") + a &&
+                      msg::Message(a) == QLatin1String("MESSAGE ") + a,
+                  kTarget, QStringLiteral("a payload changed on the way"));
+    for (const QString &bare : {msg::NeedPwd(), msg::DisconnectNotice(), msg::NewGameRequest()})
+        fuzz::Require(GetVerb(bare) == bare && GetValue(bare, QStringLiteral("NAME")).isEmpty(), kTarget,
+                      QStringLiteral("a message without payload carries one"));
 }
 
 } // namespace
