@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "protocol/Names.h"
+
 #include <QCoreApplication>
 #include <QtGlobal>
 #include <cstdio>
@@ -79,6 +81,17 @@ void RequireFits(const char *target, const QString &text, const QString &sender)
                          .arg(sender)
                          .arg(bytes)
                          .arg(Visible(text, 60)));
+}
+
+void RequireDistinctNames(const char *target, const QStringList &names, const QString &where)
+{
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        for (qsizetype j = i + 1; j < names.size(); ++j) {
+            if (names::SameIgnoringCase(names[i], names[j]))
+                Fail(target, QStringLiteral("%1 holds \"%2\" and \"%3\", one name to the other program")
+                                 .arg(where, Visible(names[i]), Visible(names[j])));
+        }
+    }
 }
 
 } // namespace fuzz

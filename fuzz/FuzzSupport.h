@@ -1,7 +1,10 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <cstdint>
 
@@ -9,9 +12,6 @@
 // invariant ends the run so that the fuzzer keeps the input that broke it.
 namespace fuzz
 {
-
-// The largest payload one UDP datagram can carry; nothing a program sends may be longer.
-constexpr qsizetype kMaxDatagramBytes = 65507;
 
 // Steps are separated by a NUL byte. A step whose first byte is 1..8 names the sender or the
 // action with it (each target says what the numbers mean); any other step is a datagram from
@@ -40,6 +40,9 @@ inline void Require(bool holds, const char *target, const QString &what)
 
 // Fails unless the text fits one datagram once encoded as it is sent (UTF-8).
 void RequireFits(const char *target, const QString &text, const QString &sender);
+
+// Fails when two of the names are one name by the rule both programs share.
+void RequireDistinctNames(const char *target, const QStringList &names, const QString &where);
 
 } // namespace fuzz
 

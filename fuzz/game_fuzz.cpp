@@ -15,6 +15,7 @@
 #include "fakes/ScriptedBrowser.h"
 #include "fakes/ScriptedDialogs.h"
 #include "protocol/Messages.h"
+#include "protocol/Names.h"
 #include "protocol/Protocol.h"
 
 #include <QCoreApplication>
@@ -116,8 +117,48 @@ struct World {
                       QStringLiteral("the client keeps %1 words").arg(modData::Words.size()));
     }
 
+    QStringList listed() const
+    {
+        QStringList names;
+        for (qint32 i = 1; i <= modData::PlayerCount; ++i)
+            names << modData::Players[i].Name;
+        return names;
+    }
+
+    // The chat box never shows more than its lines, however many breaks the entries carry.
+    void requireChatBounded()
+    {
+        const QString &h = view.history;
+        qsizetype shown = h.isEmpty() ? 0 : 1;
+        for (qsizetype i = 0; i < h.size(); ++i) {
+            const char16_t c = h[i].unicode();
+            if (c == u'\r' && i + 1 < h.size() && h[i + 1] == QLatin1Char('\n'))
+                ++i;
+            shown += c == u'\r' || c == u'\n' || c == u'\u2028' || c == u'\u2029';
+        }
+        fuzz::Require(shown <= chatlog::kMaxLines, kTarget,
+                      QStringLiteral("the chat shows %1 lines").arg(shown));
+    }
+
+    // A LEAVE or DROP takes off the list only the player it names, by the rule the server uses.
+    void requireOnlyNamedLeft(const QString &datagram, const QStringList &before)
+    {
+        const QString verb = GetVerb(datagram);
+        if (verb != QLatin1String("LEAVE") && verb != QLatin1String("DROP"))
+            return;
+        const QString name = GetValue(datagram, QStringLiteral("NAME"));
+        const QStringList after = listed();
+        for (const QString &gone : before) {
+            if (!after.contains(gone))
+                fuzz::Require(names::SameIgnoringCase(gone, name), kTarget,
+                              QStringLiteral("%1 NAME=%2 took %3 off the list")
+                                  .arg(verb, fuzz::Visible(name), fuzz::Visible(gone)));
+        }
+    }
+
     void step(const fuzz::Step &s)
     {
+        const QStringList before = listed();
         switch (s.selector) {
         case 2:
             sendToClient(*stranger, s.text);
@@ -145,6 +186,9 @@ struct World {
             break;
         }
         deliver();
+        if (s.selector <= 1)
+            requireOnlyNamedLeft(s.text, before);
+        requireChatBounded();
     }
 
     // However the game went, a client whose window is open still answers its server's PING.
@@ -181,6 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const fuzz::Step &s : fuzz::Split(data, size))
             world.step(s);
         world.requirePingAnswered();
+        fuzz::RequireDistinctNames(kTarget, world.listed(), QStringLiteral("the player list"));
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;

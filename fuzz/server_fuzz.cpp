@@ -16,6 +16,7 @@
 #include "protocol/Version.h"
 #include "server/GameServer.h"
 
+#include <QHash>
 #include <array>
 #include <memory>
 
@@ -127,6 +128,22 @@ struct World {
         fuzz::Require(answered, kTarget, label + QStringLiteral(" no longer answers STATUS"));
     }
 
+    // No machine holds more places than it has client ports, and no two records carry names that
+    // a client takes for one (its LEAVE would then take the wrong player off the lists).
+    void requireFairTable()
+    {
+        const PlayerTable &table = server->Players();
+        QStringList names;
+        QHash<QString, qint32> perAddress;
+        for (qint32 i = 1; i <= table.PlayerCount(); ++i) {
+            names << table.Players(i).Name;
+            const qint32 places = ++perAddress[table.Players(i).Address];
+            fuzz::Require(places <= PlayerTable::kMaxPlayersPerAddress, kTarget,
+                          QStringLiteral("%1 holds %2 places").arg(table.Players(i).Address).arg(places));
+        }
+        fuzz::RequireDistinctNames(kTarget, names, QStringLiteral("the table"));
+    }
+
     FakeNetwork net;
     std::unique_ptr<FakeSocket> socket;
     ScriptedBrowser browser;
@@ -147,6 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     World world;
     for (const fuzz::Step &s : fuzz::Split(data, size))
         world.step(s);
+    world.requireFairTable();
     world.requireStatusAnswered(kServerAddress, QStringLiteral("the server"));
     world.requireStatusAnswered(kOtherServerAddress, QStringLiteral("the second server"));
     return 0;
