@@ -4,7 +4,10 @@
 //
 // Selectors (first byte of a step): 1-3 the joined players Ann, Bob, Cy; 4 another port of Ann's
 // machine; 5 loopback on the server's machine; 6 a second server's game port; 7 the 2-second
-// tick; 8 the random article finishes loading. Without a selector the step comes from Ann.
+// tick; 8 the operator, by the text's first character: "b" + name asks to ban (or unban) that
+// listed player and says yes, "p" + text sets the password, "w" + text the welcome text, "s"
+// stops and starts the server again; anything else lets the random article finish loading.
+// Without a selector the step comes from Ann.
 
 #include "FuzzSupport.h"
 
@@ -98,7 +101,7 @@ struct World {
             server->InactivityTick();
             break;
         case 8:
-            browser.FinishLoad();
+            operate(s.text);
             break;
         case 6:
             send(*otherSocket, s.text);
@@ -108,6 +111,30 @@ struct World {
             break;
         }
         deliver();
+    }
+
+    void operate(const QString &command)
+    {
+        const QString rest = command.mid(1);
+        switch (command.isEmpty() ? u'\0' : command[0].unicode()) {
+        case u'b':
+            if (const auto question = server->AskBan(rest))
+                server->ApplyBan(*question, true);
+            break;
+        case u'p':
+            server->SetPassword(rest);
+            break;
+        case u'w':
+            server->SetWelcomeTemplate(rest);
+            break;
+        case u's':
+            server->Stop();
+            server->Start(GameServer::kGamePort);
+            break;
+        default:
+            browser.FinishLoad();
+            break;
+        }
     }
 
     // Whoever else is on the network, a server browser's STATUS still gets its answer.
