@@ -14,7 +14,7 @@ QList<Step> Split(const uint8_t *data, size_t size)
 {
     QList<Step> steps;
     size_t start = 0;
-    for (size_t i = 0; i <= size; ++i) {
+    for (size_t i = 0; i <= size && steps.size() < kMaxSteps; ++i) {
         if (i < size && data[i] != 0)
             continue;
         const uint8_t *begin = data + start;

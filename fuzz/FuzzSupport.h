@@ -16,6 +16,8 @@ namespace fuzz
 // Steps are separated by a NUL byte. A step whose first byte is 1..8 names the sender or the
 // action with it (each target says what the numbers mean); any other step is a datagram from
 // the target's default sender. Datagram bytes are decoded as the real socket decodes them.
+// Steps past kMaxSteps are ignored, so that no input holds the fuzzer up for long.
+constexpr qsizetype kMaxSteps = 256;
 struct Step {
     int selector = 0;
     QString text;

@@ -55,14 +55,13 @@ public:
 struct World {
     World()
     {
-        modData::ResetAll();
-        modData::ResetRound();
-        modData::ServerHost = kServerAddress;
-        modData::ServerIP = kServerAddress;
-        modData::PlayerName = QStringLiteral("Ann");
-        modData::OwnPort = kOwnPort;
+        modData.ResetRound();
+        modData.ServerHost = kServerAddress;
+        modData.ServerIP = kServerAddress;
+        modData.PlayerName = QStringLiteral("Ann");
+        modData.OwnPort = kOwnPort;
         for (const char *name : {"Bob", "Ann", "Cy"})
-            modData::AddPlayer(QString::fromLatin1(name));
+            modData.AddPlayer(QString::fromLatin1(name));
 
         server = net.CreateSocket(kServerAddress);
         server->Bind(GameCore::kServerPort);
@@ -80,17 +79,13 @@ struct World {
                                          {}};
         });
         socket = net.CreateSocket(QStringLiteral("127.0.0.1"));
-        core = std::make_unique<GameCore>(*socket, browser, dialogs, view, kSite);
+        core = std::make_unique<GameCore>(modData, *socket, browser, dialogs, view, kSite);
         // The start article never loads by itself here; the round must start without it.
         core->LoadLimitMs = 0;
         core->InitGame();
         deliver();
     }
-    ~World()
-    {
-        core.reset();
-        modData::ResetAll();
-    }
+    ~World() { core.reset(); }
 
     void sendToClient(DatagramSocket &from, const QString &text)
     {
@@ -107,21 +102,21 @@ struct World {
                 fuzz::RequireFits(kTarget, d.text, QStringLiteral("the client"));
         }
         net.ClearSent();
-        fuzz::Require(modData::PlayerCount <= modData::kMaxPlayers &&
-                          modData::PlayerCount == modData::Players.Size(),
+        fuzz::Require(modData.PlayerCount <= ModData::kMaxPlayers &&
+                          modData.PlayerCount == modData.Players.Size(),
                       kTarget,
                       QStringLiteral("the player list holds %1 players in %2 entries")
-                          .arg(modData::PlayerCount)
-                          .arg(modData::Players.Size()));
-        fuzz::Require(modData::Words.size() <= kMaxWords, kTarget,
-                      QStringLiteral("the client keeps %1 words").arg(modData::Words.size()));
+                          .arg(modData.PlayerCount)
+                          .arg(modData.Players.Size()));
+        fuzz::Require(modData.Words.size() <= kMaxWords, kTarget,
+                      QStringLiteral("the client keeps %1 words").arg(modData.Words.size()));
     }
 
     QStringList listed() const
     {
         QStringList names;
-        for (qint32 i = 1; i <= modData::PlayerCount; ++i)
-            names << modData::Players[i].Name;
+        for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+            names << modData.Players[i].Name;
         return names;
     }
 
@@ -199,10 +194,11 @@ struct World {
         heardByServer.clear();
         sendToClient(*server, msg::Ping(4242));
         deliver();
-        fuzz::Require(heardByServer.contains(msg::Pong(modData::PlayerName, QStringLiteral("4242"))), kTarget,
+        fuzz::Require(heardByServer.contains(msg::Pong(modData.PlayerName, QStringLiteral("4242"))), kTarget,
                       QStringLiteral("the client no longer answers PING"));
     }
 
+    ModData modData;
     FakeNetwork net;
     std::unique_ptr<FakeSocket> server;
     std::unique_ptr<FakeSocket> serverOtherPort;

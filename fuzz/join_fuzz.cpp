@@ -28,7 +28,6 @@ constexpr qsizetype kTypedLimit = 200;
 struct World {
     World()
     {
-        modData::ResetAll();
         factory = net.Factory(QStringLiteral("127.0.0.1"));
         server = net.CreateSocket(kServerAddress);
         server->Bind(quint16(7200));
@@ -37,23 +36,19 @@ struct World {
         stranger = net.CreateSocket(QStringLiteral("10.0.0.9"));
         stranger->Bind(quint16(7200));
 
-        session = std::make_unique<JoinSession>(*factory, dialogs);
+        session = std::make_unique<JoinSession>(modData, *factory, dialogs);
         session->SetServerBrowser([this] {
-            modData::OwnPort = modData::FindLocalPort(*factory);
-            modData::ChosenServer = kServerAddress;
+            modData.OwnPort = FindLocalPort(*factory);
+            modData.ChosenServer = kServerAddress;
         });
         session->Join(QStringLiteral("Ann"));
         deliver();
     }
-    ~World()
-    {
-        session.reset();
-        modData::ResetAll();
-    }
+    ~World() { session.reset(); }
 
     void sendToClient(DatagramSocket &from, const QString &text)
     {
-        from.SendTo(QStringLiteral("127.0.0.1"), modData::OwnPort.toUShort(), text);
+        from.SendTo(QStringLiteral("127.0.0.1"), modData.OwnPort.toUShort(), text);
     }
 
     void deliver()
@@ -66,12 +61,12 @@ struct World {
                 fuzz::RequireFits(kTarget, d.text, QStringLiteral("the client"));
         }
         net.ClearSent();
-        fuzz::Require(modData::PlayerCount <= modData::kMaxPlayers &&
-                          modData::PlayerCount == modData::Players.Size(),
+        fuzz::Require(modData.PlayerCount <= ModData::kMaxPlayers &&
+                          modData.PlayerCount == modData.Players.Size(),
                       kTarget,
                       QStringLiteral("the player list holds %1 players in %2 entries")
-                          .arg(modData::PlayerCount)
-                          .arg(modData::Players.Size()));
+                          .arg(modData.PlayerCount)
+                          .arg(modData.Players.Size()));
         // The timer runs exactly while the window waits for the server.
         fuzz::Require(session->TimerRunning() == (session->CurrentState() == JoinSession::State::Connecting),
                       kTarget, QStringLiteral("the handshake timer runs outside the wait for the server"));
@@ -103,6 +98,7 @@ struct World {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    ModData modData;
     FakeNetwork net;
     std::unique_ptr<SocketFactory> factory;
     std::unique_ptr<FakeSocket> server;

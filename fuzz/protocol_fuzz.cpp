@@ -94,6 +94,25 @@ void checkRead(const QString &message, const QString &key)
     checkNumber(value);
 }
 
+// Reading keys one after another never goes back: each value starts after the previous one ended.
+void checkReadInOrder(const QString &message, const QStringList &keys)
+{
+    qsizetype next = 0;
+    for (const QString &key : keys) {
+        const qsizetype from = next;
+        const QString value = GetValueFrom(message, key, from, &next);
+        const qsizetype at = message.indexOf(key + QLatin1Char('='), from);
+        const qsizetype end = at < 0 ? -1 : message.indexOf(QLatin1Char(';'), at + key.size() + 1);
+        if (end < 0) {
+            fuzz::Require(value.isEmpty() && next == from, kTarget,
+                          QStringLiteral("key %1 read past the end").arg(fuzz::Visible(key)));
+            continue;
+        }
+        fuzz::Require(next == end + 1 && value == message.mid(at + key.size() + 1, end - at - key.size() - 1),
+                      kTarget, QStringLiteral("key %1 read out of order").arg(fuzz::Visible(key)));
+    }
+}
+
 void checkVerb(const QString &message)
 {
     const QString verb = GetVerb(message);
@@ -232,6 +251,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     for (const QString &key : keys)
         checkRead(message, key);
+    fuzz::Require(FitsDatagram(message) == (message.toUtf8().size() <= kMaxDatagramBytes), kTarget,
+                  QStringLiteral("FitsDatagram misjudged %1 characters").arg(message.size()));
+    checkReadInOrder(message, keys);
     checkRoundTrips(values);
     return 0;
 }
