@@ -2,7 +2,8 @@
 // 127.0.0.1:7201, in a game with Bob and Cy on the server 10.0.0.1:7200.
 //
 // Selectors (first byte of a step): 1 a datagram from the server; 2 from a stranger's game port;
-// 3 from the server's machine but another port; 4 a score-polling tick; 5 a keep-alive tick;
+// 3 from the server's machine but another port; 4 a score-polling tick; 5 time passes (waiting
+// timers fire, the start article's time limit among them) and the keep-alive tick goes out;
 // 6 the game browser's title changes to the text; 7 the browser is about to open the text as an
 // address; 8 the browser finishes its load. Without a selector the step comes from the server.
 
@@ -80,7 +81,8 @@ struct World {
         });
         socket = net.CreateSocket(QStringLiteral("127.0.0.1"));
         core = std::make_unique<GameCore>(modData, *socket, browser, dialogs, view, kSite);
-        // The start article never loads by itself here; the round must start without it.
+        // The start article loads only when a step says so; when time passes first, the round
+        // starts without it.
         core->LoadLimitMs = 0;
         core->InitGame();
         deliver();
@@ -165,6 +167,7 @@ struct World {
             core->ScorePollTick();
             break;
         case 5:
+            QCoreApplication::processEvents();
             core->PingTick();
             break;
         case 6:
