@@ -110,6 +110,31 @@ QString PageKind(const QString &pageName)
     return QString();
 }
 
+std::optional<QString> PageNameFromCurrentTitle(const QString &title)
+{
+    if (title.contains(kTitleMarker) || !title.endsWith(kCurrentTitleSuffix) ||
+        title.size() == kCurrentTitleSuffix.size())
+        return std::nullopt;
+    return title.chopped(kCurrentTitleSuffix.size());
+}
+
+QString CurrentPageKind(const QString &pageName)
+{
+    static const std::array<std::pair<QString, QString>, 6> rules{{
+        {QStringLiteral("*: Revision history"), QStringLiteral("history")},
+        {QStringLiteral("*: Difference between revisions"), QStringLiteral("history")},
+        {QStringLiteral("* - Search results"), QStringLiteral("search")},
+        {QStringLiteral("Search results for*"), QStringLiteral("search")},
+        {QStringLiteral("Creating*"), QStringLiteral("edit")},
+        {QStringLiteral("View source for*"), QStringLiteral("edit")},
+    }};
+    for (const auto &[pattern, kind] : rules) {
+        if (MatchesWildcard(pageName, pattern))
+            return kind;
+    }
+    return PageKind(pageName);
+}
+
 std::optional<QString> PageNameFromTitle(const QString &title)
 {
     if (!title.contains(kTitleMarker))
@@ -128,6 +153,9 @@ bool IsOffSiteUrl(const QString &url, const QString &siteDomain)
 PageOutcome TitleRules::ApplyTitle(const QString &title, PageState &state)
 {
     PageOutcome out;
+    // Today's titles carry no marker; everything below holds for them as for the marked ones.
+    if (const std::optional<QString> current = PageNameFromCurrentTitle(title))
+        return applyPageName(*current, CurrentPageKind(*current), state);
     if (!title.contains(kTitleMarker))
         return out;
     const bool hasDash = title.contains(QLatin1Char('-'));
@@ -141,11 +169,16 @@ PageOutcome TitleRules::ApplyTitle(const QString &title, PageState &state)
     const std::optional<QString> name = PageNameFromTitle(title);
     if (!name)
         return out;
+    return applyPageName(*name, PageKind(*name), state);
+}
+
+PageOutcome TitleRules::applyPageName(const QString &name, const QString &kind, PageState &state)
+{
+    PageOutcome out;
     if (!state.inRound) {
-        state.currentPage = *name;
+        state.currentPage = name;
         return out;
     }
-    const QString kind = PageKind(*name);
     if (!kind.isEmpty()) {
         state.currentPage = kind;
         out.caption = kCaption + QLatin1String(" - ") + kind;
@@ -154,13 +187,13 @@ PageOutcome TitleRules::ApplyTitle(const QString &title, PageState &state)
         state.lastReportedPage = kind;
         return out;
     }
-    state.currentPage = *name;
-    out.caption = kCaption + QLatin1String(" - ") + *name;
-    if (*name != state.startWord && *name != state.lastReportedPage) {
-        out.navigate = *name;
-        state.route += *name + QLatin1Char('\r');
+    state.currentPage = name;
+    out.caption = kCaption + QLatin1String(" - ") + name;
+    if (name != state.startWord && name != state.lastReportedPage) {
+        out.navigate = name;
+        state.route += name + QLatin1Char('\r');
     }
-    state.lastReportedPage = *name;
+    state.lastReportedPage = name;
     return out;
 }
 

@@ -22,6 +22,15 @@ bool IsNumericString(const QString &text);
 // The kind word of a page name ("list", "history", ... "number"), or "" for an ordinary article.
 QString PageKind(const QString &pageName);
 
+// Today's online encyclopedia titles its pages "<page> - Wikipedia": the site's name after the
+// last " - ", without the marker.
+inline const QString kCurrentTitleSuffix = QStringLiteral(" - Wikipedia");
+// The page name of such a title; nothing for any other title.
+std::optional<QString> PageNameFromCurrentTitle(const QString &title);
+// The kind of a page named in today's titles: its own kinds ("Dog: Revision history", "dog - Search
+// results", "Creating Dog", "View source for Dog"), then those of PageKind.
+QString CurrentPageKind(const QString &pageName);
+
 // The page name of a title: the text before its last " -". Nothing when the title lacks the
 // marker, or has no " -" at all.
 std::optional<QString> PageNameFromTitle(const QString &title);
@@ -56,4 +65,8 @@ public:
     // Applies a navigation (of the page or of a frame) about to happen; every off-site navigation
     // in a round is reported, a repeated one too.
     static PageOutcome ApplyNavigation(const QString &url, const QString &siteDomain, PageState &state);
+
+private:
+    // A named page, of the given kind ("" for an article), shown now.
+    static PageOutcome applyPageName(const QString &name, const QString &kind, PageState &state);
 };

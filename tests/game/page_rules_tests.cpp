@@ -83,6 +83,61 @@ TEST(PageRules, PageNameFromTitle)
     EXPECT_EQ(PageNameFromTitle(QStringLiteral("Dog-Wikipedia, the free encyclopedia")), std::nullopt);
 }
 
+// Today's online encyclopedia: "<page> - Wikipedia" titles, its own history, search and edit
+// pages, and the titles of other sites that stay ignored. Marked titles keep the old rules.
+TEST(PageRules, CurrentSiteTitles)
+{
+    struct Row {
+        const char *title;
+        std::optional<QString> name;
+        QString kind;
+    };
+    const Row rows[] = {
+        {"Dog - Wikipedia", "Dog", ""},
+        {"Rock - Paper - Scissors - Wikipedia", "Rock - Paper - Scissors", ""}, // " - " inside the name
+        {"Dog: Revision history - Wikipedia", "Dog: Revision history", "history"},
+        {"Dog: Difference between revisions - Wikipedia", "Dog: Difference between revisions", "history"},
+        {"dog - Search results - Wikipedia", "dog - Search results", "search"},
+        {"Search results for dog - Wikipedia", "Search results for dog", "search"},
+        {"Editing Dog - Wikipedia", "Editing Dog", "edit"},
+        {"Editing Dog (section) - Wikipedia", "Editing Dog (section)", "edit"},
+        {"Creating Dogfish - Wikipedia", "Creating Dogfish", "edit"},
+        {"View source for Dog - Wikipedia", "View source for Dog", "edit"},
+        {"Talk:Dog - Wikipedia", "Talk:Dog", "talk"},
+        {"List of dogs - Wikipedia", "List of dogs", "list"},
+        {"1984 - Wikipedia", "1984", "number"},
+        {"Special:Random - Wikipedia", "Special:Random", "special"},
+        {"Dog - Wikipedia, the free encyclopedia", std::nullopt, ""}, // the marked kind: old rules
+        {"Dog - Wikimedia Commons", std::nullopt, ""},
+        {"Dog - Wikipedia Fan Wiki", std::nullopt, ""},
+        {"Dog-Wikipedia", std::nullopt, ""},
+        {" - Wikipedia", std::nullopt, ""},
+        {"Wikipedia", std::nullopt, ""},
+    };
+    for (const Row &r : rows) {
+        const QString title = QString::fromUtf8(r.title);
+        EXPECT_EQ(PageNameFromCurrentTitle(title), r.name) << r.title;
+        if (r.name)
+            EXPECT_EQ(CurrentPageKind(*r.name), r.kind) << r.title;
+    }
+    // The new kinds belong to today's titles only: a marked "Dog: Revision history" is an article.
+    EXPECT_EQ(PageKind(QStringLiteral("Dog: Revision history")), QString());
+
+    // In a round: reported like the marked titles, the main page names nothing.
+    PageState s;
+    s.inRound = true;
+    s.startWord = QStringLiteral("Cat");
+    EXPECT_EQ(TitleRules::ApplyTitle(QStringLiteral("Cat - Wikipedia"), s).navigate, std::nullopt);
+    EXPECT_EQ(TitleRules::ApplyTitle(QStringLiteral("Dog - Wikipedia"), s).navigate, QStringLiteral("Dog"));
+    EXPECT_EQ(TitleRules::ApplyTitle(QStringLiteral("Dog: Revision history - Wikipedia"), s).navigate,
+              QStringLiteral("history"));
+    EXPECT_EQ(TitleRules::ApplyTitle(QStringLiteral("dog - Search results - Wikipedia"), s).navigate,
+              QStringLiteral("search"));
+    EXPECT_EQ(TitleRules::ApplyTitle(QStringLiteral("Wikipedia, the free encyclopedia"), s).caption,
+              QStringLiteral("Quillory"));
+    EXPECT_EQ(s.route, QStringLiteral("Dog\r"));
+}
+
 // One round, title after title: what is sent, the caption, CurrentPage and the route.
 TEST(TitleRules, RoundSequence)
 {
