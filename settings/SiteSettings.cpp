@@ -40,7 +40,8 @@ QString SiteDomain(const QString &host)
     }
     if (labels.size() < 3 || numeric)
         return lower;
-    return lower.mid(labels.first().size() + 1);
+    // The last two labels: en.wikipedia.org and en.m.wikipedia.org are both on "wikipedia.org".
+    return labels.mid(labels.size() - 2).join(QLatin1Char('.')) + lower.mid(name.size());
 }
 
 QString EncyclopediaSetting()

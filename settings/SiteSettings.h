@@ -18,9 +18,9 @@ QString SiteSetting();
 QString ServerSiteHost();
 // Host (with port) a client browses, given the game server's address.
 QString ClientSiteHost(const QString &gameServerAddress);
-// The domain used to tell on-site pages from off-site ones: the host in lower case without its first
-// label when it has three or more labels; an IP address or a one- or two-label host stays whole,
-// with its ":port".
+// The domain used to tell on-site pages from off-site ones: the last two labels of the host in lower
+// case when it has three or more ("en.wikipedia.org" gives "wikipedia.org"); an IP address or a one-
+// or two-label host stays whole. The ":port" stays.
 QString SiteDomain(const QString &host);
 // The "Encyclopedia" setting: a ZIM file, a corpus folder, or "" for the built-in encyclopedia.
 QString EncyclopediaSetting();

@@ -10,10 +10,15 @@
 #include "protocol/Messages.h"
 #include "site/SiteServer.h"
 
+#include "server/GameServer.h"
+#include <QAbstractHttpServer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrlQuery>
 
 namespace
 {
@@ -47,14 +52,13 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        ASSERT_TRUE(m_site.Start(SmallCorpus(), QHostAddress::LocalHost, 0))
-            << m_site.ErrorString().toStdString();
-        SaveOption(QStringLiteral("Site"), QStringLiteral("127.0.0.1:") + QString::number(m_site.Port()));
+        const quint16 port = StartSite();
+        ASSERT_NE(port, 0);
+        SaveOption(QStringLiteral("Site"), QStringLiteral("127.0.0.1:") + QString::number(port));
         modData.AddPlayer(QStringLiteral("Ann"));
         modData.AddPlayer(QStringLiteral("Bob"));
         OpenGameWindows(modData);
-        ASSERT_TRUE(
-            QTest::qWaitFor([this] { return !browser->Busy() && modData.CurrentPage == "Main Page"; }, 30000))
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !browser->Busy() && MainPageShown(); }, 30000))
             << "the main page did not load";
     }
     void TearDown() override
@@ -66,6 +70,12 @@ protected:
     {
         return std::make_unique<WebBrowser>(window);
     }
+    // The encyclopedia the game browses; its port.
+    virtual quint16 StartSite()
+    {
+        return m_site.Start(SmallCorpus(), QHostAddress::LocalHost, 0) ? m_site.Port() : 0;
+    }
+    virtual bool MainPageShown() const { return modData.CurrentPage == QLatin1String("Main Page"); }
 
     // Clicks the first link showing exactly this text, as the player would.
     void Click(const QString &text)
@@ -215,6 +225,88 @@ TEST_F(RealBrowserTest, ChooserVerifiesAgainstTheSite)
         EXPECT_EQ(w->cmdStartGame->isEnabled(), r.startEnabled);
         EXPECT_FALSE(w->Chooser().Verifying());
     }
+}
+
+// A site that titles its pages as today's online encyclopedia does: "Dog - Wikipedia", "Dog:
+// Revision history - Wikipedia", "dog - Search results - Wikipedia"; the main page only
+// "Wikipedia, the free encyclopedia". Every page links to Dog, Mouse, its history and a search.
+class TodaysTitlesSite : public QAbstractHttpServer
+{
+public:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        const QUrl url = request.url();
+        const QUrlQuery query(url);
+        const QString path = url.path();
+        ++requests;
+        QString title;
+        QString name = QStringLiteral("Main Page");
+        if (path == QLatin1String("/wiki/Special:Search")) {
+            const QString word = query.queryItemValue(QStringLiteral("search"), QUrl::FullyDecoded);
+            if (query.hasQueryItem(QStringLiteral("go"))) {
+                makeResponder(request, socket)
+                    .write(QByteArray(), {{"Location", "/wiki/" + QUrl::toPercentEncoding(word)}},
+                           QHttpServerResponder::StatusCode::Found);
+                return true;
+            }
+            title = word + QStringLiteral(" - Search results");
+        } else if (path == QLatin1String("/w/index.php")) {
+            name = query.queryItemValue(QStringLiteral("title"), QUrl::FullyDecoded);
+            title = name + QStringLiteral(": Revision history");
+        } else if (path.startsWith(QLatin1String("/wiki/")) && path != QLatin1String("/wiki/Main_Page")) {
+            name =
+                QUrl::fromPercentEncoding(path.mid(6).toUtf8()).replace(QLatin1Char('_'), QLatin1Char(' '));
+            title = name;
+        }
+        const QString fullTitle =
+            title.isEmpty() ? QStringLiteral("Wikipedia, the free encyclopedia") : title + " - Wikipedia";
+        const QString body =
+            "<html><head><title>" + fullTitle.toHtmlEscaped() + "</title></head><body>" +
+            "<a href=\"/wiki/Dog\">Dog</a> <a href=\"/wiki/Mouse\">Mouse</a> " +
+            "<a href=\"/w/index.php?title=" + name + "&amp;action=history\">View history</a> " +
+            "<a href=\"/wiki/Special:Search?search=dog&amp;fulltext=1\">Search dog</a></body></html>";
+        makeResponder(request, socket).write(body.toUtf8(), {{"Content-Type", "text/html; charset=utf-8"}});
+        return true;
+    }
+    void missingHandler(const QHttpServerRequest &, QTcpSocket *) override {}
+    int requests = 0;
+};
+
+class TodaysTitlesTest : public RealBrowserTest
+{
+protected:
+    quint16 StartSite() override
+    {
+        // The HTTP server takes the listening socket as its own.
+        auto *tcp = new QTcpServer(&m_today);
+        if (!tcp->listen(QHostAddress::LocalHost, 0))
+            return 0;
+        m_today.bind(tcp);
+        return tcp->serverPort();
+    }
+    bool MainPageShown() const override { return m_today.requests > 0; }
+
+    TodaysTitlesSite m_today;
+};
+
+// A round against a site with today's titles plays as on the local site: articles are reported by
+// name, a history page as "history" (which disqualifies), a search result page as "search".
+TEST_F(TodaysTitlesTest, ARoundReportsTodaysPages)
+{
+    Expect(2);
+    FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    ASSERT_TRUE(modData.InRound);
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat")) << "the look-up found the start article";
+    EXPECT_TRUE(Expect(0).isEmpty());
+    Click(QStringLiteral("Dog"));
+    EXPECT_EQ(Expect(1), QStringList{"NAVIGATE NAME=Ann;URL=Dog;"});
+    Click(QStringLiteral("View history"));
+    EXPECT_EQ(Expect(1), QStringList{"NAVIGATE NAME=Ann;URL=history;"});
+    EXPECT_TRUE(GameServer::IsForbiddenPage(QStringLiteral("history")));
+    Click(QStringLiteral("Search dog"));
+    EXPECT_EQ(Expect(1), QStringList{"NAVIGATE NAME=Ann;URL=search;"});
+    Click(QStringLiteral("Mouse"));
+    EXPECT_EQ(Expect(1), QStringList{"NAVIGATE NAME=Ann;URL=Mouse;"});
 }
 
 } // namespace

@@ -99,12 +99,13 @@ TEST_F(Settings, UnwritableFolderLosesTheValueSilently)
 namespace
 {
 
-TEST(SiteDomain, DropsTheFirstLabelOfLongHostNames)
+TEST(SiteDomain, KeepsTheLastTwoLabelsOfLongHostNames)
 {
     const std::pair<const char *, const char *> cases[] = {
         {"en.wikipedia.org", "wikipedia.org"},
         {"EN.Wikipedia.ORG", "wikipedia.org"},
-        {"wiki.lan.example.net:8080", "lan.example.net:8080"},
+        {"wiki.lan.example.net:8080", "example.net:8080"},
+        {"en.m.wikipedia.org", "wikipedia.org"},
         {"wikipedia.org", "wikipedia.org"},
         {"localhost:7200", "localhost:7200"},
         {"192.168.1.20:7200", "192.168.1.20:7200"},
