@@ -125,7 +125,13 @@ void UdpSocket::readPending()
         if (m_queue.size() >= MaxQueuedDatagrams || m_queuedBytes + bytes.size() > MaxQueuedBytes)
             continue;
         m_queuedBytes += bytes.size();
-        m_queue.append(Arrival{QString::fromUtf8(bytes), plainAddress(datagram.senderAddress()),
+        // Most datagrams come from the same few senders: their address is written out once.
+        const QHostAddress sender = datagram.senderAddress();
+        if (sender != m_lastSender) {
+            m_lastSender = sender;
+            m_lastSenderText = plainAddress(sender);
+        }
+        m_queue.append(Arrival{QString::fromUtf8(bytes), m_lastSenderText,
                                static_cast<quint16>(datagram.senderPort()), static_cast<int>(bytes.size())});
     }
     scheduleDispatch();
@@ -171,9 +177,14 @@ void UdpSocket::SendBytes(const QByteArray &data)
     if (data.size() > MaxDatagramBytes || port == 0 || host.isEmpty())
         return;
 
-    QHostAddress address;
-    if (address.setAddress(host)) {
-        send(address, port, data);
+    // Answers and broadcasts go to the same few addresses: each is read once.
+    if (host != m_lastDestinationText) {
+        m_lastDestinationText = host;
+        m_lastDestination = QHostAddress();
+        m_lastDestinationIsAddress = m_lastDestination.setAddress(host);
+    }
+    if (m_lastDestinationIsAddress) {
+        send(m_lastDestination, port, data);
         return;
     }
     const QString name = host.toLower();

@@ -82,6 +82,12 @@ private:
     QSet<QString> m_resolving;
     // This machine's addresses, read again when older than a few seconds.
     mutable QList<QHostAddress> m_ownAddresses;
+    // The last sender and destination, as address and as text.
+    QHostAddress m_lastSender;
+    QString m_lastSenderText;
+    QString m_lastDestinationText;
+    QHostAddress m_lastDestination;
+    bool m_lastDestinationIsAddress = false;
     mutable QElapsedTimer m_ownAddressesAge;
 };
 
