@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/PageKinds.h"
 #include "settings/SiteSettings.h"
 
 #include <QString>
@@ -10,17 +11,6 @@
 
 // The text every page title of the encyclopedia ends with, after " - ".
 inline const QString kTitleMarker = QLatin1String(site::kTitleMarker);
-
-// Wildcard match in which "*" stands for any run of characters (none included) and every other
-// character matches only itself, case-sensitively.
-bool MatchesWildcard(const QString &text, const QString &pattern);
-
-// True when the text as a whole reads as a number: optional blanks around, an optional sign,
-// digits with group separators (",") and one decimal point, an optional exponent.
-bool IsNumericString(const QString &text);
-
-// The kind word of a page name ("list", "history", ... "number"), or "" for an ordinary article.
-QString PageKind(const QString &pageName);
 
 // Today's online encyclopedia titles its pages "<page> - Wikipedia": the site's name after the
 // last " - ", without the marker.

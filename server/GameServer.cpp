@@ -377,6 +377,7 @@ GameServer::Outcome GameServer::onSetWords(const Request &r)
     m_round.GameInProgress = true;
     m_round.Turn.clear();
     sendToAll(wordsText());
+    announcePar();
     return Outcome::Done;
 }
 
@@ -430,6 +431,51 @@ void GameServer::fixChooser()
             return;
     }
     m_round.Chooser = m_players.Players(1).Name;
+}
+
+namespace
+{
+QString ClickCount(qint32 n)
+{
+    return QString::number(n) + (n == 1 ? QStringLiteral(" click") : QStringLiteral(" clicks"));
+}
+} // namespace
+
+void GameServer::announcePar()
+{
+    m_roundStartTick = m_clock.TickCount();
+    m_par.reset();
+    if (!m_routeFinder || m_round.Words->isEmpty())
+        return;
+    const QString start = m_round.Words->first(), destination = m_round.Words->last();
+    m_par = m_routeFinder(start, destination);
+    if (!m_par)
+        return;
+    const QString line =
+        m_par->isEmpty() ? "No route leads from " + start + " to " + destination + " in this encyclopedia."
+                         : "Shortest route from " + start + " to " + destination + ": " +
+                               ClickCount(qint32(m_par->size()) - 1) + ".";
+    const QString chat = msg::Chat(QStringLiteral("GAME"), line);
+    if (FitsDatagram(chat))
+        sendToAll(chat);
+}
+
+void GameServer::announceWin(const QString &winner, qint32 clicks)
+{
+    // Round facts come with a route finder (the server window always has one).
+    if (!m_routeFinder)
+        return;
+    const qint64 ms = qint64(m_clock.TickCount()) - m_roundStartTick;
+    const qint64 seconds = qMax<qint64>(0, ms) / 1000;
+    QString line = winner + " reached " + m_round.Words->last() + " in " + QString::number(seconds / 60) +
+                   ":" + QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0')) + " with " +
+                   ClickCount(clicks);
+    if (m_par && !m_par->isEmpty())
+        line += "; a shortest route takes " + QString::number(m_par->size() - 1) + ": " +
+                m_par->join(QStringLiteral(" --> "));
+    const QString chat = msg::Chat(QStringLiteral("GAME"), line + ".");
+    if (FitsDatagram(chat))
+        sendToAll(chat);
 }
 
 void GameServer::restartIfEverybodyOut()
@@ -503,11 +549,13 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
     if (!addOne(player.Wins))
         return Outcome::Failed;
     const QString winner = player.Name;
+    const qint32 clicks = player.RoundClicks;
     for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
         m_players.Players(i).RoundClicks = 0;
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::Winner(winner));
     }
+    announceWin(winner, clicks);
     return Outcome::Done;
 }
 

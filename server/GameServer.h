@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class Browser;
@@ -54,6 +55,11 @@ public:
     void SetWelcomeTemplate(const QString &text) { m_welcome = text; }
     // The random-article host ("host" or "host:port").
     void SetSiteHost(const QString &host) { m_siteHost = host; }
+    // Tells one shortest route between two articles (start and end included), empty when none
+    // leads there, nothing when it cannot be told. With it the server announces each round's par
+    // and, after a win, a shortest route.
+    using RouteFinder = std::function<std::optional<QStringList>(const QString &, const QString &)>;
+    void SetRouteFinder(RouteFinder finder) { m_routeFinder = std::move(finder); }
     QString RandomArticleUrl() const;
 
     QString ExpandWelcome() const;
@@ -159,6 +165,10 @@ private:
     void fixChooser();
     // When nobody is left in the round, everybody is back in and the chooser is named.
     void restartIfEverybodyOut();
+    // The facts of a round the players hear as chat from GAME: its par when it starts, the
+    // winner's time and clicks and a shortest route when it is won.
+    void announcePar();
+    void announceWin(const QString &winner, qint32 clicks);
     // The player whose turn it was to choose has gone: the oldest player chooses instead.
     void passTurnIfChooserLeft(const QString &leftName);
     QString wordsText() const;
@@ -174,4 +184,8 @@ private:
     QString m_welcome;
     QString m_siteHost = QStringLiteral("127.0.0.1:%1").arg(site::kSitePort);
     bool m_randomPending = false;
+    RouteFinder m_routeFinder;
+    // The round's shortest route, as told when it started, and when it started (server clock).
+    std::optional<QStringList> m_par;
+    qint32 m_roundStartTick = 0;
 };

@@ -1,5 +1,7 @@
 #include "server/window/LocalSite.h"
 
+#include "site/Routes.h"
+
 #include "settings/SiteSettings.h"
 #include "site/Encyclopedia.h"
 
@@ -25,4 +27,11 @@ QString LocalSite::Progress() const
 {
     const int percent = m_site ? m_site->Progress() : 100;
     return percent >= 100 ? QString() : QStringLiteral("Building the title index: %1%").arg(percent);
+}
+
+std::optional<QStringList> LocalSite::Route(const QString &from, const QString &to) const
+{
+    if (!m_site || !m_server.IsRunning())
+        return std::nullopt;
+    return ShortestRoute(*m_site, from, to);
 }

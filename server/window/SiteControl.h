@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QStringList>
+#include <optional>
+
 #include <QString>
 
 // The encyclopedia site that serves alongside the game: started with the game, stopped with it.
@@ -13,4 +16,7 @@ public:
     virtual void Stop() = 0;
     // Work the encyclopedia still does in the background, for the window; "" when there is none.
     virtual QString Progress() const { return {}; }
+    // One shortest route between two articles of the encyclopedia served (see ShortestRoute);
+    // nothing when it cannot be told.
+    virtual std::optional<QStringList> Route(const QString &, const QString &) const { return std::nullopt; }
 };

@@ -85,6 +85,9 @@ void frmMain::Form_Load()
     txtPassword->setText(LoadOption(QStringLiteral("Password")));
     m_loading = false;
     m_server.SetSiteHost(site::ServerSiteHost());
+    m_server.SetRouteFinder([this](const QString &from, const QString &to) -> std::optional<QStringList> {
+        return m_site ? m_site->Route(from, to) : std::nullopt;
+    });
     cmdStart_Click();
 }
 

@@ -434,4 +434,51 @@ TEST(GiveUp, APlayerLeavesTheRoundAndTheLastOneOutEndsIt)
     EXPECT_EQ(h.server->Players().Players(1).InGame, "yes");
 }
 
+// With a route finder, each round starts with its par and a win ends with the winner's time,
+// clicks and a shortest route, all as chat from GAME.
+TEST(RoundFacts, ParAtTheStartTimeAndRouteAfterTheWin)
+{
+    struct Case {
+        const char *what;
+        std::optional<QStringList> route;
+        QString parLine;
+        QString winLine;
+    };
+    const Case cases[] = {
+        {"a route", QStringList{"Cat", "Mouse", "Dog"},
+         "CHAT NAME=GAME;TEXT=Shortest route from Cat to Dog: 2 clicks.",
+         "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click; a shortest route takes 2: Cat --> Mouse "
+         "--> Dog."},
+        {"one click", QStringList{"Cat", "Dog"},
+         "CHAT NAME=GAME;TEXT=Shortest route from Cat to Dog: 1 click.",
+         "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click; a shortest route takes 1: Cat --> Dog."},
+        {"no route", QStringList{},
+         "CHAT NAME=GAME;TEXT=No route leads from Cat to Dog in this encyclopedia.",
+         "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click."},
+        {"unknown", std::nullopt, QString(), "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click."},
+    };
+    for (const Case &c : cases) {
+        ServerHarness h;
+        QStringList asked;
+        h.server->SetRouteFinder([&](const QString &from, const QString &to) {
+            asked << from + ">" + to;
+            return c.route;
+        });
+        Peer &ann = h.join("Ann", "10.0.0.2");
+        Peer &bob = h.join("Bob", "10.0.0.3");
+        h.say(ann, "SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;");
+        QStringList expected{"STARTGAME COUNT=1;WORD0=Cat;WORD1=Dog;"};
+        if (!c.parLine.isEmpty())
+            expected << c.parLine;
+        EXPECT_EQ(bob.take(), expected) << c.what;
+        EXPECT_EQ(asked, QStringList{"Cat>Dog"});
+        h.clock.Advance(83 * 1000 + 400);
+        h.say(bob, "NAVIGATE NAME=Bob;URL=Dog;");
+        const QStringList heard = ann.take();
+        ASSERT_FALSE(heard.isEmpty()) << c.what;
+        EXPECT_EQ(heard.last(), c.winLine) << c.what;
+        EXPECT_EQ(heard.at(heard.size() - 2), "WINNER NAME=Bob;") << c.what;
+    }
+}
+
 } // namespace

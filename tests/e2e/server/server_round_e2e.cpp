@@ -63,8 +63,16 @@ TEST(ServerE2e, TwoWholeRounds)
     const QString destination = words[1] == words[0] ? words[1] + " (again)" : words[1];
     ann.Send("SETWORDS COUNT=1;WORD0=" + start + ";WORD1=" + destination + ";");
     const QString startGame = "STARTGAME COUNT=1;WORD0=" + start + ";WORD1=" + destination + ";";
-    for (UdpPeer *p : three)
-        EXPECT_EQ(p->Take(1), QStringList({startGame}));
+    // Each hears the words, then the round's par from GAME.
+    for (UdpPeer *p : three) {
+        const QStringList got = p->Take(2);
+        ASSERT_EQ(got.size(), 2) << p->Name().toStdString();
+        EXPECT_EQ(got[0], startGame);
+        EXPECT_TRUE(got[1].startsWith("CHAT NAME=GAME;TEXT=Shortest route from " + start + " to ") ||
+                    got[1] == "CHAT NAME=GAME;TEXT=No route leads from " + start + " to " + destination +
+                                  " in this encyclopedia.")
+            << got[1].toStdString();
+    }
 
     bob.Send("NAVIGATE NAME=Bob;URL=Stepping stone;");
     for (UdpPeer *p : three)
@@ -84,16 +92,26 @@ TEST(ServerE2e, TwoWholeRounds)
     EXPECT_EQ(dan.Take(1), QStringList({startGame}));
 
     ann.Send("NAVIGATE NAME=Ann;URL=" + destination + ";");
-    for (UdpPeer *p : all)
-        EXPECT_EQ(p->Take(2), QStringList({score("Ann", 0, 1, 1, "yes"), "WINNER NAME=Ann;"}));
+    // The win, then the winner's time and clicks from GAME.
+    for (UdpPeer *p : all) {
+        const QStringList got = p->Take(3);
+        ASSERT_EQ(got.size(), 3) << p->Name().toStdString();
+        EXPECT_EQ(got.mid(0, 2), QStringList({score("Ann", 0, 1, 1, "yes"), "WINNER NAME=Ann;"}));
+        EXPECT_TRUE(got[2].startsWith("CHAT NAME=GAME;TEXT=Ann reached " + destination + " in 0:"))
+            << got[2].toStdString();
+    }
     ann.Send("SENDMYPATH NAME=Ann;PATH=" + start + "\r" + destination + ";");
     for (UdpPeer *p : all)
         EXPECT_EQ(p->Take(1), QStringList({"PATHIS NAME=Ann;PATH=" + start + "\r" + destination + ";"}));
 
     // Round two: everyone is disqualified and the oldest player chooses again.
     ann.Send("SETWORDS COUNT=1;WORD0=Apple;WORD1=Pear;");
-    for (UdpPeer *p : all)
-        EXPECT_EQ(p->Take(1), QStringList({"STARTGAME COUNT=1;WORD0=Apple;WORD1=Pear;"}));
+    for (UdpPeer *p : all) {
+        const QStringList got = p->Take(2);
+        ASSERT_EQ(got.size(), 2) << p->Name().toStdString();
+        EXPECT_EQ(got[0], "STARTGAME COUNT=1;WORD0=Apple;WORD1=Pear;");
+        EXPECT_TRUE(got[1].startsWith("CHAT NAME=GAME;TEXT=")) << "the par: " << got[1].toStdString();
+    }
     const QStringList kinds = {"list", "number", "talk"};
     for (int i = 0; i < 3; ++i) {
         UdpPeer *p = three[i];

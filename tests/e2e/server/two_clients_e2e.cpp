@@ -12,6 +12,7 @@
 #include "platform/qt/UdpSocket.h"
 #include "protocol/Messages.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <memory>
 
@@ -104,6 +105,12 @@ TEST(TwoClientsE2e, ARematchIsWonByItsFirstClickAndAGivenUpRoundNamesTheNextChoo
         bob.Click(QStringLiteral("Dog"));
         ASSERT_TRUE(ann.Heard(QStringLiteral("GAME: Bob has won the round in 1 click!")))
             << "round " << round;
+        // The server tells the par when the round starts and a shortest route after the win.
+        EXPECT_TRUE(bob.Heard(QStringLiteral("GAME: Shortest route from Cat to Dog: 1 click.")));
+        const QRegularExpression won(QStringLiteral(
+            "^GAME: Bob reached Dog in 0:[0-9]{2} with 1 click; a shortest route takes 1: Cat --> Dog\\.$"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !ann.view.chat.filter(won).isEmpty(); }, kStepMs))
+            << ann.view.chat.join('|').toStdString();
         EXPECT_TRUE(ann.Heard(QStringLiteral("GAME: The winning route was: \r\nCat --> Dog")));
         EXPECT_TRUE(QTest::qWaitFor([&] { return bob.view.chooserOpened == round; }, kStepMs));
     }

@@ -1,0 +1,54 @@
+// Shortest routes by article links, around the page kinds a route may not pass through.
+#include "site/CorpusSite.h"
+#include "site/Routes.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// Cat -> Dog -> Mouse -> Cheese; Cat -> List of pets -> Cheese; Cat -> 1984 -> Cheese;
+// Horse links nowhere; nothing links to Bee.
+CorpusSite Pets()
+{
+    auto c = std::make_shared<Corpus>();
+    const QStringList titles = {"Cat", "Dog", "Mouse", "Cheese", "List of pets", "1984", "Horse", "Bee"};
+    for (const QString &t : titles)
+        c->AddArticle(t);
+    const auto link = [&](const char *from, const char *to) { c->AddLink(c->Find(from), c->Find(to)); };
+    link("Cat", "Dog");
+    link("Dog", "Mouse");
+    link("Mouse", "Cheese");
+    link("Cat", "List of pets");
+    link("List of pets", "Cheese");
+    link("Cat", "1984");
+    link("1984", "Cheese");
+    link("Cheese", "Cat");
+    link("Bee", "Cat");
+    return CorpusSite(c, QStringLiteral("pets"));
+}
+
+TEST(Routes, ShortestAroundForbiddenPages)
+{
+    const CorpusSite site = Pets();
+    struct Row {
+        const char *from, *to;
+        std::optional<QStringList> route;
+    };
+    const Row rows[] = {
+        {"Cat", "Dog", QStringList{"Cat", "Dog"}},
+        {"Cat", "Cheese", QStringList{"Cat", "Dog", "Mouse", "Cheese"}}, // not through a list or a number
+        {"Cheese", "Mouse", QStringList{"Cheese", "Cat", "Dog", "Mouse"}},
+        {"Cat", "Cat", QStringList{"Cat"}},
+        {"Horse", "Cat", QStringList{}},        // no links out
+        {"Cat", "Bee", QStringList{}},          // nothing links in
+        {"Cat", "List of pets", QStringList{}}, // reaching it would take the player out
+        {"Cat", "Nowhere", QStringList{}},      // no such article
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(ShortestRoute(site, r.from, r.to), r.route) << r.from << " -> " << r.to;
+    EXPECT_EQ(ShortestRoute(site, "Cat", "Cheese", 2), std::nullopt)
+        << "a search over its budget tells nothing";
+}
+
+} // namespace
