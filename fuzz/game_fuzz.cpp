@@ -7,7 +7,7 @@
 // 6 the game browser's title changes to the text; 7 the browser is about to open the text as an
 // address; 8 the browser finishes its load. Without a selector the step comes from the server.
 
-#include "FuzzSupport.h"
+#include "ClientChecks.h"
 
 #include "client/ChatLog.h"
 #include "client/GameCore.h"
@@ -96,20 +96,7 @@ struct World {
 
     void deliver()
     {
-        const int delivered = net.Deliver(kDeliveryLimit);
-        fuzz::Require(delivered < kDeliveryLimit, kTarget,
-                      QStringLiteral("datagrams keep answering each other (%1 delivered)").arg(delivered));
-        for (const Datagram &d : net.Sent()) {
-            if (d.fromAddress == QLatin1String("127.0.0.1"))
-                fuzz::RequireFits(kTarget, d.text, QStringLiteral("the client"));
-        }
-        net.ClearSent();
-        fuzz::Require(modData.PlayerCount <= ModData::kMaxPlayers &&
-                          modData.PlayerCount == modData.Players.Size(),
-                      kTarget,
-                      QStringLiteral("the player list holds %1 players in %2 entries")
-                          .arg(modData.PlayerCount)
-                          .arg(modData.Players.Size()));
+        fuzz::DeliverToClient(kTarget, net, modData, kDeliveryLimit);
         fuzz::Require(modData.Words.size() <= kMaxWords, kTarget,
                       QStringLiteral("the client keeps %1 words").arg(modData.Words.size()));
     }

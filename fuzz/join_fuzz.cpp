@@ -6,7 +6,7 @@
 // player will type the text when asked for a password; 6 the player presses Join again with the
 // text as name. Without a selector the step comes from the server's game port.
 
-#include "FuzzSupport.h"
+#include "ClientChecks.h"
 
 #include "client/JoinSession.h"
 #include "client/ModData.h"
@@ -53,20 +53,7 @@ struct World {
 
     void deliver()
     {
-        const int delivered = net.Deliver(kDeliveryLimit);
-        fuzz::Require(delivered < kDeliveryLimit, kTarget,
-                      QStringLiteral("datagrams keep answering each other (%1 delivered)").arg(delivered));
-        for (const Datagram &d : net.Sent()) {
-            if (d.fromAddress == QLatin1String("127.0.0.1"))
-                fuzz::RequireFits(kTarget, d.text, QStringLiteral("the client"));
-        }
-        net.ClearSent();
-        fuzz::Require(modData.PlayerCount <= ModData::kMaxPlayers &&
-                          modData.PlayerCount == modData.Players.Size(),
-                      kTarget,
-                      QStringLiteral("the player list holds %1 players in %2 entries")
-                          .arg(modData.PlayerCount)
-                          .arg(modData.Players.Size()));
+        fuzz::DeliverToClient(kTarget, net, modData, kDeliveryLimit);
         // The timer runs exactly while the window waits for the server.
         fuzz::Require(session->TimerRunning() == (session->CurrentState() == JoinSession::State::Connecting),
                       kTarget, QStringLiteral("the handshake timer runs outside the wait for the server"));
