@@ -470,10 +470,15 @@ void GameServer::announceWin(const QString &winner, qint32 clicks)
     QString line = winner + " reached " + m_round.Words->last() + " in " + QString::number(seconds / 60) +
                    ":" + QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0')) + " with " +
                    ClickCount(clicks);
-    if (m_par && !m_par->isEmpty())
-        line += "; a shortest route takes " + QString::number(m_par->size() - 1) + ": " +
-                m_par->join(QStringLiteral(" --> "));
-    const QString chat = msg::Chat(QStringLiteral("GAME"), line + ".");
+    QString chat = msg::Chat(QStringLiteral("GAME"), line + ".");
+    if (m_par && !m_par->isEmpty()) {
+        // A route too long for one datagram is left out; the time and clicks still go out.
+        const QString withRoute = msg::Chat(
+            QStringLiteral("GAME"), line + "; a shortest route takes " + QString::number(m_par->size() - 1) +
+                                        ": " + m_par->join(QStringLiteral(" --> ")) + ".");
+        if (FitsDatagram(withRoute))
+            chat = withRoute;
+    }
     if (FitsDatagram(chat))
         sendToAll(chat);
 }

@@ -19,15 +19,20 @@ public:
         return TitleOf(m_corpus->FindIgnoringCase(title));
     }
     QString FindRedirect(const QString &name) const override { return TitleOf(m_corpus->FindRedirect(name)); }
-    QString RandomArticle() const override { return TitleOf(m_corpus->Random()); }
-    SiteAnswer Answer(const QByteArray &target) const override { return AnswerRequest(*m_corpus, target); }
+    QString RandomArticle() const override { return TitleOf(DrawRandom()); }
+    SiteAnswer Answer(const QByteArray &target) const override;
     QStringList Links(const QString &title) const override;
+    std::shared_ptr<const LinkGraph> Graph() const override { return m_graph; }
+    LinkGraph::Node GraphNode(const QString &title) const override;
+    QString GraphTitle(LinkGraph::Node node) const override;
 
     const Corpus &Articles() const { return *m_corpus; }
 
 private:
     QString TitleOf(int index) const { return index < 0 ? QString() : m_corpus->At(index).title; }
+    int DrawRandom() const;
 
     std::shared_ptr<const Corpus> m_corpus;
     QString m_description;
+    std::shared_ptr<const LinkGraph> m_graph;
 };

@@ -7,6 +7,7 @@
 #include "site/ZimSite.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace
 {
@@ -47,15 +48,21 @@ std::shared_ptr<const Corpus> LoadEncyclopedia(QString *description, QString *er
     return LoadEncyclopediaFrom(site::EncyclopediaSetting(), description, error);
 }
 
+QString LinkCacheFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Quillory");
+}
+
 std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
-                                                         QString *error)
+                                                         QString *error, const QString &cacheFolder)
 {
     const QString path = setting.trimmed();
     // A file is a ZIM archive; a folder is in the Wikispeedia layout.
     if (!path.isEmpty() &&
         (path.endsWith(QLatin1String(".zim"), Qt::CaseInsensitive) || QFileInfo(path).isFile())) {
         QString why;
-        if (auto zim = ZimSite::Open(path, &why)) {
+        if (auto zim = ZimSite::Open(path, &why, cacheFolder)) {
             if (description)
                 *description = zim->Description();
             if (error)

@@ -16,6 +16,10 @@ std::shared_ptr<const Corpus> LoadEncyclopediaFrom(const QString &setting, QStri
                                                    QString *error);
 
 // The encyclopedia for a setting value as the site serves it, with the same fallback: empty for the
-// built-in one, a Wikispeedia folder, or a ZIM archive (a file).
+// built-in one, a Wikispeedia folder, or a ZIM archive (a file). An archive's link graph is kept in
+// `cacheFolder` for the next start.
 std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
-                                                         QString *error);
+                                                         QString *error, const QString &cacheFolder = {});
+
+// Where this user's link graphs of archives are kept: the "Quillory" folder of the user's cache folder.
+QString LinkCacheFolder();

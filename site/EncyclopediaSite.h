@@ -1,10 +1,13 @@
 #pragma once
 
+#include "site/LinkGraph.h"
 #include "site/Pages.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // One encyclopedia as the site, the server's random draw and the link graph see it, whatever its
 // kind (the built-in one, a Wikispeedia folder, a ZIM archive). Titles are Unicode as pages show
@@ -28,6 +31,8 @@ public:
     QString Resolve(const QString &word) const;
 
     // A uniformly drawn front article (never a redirect, nor the main page); "" when there is none.
+    // Once the link graph is ready, only articles that every other drawn article reaches and is
+    // reached from are drawn, so any two draws make a round that can be won.
     virtual QString RandomArticle() const = 0;
     // The answer to "/wiki/Main_Page".
     SiteAnswer MainPage() const { return Answer(QByteArrayLiteral("/wiki/Main_Page")); }
@@ -38,4 +43,13 @@ public:
 
     // Work still running in the background (an index), in percent; 100 when none is left.
     virtual int Progress() const { return 100; }
+
+    // The links of every article as one graph; nullptr until it is ready (a large archive reads
+    // every article for it in the background).
+    virtual std::shared_ptr<const LinkGraph> Graph() const = 0;
+    // Building the graph, in percent; 100 when it is ready or will not be.
+    virtual int GraphProgress() const { return 100; }
+    // The graph's number for an article, LinkGraph::kNoNode when it names none; and back.
+    virtual LinkGraph::Node GraphNode(const QString &title) const = 0;
+    virtual QString GraphTitle(LinkGraph::Node node) const = 0;
 };

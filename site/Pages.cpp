@@ -311,13 +311,14 @@ SiteAnswer SearchPage(const Corpus &corpus, const QHash<QByteArray, QString> &qu
     return Page(out);
 }
 
-SiteAnswer SpecialPage(const Corpus &corpus, const QString &name, const QHash<QByteArray, QString> &query)
+SiteAnswer SpecialPage(const Corpus &corpus, const QString &name, const QHash<QByteArray, QString> &query,
+                       const std::function<int()> &drawRandom)
 {
     const QString sub = name.mid(8); // after "Special:"
     if (sub == QLatin1String("Search"))
         return SearchPage(corpus, query);
     if (sub == QLatin1String("Random")) {
-        const int index = corpus.Random();
+        const int index = drawRandom ? drawRandom() : corpus.Random();
         return index < 0 ? NotFound() : Redirect(ArticleAddress(corpus.At(index).title));
     }
     QByteArray out = PageStart(name, name);
@@ -541,7 +542,8 @@ std::vector<Article::Anchor> PlaceAnchors(const Corpus &corpus, const Article &a
     return anchors;
 }
 
-SiteAnswer AnswerRequest(const Corpus &corpus, const QByteArray &target)
+SiteAnswer AnswerRequest(const Corpus &corpus, const QByteArray &target,
+                         const std::function<int()> &drawRandom)
 {
     if (target.size() > kMaxTargetBytes)
         return TooLong();
@@ -571,7 +573,7 @@ SiteAnswer AnswerRequest(const Corpus &corpus, const QByteArray &target)
     if (colon > 0) {
         const QString ns = name.left(colon);
         if (ns == QLatin1String("Special"))
-            return SpecialPage(corpus, name, ParseQuery(queryText));
+            return SpecialPage(corpus, name, ParseQuery(queryText), drawRandom);
         static const QStringList kNamespaces = {QStringLiteral("Talk"),   QStringLiteral("Category"),
                                                 QStringLiteral("Help"),   QStringLiteral("User"),
                                                 QStringLiteral("Portal"), QStringLiteral("Wikipedia")};

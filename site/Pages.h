@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
+
 // The pages of the encyclopedia site, independent of any network code: a request target in, a
 // status, a redirect address and an HTML body out.
 
@@ -23,8 +25,10 @@ struct SiteAnswer {
     QByteArray contentType = "text/html; charset=utf-8";
 };
 
-// `target` is the request's path and query exactly as sent ("/wiki/%C3%85land").
-SiteAnswer AnswerRequest(const Corpus &corpus, const QByteArray &target);
+// `target` is the request's path and query exactly as sent ("/wiki/%C3%85land"). Special:Random
+// leads to the article `drawRandom` gives, to a uniformly drawn one without it.
+SiteAnswer AnswerRequest(const Corpus &corpus, const QByteArray &target,
+                         const std::function<int()> &drawRandom = {});
 
 // "/wiki/New_York" for the title "New York": blanks become underscores, the rest percent-encoded.
 QByteArray ArticleAddress(const QString &title);

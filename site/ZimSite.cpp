@@ -3,6 +3,9 @@
 #include "site/Corpus.h"
 #include "site/ZimHtml.h"
 
+#include "protocol/PageKinds.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -91,6 +94,17 @@ QStringList CaseVariants(const QString &word)
     return out;
 }
 
+bool IsDisambiguationPage(const QString &title, std::string_view html)
+{
+    if (title.endsWith(QLatin1String("(disambiguation)"), Qt::CaseInsensitive))
+        return true;
+    for (const char *marker : kDisambiguationMarkers) {
+        if (html.find(marker) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 struct ZimSite::Impl {
@@ -109,7 +123,91 @@ struct ZimSite::Impl {
     mutable std::condition_variable readyChanged;
     std::thread indexer;
 
-    explicit Impl(const QString &path) : file(path), archive(Utf8(path)) {}
+    // The link graph, built after the index (or read from the cache folder when it holds this
+    // archive's graph) and written there for the next start.
+    QString cacheFolder;
+    PendingGraph graph;
+    std::atomic<int> graphProgress{0};
+    std::atomic<bool> graphFromCache{false};
+    std::atomic<bool> graphDone{false};
+
+    Impl(const QString &path, QString cache) : file(path), archive(Utf8(path)), cacheFolder(std::move(cache))
+    {
+    }
+
+    void Background()
+    {
+        BuildIndex();
+        if (!stop)
+            BuildGraph();
+        std::lock_guard lock(readyMutex);
+        graphProgress = 100;
+        graphDone = true;
+        readyChanged.notify_all();
+    }
+
+    QString CacheFile(const QByteArray &key) const
+    {
+        return cacheFolder.isEmpty()
+                   ? QString()
+                   : cacheFolder + QStringLiteral("/%1.links").arg(QString::fromLatin1(key.toHex()));
+    }
+
+    void BuildGraph()
+    {
+        try {
+            const zim::Uuid uuid = archive.getUuid();
+            const QByteArray key(uuid.data, sizeof uuid.data);
+            const zim::entry_index_type n = archive.getEntryCount();
+            const QString cache = CacheFile(key);
+            if (!cache.isEmpty()) {
+                if (auto loaded = LinkGraph::Load(cache, key, n)) {
+                    graphFromCache = true;
+                    graph.Set(std::make_shared<const LinkGraph>(std::move(*loaded)));
+                    return;
+                }
+            }
+            // Articles are numbered by their place in path order. Reading them in the order the
+            // archive stores them decompresses each cluster once.
+            std::vector<quint8> marks(n, 0);
+            std::vector<std::pair<LinkGraph::Node, LinkGraph::Node>> links;
+            zim::entry_index_type done = 0;
+            for (const zim::Entry &e : archive.iterEfficient()) {
+                if (stop.load(std::memory_order_relaxed))
+                    return;
+                if (++done % 1024 == 0)
+                    graphProgress.store(int(qint64(done) * 99 / qMax<qint64>(1, n)),
+                                        std::memory_order_relaxed);
+                try {
+                    if (!IsArticle(e))
+                        continue;
+                    const LinkGraph::Node from = e.getIndex();
+                    const QString title = TitleOf(e);
+                    const QByteArray html = Html(e);
+                    quint8 mark = PageKind(title).isEmpty() ? LinkGraph::Passable : 0;
+                    if (!IsMain(e) &&
+                        !IsDisambiguationPage(title, std::string_view(html.constData(), html.size())))
+                        mark |= LinkGraph::Drawable;
+                    marks[from] = mark;
+                    RewriteArticle(html, e.getPath(), QString(), QByteArray(), [&](const std::string &path) {
+                        zim::entry_index_type to = 0;
+                        LinkTarget t = Resolve(path, &to);
+                        if (t.article && !t.main)
+                            links.emplace_back(from, to);
+                        return t;
+                    });
+                } catch (...) {
+                    // A damaged article is left without links; the others still count.
+                }
+            }
+            auto built = std::make_shared<const LinkGraph>(std::move(marks), std::move(links));
+            graph.Set(built);
+            if (!cache.isEmpty() && QDir().mkpath(cacheFolder))
+                built->Save(cache, key);
+        } catch (...) {
+            // No graph for a damaged archive: its rounds go without par and shortest routes.
+        }
+    }
 
     void BuildIndex()
     {
@@ -239,18 +337,12 @@ struct ZimSite::Impl {
 
     bool IsDisambiguation(const zim::Entry &e) const
     {
-        if (TitleOf(e).endsWith(QLatin1String("(disambiguation)"), Qt::CaseInsensitive))
-            return true;
         try {
             const zim::Blob blob = e.getItem().getData();
-            const std::string_view html(blob.data(), blob.size());
-            for (const char *marker : kDisambiguationMarkers) {
-                if (html.find(marker) != std::string_view::npos)
-                    return true;
-            }
+            return IsDisambiguationPage(TitleOf(e), std::string_view(blob.data(), blob.size()));
         } catch (...) {
+            return IsDisambiguationPage(TitleOf(e), {});
         }
-        return false;
     }
 
     // The address on the site of an entry: articles under /wiki/, everything else under /zim/.
@@ -268,7 +360,8 @@ struct ZimSite::Impl {
         return "/zim/" + QUrl::toPercentEncoding(FromUtf8(path), "/");
     }
 
-    LinkTarget Resolve(const std::string &path) const
+    // `index`, when given, receives the entry's index in path order.
+    LinkTarget Resolve(const std::string &path, zim::entry_index_type *index = nullptr) const
     {
         LinkTarget t;
         auto e = ByPath(path);
@@ -276,6 +369,8 @@ struct ZimSite::Impl {
             e = Follow(*e);
         if (!e)
             return t;
+        if (index)
+            *index = e->getIndex();
         t.exists = true;
         if (IsArticle(*e)) {
             t.article = true;
@@ -361,7 +456,7 @@ struct ZimSite::Impl {
     SiteAnswer IndexPhp(const QHash<QByteArray, QString> &query) const;
 };
 
-std::shared_ptr<ZimSite> ZimSite::Open(const QString &file, QString *error)
+std::shared_ptr<ZimSite> ZimSite::Open(const QString &file, QString *error, const QString &cacheFolder)
 {
     auto fail = [error](const QString &why) {
         if (error)
@@ -382,7 +477,7 @@ std::shared_ptr<ZimSite> ZimSite::Open(const QString &file, QString *error)
     f.close();
     std::unique_ptr<Impl> impl;
     try {
-        impl = std::make_unique<Impl>(info.absoluteFilePath());
+        impl = std::make_unique<Impl>(info.absoluteFilePath(), cacheFolder);
         // A cut-off file still has its header; its directory and end are checked here, cheaply.
         const zim::entry_index_type n = impl->archive.getEntryCount();
         if (n > 0) {
@@ -410,7 +505,7 @@ std::shared_ptr<ZimSite> ZimSite::Open(const QString &file, QString *error)
     if (impl->title.isEmpty())
         impl->title = info.fileName();
     Impl *raw = impl.get();
-    raw->indexer = std::thread([raw] { raw->BuildIndex(); });
+    raw->indexer = std::thread([raw] { raw->Background(); });
     return std::shared_ptr<ZimSite>(new ZimSite(std::move(impl)));
 }
 
@@ -496,6 +591,8 @@ QString ZimSite::FindRedirect(const QString &name) const
 
 QString ZimSite::RandomArticle() const
 {
+    if (const auto graph = Graph(); graph && !graph->Winnable().empty())
+        return GraphTitle(graph->RandomWinnable());
     // Drawing again after a miss keeps the draw uniform over the articles that are accepted. The
     // library's own random entry never picks the last front article, so the draw is made here.
     const zim::Archive &archive = m_impl->archive;
@@ -742,4 +839,41 @@ SiteAnswer ZimSite::Answer(const QByteArray &target) const
             return m_impl->OtherPage(name, ns, name.mid(colon + 1), ParseQuery(queryText));
     }
     return NotFound();
+}
+
+std::shared_ptr<const LinkGraph> ZimSite::Graph() const
+{
+    return m_impl->graph.Get();
+}
+
+int ZimSite::GraphProgress() const
+{
+    return m_impl->graphProgress.load(std::memory_order_relaxed);
+}
+
+void ZimSite::WaitForGraph() const
+{
+    std::unique_lock lock(m_impl->readyMutex);
+    m_impl->readyChanged.wait(lock, [this] { return m_impl->graphDone.load(); });
+}
+
+bool ZimSite::GraphLoadedFromCache() const
+{
+    return m_impl->graphFromCache.load();
+}
+
+LinkGraph::Node ZimSite::GraphNode(const QString &title) const
+{
+    const auto e = m_impl->Lookup(title);
+    return e && m_impl->IsArticle(*e) ? LinkGraph::Node(e->getIndex()) : LinkGraph::kNoNode;
+}
+
+QString ZimSite::GraphTitle(LinkGraph::Node node) const
+{
+    try {
+        return node < m_impl->archive.getEntryCount() ? m_impl->TitleOf(m_impl->archive.getEntryByPath(node))
+                                                      : QString();
+    } catch (...) {
+        return {};
+    }
 }

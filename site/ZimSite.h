@@ -9,11 +9,15 @@
 // their own HTML with links rewritten to /wiki/<Title> addresses; the pictures, stylesheets and
 // scripts they use are served from the archive under /zim/<path>. A case-blind title index is built
 // in the background; until it is ready, look-ups ignoring case try the usual spellings instead.
+// Then the link graph is built by reading every article, or read back from the cache folder where
+// it was kept for this archive (by its UUID) at an earlier start.
 class ZimSite : public EncyclopediaSite
 {
 public:
     // nullptr, with *error saying why, when the file is missing, unreadable, truncated or no ZIM archive.
-    static std::shared_ptr<ZimSite> Open(const QString &file, QString *error);
+    // The link graph is kept in `cacheFolder`; with none, it is built at every start.
+    static std::shared_ptr<ZimSite> Open(const QString &file, QString *error,
+                                         const QString &cacheFolder = {});
     ~ZimSite() override;
 
     // The archive's own name (its "Title" metadata), the file name when it has none.
@@ -27,11 +31,19 @@ public:
     SiteAnswer Answer(const QByteArray &target) const override;
     QStringList Links(const QString &title) const override;
     int Progress() const override;
+    std::shared_ptr<const LinkGraph> Graph() const override;
+    int GraphProgress() const override;
+    LinkGraph::Node GraphNode(const QString &title) const override;
+    QString GraphTitle(LinkGraph::Node node) const override;
 
     // Blocks until the background index is complete (benchmarks and tests).
     void WaitForIndex() const;
     // Titles and redirects in the case-blind index; 0 until it is complete.
     qint64 IndexedTitles() const;
+    // Blocks until the background work is done, the link graph built or given up (benchmarks, tests).
+    void WaitForGraph() const;
+    // Whether the graph was read back from the cache folder rather than built.
+    bool GraphLoadedFromCache() const;
 
     struct Impl;
 

@@ -9,7 +9,7 @@ bool LocalSite::Start(QString *description, QString *error)
 {
     const QString setting = site::EncyclopediaSetting();
     if (!m_site || setting != m_loadedSetting) {
-        m_site = OpenEncyclopedia(setting, &m_description, &m_loadError);
+        m_site = OpenEncyclopedia(setting, &m_description, &m_loadError, LinkCacheFolder());
         m_loadedSetting = setting;
     }
     *description = m_description;
@@ -25,8 +25,13 @@ bool LocalSite::Start(QString *description, QString *error)
 
 QString LocalSite::Progress() const
 {
-    const int percent = m_site ? m_site->Progress() : 100;
-    return percent >= 100 ? QString() : QStringLiteral("Building the title index: %1%").arg(percent);
+    if (!m_site)
+        return {};
+    if (const int percent = m_site->Progress(); percent < 100)
+        return QStringLiteral("Building the title index: %1%").arg(percent);
+    if (const int percent = m_site->GraphProgress(); percent < 100)
+        return QStringLiteral("Building the link graph: %1%").arg(percent);
+    return {};
 }
 
 std::optional<QStringList> LocalSite::Route(const QString &from, const QString &to) const

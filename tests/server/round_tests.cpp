@@ -434,6 +434,15 @@ TEST(GiveUp, APlayerLeavesTheRoundAndTheLastOneOutEndsIt)
     EXPECT_EQ(h.server->Players().Players(1).InGame, "yes");
 }
 
+// Cat, 2000 pages with long names, Dog.
+QStringList LongRoute()
+{
+    QStringList route{"Cat"};
+    for (int i = 0; i < 2000; ++i)
+        route << QStringLiteral("A page with a rather long name, number %1").arg(i);
+    return route << "Dog";
+}
+
 // With a route finder, each round starts with its par and a win ends with the winner's time,
 // clicks and a shortest route, all as chat from GAME.
 TEST(RoundFacts, ParAtTheStartTimeAndRouteAfterTheWin)
@@ -456,6 +465,9 @@ TEST(RoundFacts, ParAtTheStartTimeAndRouteAfterTheWin)
          "CHAT NAME=GAME;TEXT=No route leads from Cat to Dog in this encyclopedia.",
          "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click."},
         {"unknown", std::nullopt, QString(), "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click."},
+        {"a route too long for a datagram", LongRoute(),
+         "CHAT NAME=GAME;TEXT=Shortest route from Cat to Dog: 2001 clicks.",
+         "CHAT NAME=GAME;TEXT=Bob reached Dog in 1:23 with 1 click."},
     };
     for (const Case &c : cases) {
         ServerHarness h;

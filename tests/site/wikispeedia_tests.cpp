@@ -1,6 +1,9 @@
+#include "protocol/PageKinds.h"
 #include "settings/Options.h"
 #include "site/BuiltinCorpus.h"
+#include "site/CorpusSite.h"
 #include "site/Encyclopedia.h"
+#include "site/Routes.h"
 #include "site/SiteServer.h"
 #include "site/WikispeediaCorpus.h"
 
@@ -326,4 +329,69 @@ TEST(Encyclopedia, TheSettingChoosesTheCorpusAndAFailureFallsBackToTheBuiltIn)
         EXPECT_TRUE(error.isEmpty());
     }
     modOptions::SetOptionsDirectory(before);
+}
+
+TEST_F(Wikispeedia, NoHumanRaceIsShorterThanTheShortestRoute)
+{
+    const CorpusSite site(s_graph, QStringLiteral("wikispeedia"));
+    QFile f(SharedWikispeedia() + QStringLiteral("/paths_finished.tsv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    qint64 races = 0, toForbidden = 0, counted = 0, humanClicks = 0, shortestClicks = 0, throughForbidden = 0;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine().trimmed();
+        const QList<QByteArray> fields = line.split('\t');
+        if (line.startsWith('#') || fields.size() != 4)
+            continue;
+        QStringList human;
+        for (const QByteArray &step : fields[3].split(';'))
+            human.append(DecodeWikispeediaName(step));
+        const QString from = DecodeWikispeediaName(fields[1]), to = DecodeWikispeediaName(fields[2]);
+        ASSERT_EQ(human.front(), from) << line.constData();
+        ASSERT_EQ(human.back(), to) << line.constData();
+        const auto route = ShortestRoute(site, from, to);
+        ASSERT_TRUE(route) << line.constData();
+        ++races;
+        // A list or a number page takes a player out of the round, so no round ends on one...
+        if (!PageKind(to).isEmpty()) {
+            EXPECT_TRUE(route->isEmpty()) << line.constData();
+            ++toForbidden;
+            continue;
+        }
+        // ...and a race through one may be shorter than any route the rules allow, or the only way.
+        if (std::any_of(human.begin() + 1, human.end() - 1,
+                        [](const QString &page) { return !PageKind(page).isEmpty(); })) {
+            ++throughForbidden;
+            continue;
+        }
+        ASSERT_FALSE(route->isEmpty()) << "no route for the race " << line.constData();
+        ASSERT_LE(route->size(), human.size()) << line.constData();
+        ++counted;
+        humanClicks += human.size() - 1;
+        shortestClicks += route->size() - 1;
+    }
+    EXPECT_EQ(races, 40000);
+    EXPECT_GT(counted, 35000);
+    std::printf("%lld finished human races: %lld to a list or number page, %lld through one; the other %lld: "
+                "mean human clicks %.2f, mean shortest route %.2f clicks\n",
+                races, toForbidden, throughForbidden, counted, double(humanClicks) / counted,
+                double(shortestClicks) / counted);
+}
+
+TEST_F(Wikispeedia, RandomPairsCanAlwaysBeWon)
+{
+    const CorpusSite site(s_graph, QStringLiteral("wikispeedia"));
+    ASSERT_TRUE(site.Graph());
+    const qsizetype winnable = site.Graph()->Winnable().size();
+    EXPECT_GT(winnable, 4000) << "most articles reach each other";
+    EXPECT_LT(winnable, 4604);
+    std::printf("%lld of 4604 articles reach each other and may be drawn\n", qint64(winnable));
+    for (int i = 0; i < 1000; ++i) {
+        // The start from the site's own draw, the destination from the page Randomize opens.
+        const QString from = site.RandomArticle();
+        const SiteAnswer random = site.Answer("/wiki/Special:Random");
+        ASSERT_EQ(random.status, 302);
+        const QString to = page::DecodePathName(QByteArrayView(random.location).sliced(6));
+        const auto route = ShortestRoute(site, from, to);
+        ASSERT_TRUE(route && !route->isEmpty()) << from.toStdString() << " -> " << to.toStdString();
+    }
 }

@@ -1,6 +1,7 @@
 // ZIM archives as the site serves them, on small archives written here with libzim's writer.
 #include "settings/Options.h"
 #include "site/Encyclopedia.h"
+#include "site/Routes.h"
 #include "site/SiteServer.h"
 #include "site/ZimHtml.h"
 #include "site/ZimSite.h"
@@ -9,6 +10,7 @@
 #include "tests/site/RawHttp.h"
 #include "tests/site/SiteTestUtil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -193,20 +195,21 @@ TEST_F(ZimSiteTest, LookUpsFindTitlesInAnyCaseAndThroughRedirects)
     EXPECT_EQ(s_site->ArticleCount(), 9) << "the front articles";
 }
 
-TEST_F(ZimSiteTest, RandomDrawsOnlyFrontArticlesAndEachOfThem)
+TEST_F(ZimSiteTest, RandomDrawsOnlyArticlesThatReachEachOtherAndEachOfThem)
 {
-    const QSet<QString> drawable = {QStringLiteral("Dog"),   QStringLiteral("Cat"),
-                                    QStringLiteral("Wolf"),  QStringLiteral("C++"),
-                                    QStringLiteral("Paris"), QStringLiteral("New York")};
+    // Of the front articles, only Dog and Cat link to each other; Wolf leads to New York and back
+    // to nothing, C++ and Paris lead nowhere, and the others may not be drawn at all.
+    s_site->WaitForGraph();
+    const QSet<QString> drawable = {QStringLiteral("Dog"), QStringLiteral("Cat")};
     std::map<QString, int> counts;
-    const int draws = 3000;
+    const int draws = 1000;
     for (int i = 0; i < draws; ++i)
         ++counts[s_site->RandomArticle()];
     for (const auto &[title, n] : counts)
         EXPECT_TRUE(drawable.contains(title)) << title.toStdString();
     for (const QString &title : drawable) {
-        // Each of 6 should come about 500 times; far fewer means the draw is not uniform.
-        EXPECT_GT(counts[title], 300) << title.toStdString();
+        // Each should come about 500 times; far fewer means the draw is not uniform.
+        EXPECT_GT(counts[title], 400) << title.toStdString();
     }
     const SiteAnswer random = s_site->Answer("/wiki/Special:Random");
     EXPECT_EQ(random.status, 302);
@@ -399,4 +402,76 @@ TEST(ZimSiteFiles, BadFilesAreRefusedWithAReasonAndTheBuiltInIsServed)
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_TRUE(description.contains(QLatin1String("Small Test Encyclopedia"))) << description.toStdString();
     EXPECT_EQ(site->Find(QStringLiteral("Dog")), QStringLiteral("Dog"));
+}
+
+TEST_F(ZimSiteTest, RoutesFollowTheArchivesLinks)
+{
+    s_site->WaitForGraph();
+    EXPECT_EQ(s_site->GraphProgress(), 100);
+    struct Row {
+        const char *from, *to;
+        QStringList route;
+    } rows[] = {
+        {"Dog", "New York", {"Dog", "Wolf", "New York"}}, // through "./Wolf#Pack"
+        {"Cat", "Wolf", {"Cat", "Dog", "Wolf"}},
+        {"Wolf", "Cat", {}},      // New York links nowhere
+        {"Dog", "Unicorn", {}},   // not in the archive
+        {"Dog", "Hidden", {}},    // an article nothing links to
+        {"Big Apple", "Dog", {}}, // a redirect is no article to start on
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(ShortestRoute(*s_site, r.from, r.to), r.route) << r.from << " -> " << r.to;
+}
+
+TEST(ZimLinkCache, NextStartReadsTheGraphAndNeverTrustsADamagedOne)
+{
+    QTemporaryDir dir;
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    const QString small = dir.filePath(QStringLiteral("small.zim")),
+                  other = dir.filePath(QStringLiteral("other.zim"));
+    ASSERT_TRUE(TestArchive().Write(small));
+    ASSERT_TRUE(TestArchive().Write(other)); // the same articles, another UUID
+    // Opens the archive and tells whether its graph came from the cache, checking it either way.
+    auto open = [&](const QString &file) {
+        QString error;
+        auto site = ZimSite::Open(file, &error, cache);
+        EXPECT_TRUE(site) << error.toStdString();
+        site->WaitForGraph();
+        EXPECT_EQ(ShortestRoute(*site, "Dog", "New York"), (QStringList{"Dog", "Wolf", "New York"}));
+        return site->GraphLoadedFromCache();
+    };
+    EXPECT_FALSE(open(small)) << "first start: built";
+    const QStringList files = QDir(cache).entryList({QStringLiteral("*.links")});
+    ASSERT_EQ(files.size(), 1) << "one file per archive";
+    const QString graphFile = QDir(cache).filePath(files.front());
+    EXPECT_TRUE(open(small)) << "next start: read back";
+
+    QFile f(graphFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray whole = f.readAll();
+    f.close();
+    auto rewrite = [&](const QByteArray &bytes) {
+        QFile out(graphFile);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes);
+    };
+    QByteArray damaged = whole;
+    damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 1);
+    const QByteArray tampered[] = {damaged, whole.left(whole.size() / 2), QByteArray()};
+    for (const QByteArray &bytes : tampered) {
+        rewrite(bytes);
+        EXPECT_FALSE(open(small)) << "a damaged file is rebuilt";
+        EXPECT_TRUE(open(small)) << "and written anew";
+    }
+
+    ASSERT_FALSE(open(other));
+    const QStringList both = QDir(cache).entryList({QStringLiteral("*.links")});
+    ASSERT_EQ(both.size(), 2);
+    // Another archive's graph under this archive's name is not this archive's graph.
+    const QString otherFile =
+        QDir(cache).filePath(both.front() == files.front() ? both.back() : both.front());
+    ASSERT_TRUE(QFile::remove(otherFile));
+    ASSERT_TRUE(QFile::copy(graphFile, otherFile));
+    EXPECT_FALSE(open(other));
+    EXPECT_TRUE(open(other));
 }

@@ -111,6 +111,7 @@ public:
         }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CACHE_HOME", m_dir.filePath("cache")); // link graphs of archives
         m_process.setProcessEnvironment(env);
         m_process.setWorkingDirectory(m_dir.path());
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -90,6 +90,9 @@ TEST(ServerZimE2e, AWholeRoundOnAnArchive)
     const QString destination = words[1] == start ? kArticles[(kArticles.indexOf(start) + 1) % 5] : words[1];
     ann.Send("SETWORDS COUNT=1;WORD0=" + start + ";WORD1=" + destination + ";");
     EXPECT_FALSE(bob.WaitFor("STARTGAME COUNT=1;").isEmpty());
+    // The archive's link graph is built by now: every round tells its par.
+    EXPECT_EQ(bob.WaitFor("CHAT NAME=GAME;"),
+              "CHAT NAME=GAME;TEXT=Shortest route from " + start + " to " + destination + ": 1 click.");
     ann.Drain();
 
     // Bob follows the start page's own links to the destination, reporting each page.
@@ -99,6 +102,9 @@ TEST(ServerZimE2e, AWholeRoundOnAnArchive)
     ASSERT_EQ(page, destination + " - Wikipedia, the free encyclopedia");
     bob.Send("NAVIGATE NAME=Bob;URL=" + page.left(page.lastIndexOf(" -")) + ";");
     EXPECT_FALSE(ann.WaitFor("WINNER NAME=Bob;").isEmpty());
+    EXPECT_EQ(ann.WaitFor("CHAT NAME=GAME;"),
+              "CHAT NAME=GAME;TEXT=Bob reached " + destination +
+                  " in 0:00 with 1 click; a shortest route takes 1: " + start + " --> " + destination + ".");
     bob.Send("SENDMYPATH NAME=Bob;PATH=" + start + "\r" + destination + ";");
     EXPECT_EQ(ann.WaitFor("PATHIS "), "PATHIS NAME=Bob;PATH=" + start + "\r" + destination + ";");
 

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The links between the articles of one encyclopedia, held compactly in both directions: for each
+// article the targets of its links (and the articles linking to it) as one run of 32-bit article
+// numbers. Articles are numbered 0..NodeCount()-1 by the encyclopedia that builds the graph. Each
+// article carries two marks: whether a route may pass through it (the page kinds that take a
+// player out of the round may not), and whether a random draw may land on it.
+class LinkGraph
+{
+public:
+    using Node = quint32;
+    static constexpr Node kNoNode = 0xffffffffu;
+
+    enum Mark : quint8 {
+        Passable = 1, // a player may be on it during a round
+        Drawable = 2, // Special:Random may give it
+    };
+
+    // Links are (from, to) pairs in any order; repeats and links to oneself are dropped.
+    // `marks` has one entry per article.
+    LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node>> links);
+
+    Node NodeCount() const { return Node(m_marks.size()); }
+    quint64 LinkCount() const { return m_out.size(); }
+    bool IsPassable(Node n) const { return n < NodeCount() && (m_marks[n] & Passable); }
+    // Bytes this graph holds, all arrays included.
+    quint64 BytesUsed() const;
+
+    // One shortest route of links from `from` to `to`, both included, through passable articles
+    // only (`from` itself may be any article; `to` must be passable). Empty when there is none.
+    std::vector<Node> ShortestRoute(Node from, Node to) const;
+
+    // The drawable articles of the largest set of passable articles that all reach each other, in
+    // number order: any two of them are linked both ways by a route.
+    const std::vector<Node> &Winnable() const { return m_winnable; }
+    // A uniformly drawn article of Winnable(); kNoNode when it is empty.
+    Node RandomWinnable() const;
+
+    // The graph as a file: a header naming the encyclopedia (`key`, e.g. an archive's UUID), then
+    // the marks and the outgoing links, with a checksum over all of it.
+    QByteArray Serialize(const QByteArray &key) const;
+    // The graph back from Serialize's bytes; nothing when they are not exactly that for this key and
+    // article count (another format version, another encyclopedia, cut short or damaged).
+    static std::optional<LinkGraph> Deserialize(const QByteArray &bytes, const QByteArray &key,
+                                                Node nodeCount);
+    // The same from and to a file; Save writes a whole new file in place of the old one or nothing.
+    bool Save(const QString &file, const QByteArray &key) const;
+    static std::optional<LinkGraph> Load(const QString &file, const QByteArray &key, Node nodeCount);
+
+private:
+    LinkGraph() = default;
+    void BuildIncoming();
+    void FindWinnable();
+
+    std::vector<quint8> m_marks;
+    std::vector<quint32> m_outStart; // NodeCount()+1 offsets into m_out
+    std::vector<Node> m_out;
+    std::vector<quint32> m_inStart;
+    std::vector<Node> m_in;
+    std::vector<Node> m_winnable;
+
+    // Working space of the route search, kept between searches; one search at a time.
+    struct Search;
+    mutable std::shared_ptr<Search> m_search;
+    mutable std::shared_ptr<std::mutex> m_searchMutex = std::make_shared<std::mutex>();
+};
+
+// A graph that is built in the background: nothing until it is ready.
+class PendingGraph
+{
+public:
+    std::shared_ptr<const LinkGraph> Get() const { return std::atomic_load(&m_graph); }
+    void Set(std::shared_ptr<const LinkGraph> graph) { std::atomic_store(&m_graph, std::move(graph)); }
+
+private:
+    std::shared_ptr<const LinkGraph> m_graph;
+};
