@@ -9,7 +9,7 @@ bool LocalSite::Start(QString *description, QString *error)
 {
     const QString setting = site::EncyclopediaSetting();
     if (!m_site || setting != m_loadedSetting) {
-        m_site = OpenEncyclopedia(setting, &m_description, &m_loadError, LinkCacheFolder());
+        m_site = OpenEncyclopedia(setting, &m_description, &m_loadError, m_cacheFolder);
         m_loadedSetting = setting;
     }
     *description = m_description;
@@ -36,7 +36,8 @@ QString LocalSite::Progress() const
 
 std::optional<QStringList> LocalSite::Route(const QString &from, const QString &to) const
 {
-    if (!m_site || !m_server.IsRunning())
+    // Players who browse another site (the "Site" setting) race on that site's links, not on these.
+    if (!m_site || !m_server.IsRunning() || !site::SiteSetting().isEmpty())
         return std::nullopt;
     return ShortestRoute(*m_site, from, to);
 }

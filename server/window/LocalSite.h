@@ -1,15 +1,20 @@
 #pragma once
 
 #include "server/window/SiteControl.h"
+#include "site/Encyclopedia.h"
 #include "site/SiteServer.h"
 
 #include <memory>
 
-// The local encyclopedia on TCP 7200 of every IPv4 address, from the "Encyclopedia" setting.
+// The local encyclopedia on TCP 7200 of every IPv4 address, from the "Encyclopedia" setting. Link
+// graphs of archives are kept in `cacheFolder`.
 class LocalSite : public SiteControl
 {
 public:
-    explicit LocalSite(quint16 port = site::kSitePort) : m_port(port) {}
+    explicit LocalSite(quint16 port = site::kSitePort, QString cacheFolder = LinkCacheFolder())
+        : m_port(port), m_cacheFolder(std::move(cacheFolder))
+    {
+    }
     bool Start(QString *description, QString *error) override;
     void Stop() override { m_server.Stop(); }
     QString Progress() const override;
@@ -17,6 +22,7 @@ public:
 
 private:
     quint16 m_port;
+    QString m_cacheFolder;
     SiteServer m_server;
     // A large corpus takes a while to load; a restart with the same setting reuses it.
     std::shared_ptr<const EncyclopediaSite> m_site;

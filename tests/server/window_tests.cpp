@@ -8,6 +8,7 @@
 #include "settings/SiteSettings.h"
 #include "tests/common/ZimTestArchive.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -357,17 +358,21 @@ TEST(ServerWindow, ShowsTheArchiveItServesOrWhyItCouldNot)
         ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
         out.write(in.readAll().left(200));
     }
-    Window w([](const QString &) { return std::make_unique<LocalSite>(0); });
+    QTemporaryDir cache;
+    Window w([&](const QString &) { return std::make_unique<LocalSite>(0, cache.path()); });
     w.dialogs.QueueEncyclopedia(good);
     w.form->Form_Load();
     w.form->cmdEncyclopedia->click();
     const QString shown = w.form->lblSite->text();
     EXPECT_TRUE(shown.contains(QLatin1String("\"Rocks of the World\" (3 articles)"))) << shown.toStdString();
-    // The index of so small an archive is ready within moments; the next tick drops its progress line.
+    // The index and the link graph of so small an archive are ready within moments; the next tick
+    // drops the progress line.
     QTest::qWait(200);
     w.form->tmrInactiveUsers_Timer();
-    EXPECT_FALSE(w.form->lblSite->text().contains(QLatin1String("index")))
+    EXPECT_FALSE(w.form->lblSite->text().contains(QLatin1String("Building")))
         << w.form->lblSite->text().toStdString();
+    EXPECT_EQ(QDir(cache.path()).entryList({QStringLiteral("*.links")}).size(), 1)
+        << "the graph kept for next time";
 
     w.dialogs.QueueEncyclopedia(bad);
     w.form->cmdEncyclopedia->click();
@@ -375,4 +380,22 @@ TEST(ServerWindow, ShowsTheArchiveItServesOrWhyItCouldNot)
     EXPECT_TRUE(failed.contains(QLatin1String("built-in encyclopedia"))) << failed.toStdString();
     EXPECT_TRUE(failed.contains(QLatin1String("Could not load the encyclopedia ") + bad))
         << failed.toStdString();
+}
+
+TEST(ServerWindow, ParOnlyWhenPlayersBrowseTheEncyclopediaServedHere)
+{
+    for (const char *siteSetting : {"", "en.wikipedia.org"}) {
+        Window w([](const QString &) { return std::make_unique<LocalSite>(0, QString()); });
+        SaveOption(QStringLiteral("Site"), QLatin1String(siteSetting));
+        w.form->Form_Load();
+        Peer &ann = w.join("Ann", "10.0.0.2");
+        Peer &bob = w.join("Bob", "10.0.0.3");
+        ann.send(QStringLiteral("SETWORDS COUNT=1;WORD0=Cat;WORD1=River;"));
+        w.net.Deliver();
+        const QStringList heard = bob.take().filter(QStringLiteral("NAME=GAME"));
+        const QStringList expected =
+            *siteSetting ? QStringList()
+                         : QStringList{"CHAT NAME=GAME;TEXT=Shortest route from Cat to River: 2 clicks."};
+        EXPECT_EQ(heard, expected) << "Site: " << siteSetting;
+    }
 }
