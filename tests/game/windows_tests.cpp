@@ -1,5 +1,6 @@
 #include "GameTestSupport.h"
 #include "WindowTestSupport.h"
+#include "common/AccessibleWalk.h"
 
 #include "client/chat/frmChat.h"
 #include "client/game/frmGame.h"
@@ -97,6 +98,50 @@ TEST_F(WindowsTest, TabOrderOfTheChooserAndTheChat)
     EXPECT_EQ(TabChain(w->cmdRandom1, 5), (QList<QWidget *>{w->txtInitial, w->txtDestination, w->cmdRandom2,
                                                             w->cmdStartGame, w->cmdVerify}));
     EXPECT_EQ(TabChain(ChatWindow()->txtSend, 1), QList<QWidget *>{ChatWindow()->cmdSend});
+}
+
+// A screen reader finds a name for every control of the game's windows, and reads each row of the
+// scoreboard as one sentence.
+TEST_F(WindowsTest, EveryControlHasAnAccessibleName)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
+    PlayerInfo &ann = modData.Players[1];
+    ann.Wins = 1;
+    ann.Clicks = 4;
+    ann.RoundClicks = 2;
+    ann.Ping = 35;
+    ScoresWindow()->UpdateList(ScoreFlags::All());
+    struct Row {
+        QWidget *window;
+        int inputControls; // at least: boxes, lists and their entries, buttons
+        QStringList names; // among them
+    };
+    const Row rows[] = {
+        {ChatWindow(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"}},
+        {ScoresWindow(),
+         3,
+         {"Scoreboard", "Ann: 1 win, 4 clicks, 2 this round, 35 ms",
+          "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"}},
+        {ChooserWindow(),
+         6,
+         {"Initial article", "Destination article", "Randomize", "Verify Words", "Start Game"}},
+        {GameWindow(), 0, {}},
+    };
+    for (const Row &r : rows) {
+        const AccessibleControls found = WalkAccessible(r.window);
+        const std::string window = r.window->windowTitle().toStdString();
+        EXPECT_GE(found.inputControls, r.inputControls) << window;
+        EXPECT_TRUE(found.unnamed.isEmpty()) << window << ": " << found.unnamed.join(", ").toStdString();
+        for (const QString &name : r.names)
+            EXPECT_TRUE(found.names.contains(name)) << window << ": " << name.toStdString();
+    }
+    EXPECT_EQ(GameWindow()->wbMain->accessibleName(), QStringLiteral("Article"));
+
+    // A player who leaves leaves the scoreboard's rows too.
+    modData.RemovePlayer(QStringLiteral("Ann"));
+    ScoresWindow()->UpdateList(ScoreFlags::All());
+    EXPECT_EQ(WalkAccessible(ScoresWindow()).names,
+              (QStringList{"Scoreboard", "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"}));
 }
 
 TEST_F(WindowsTest, NotHostNoChooserAndNoWelcomeLine)

@@ -1,5 +1,6 @@
 // The server window offscreen, over the fake network, with scripted dialogs.
 #include "ServerHarness.h"
+#include "common/AccessibleWalk.h"
 #include "fakes/ScriptedDialogs.h"
 #include "server/window/LocalSite.h"
 #include "server/window/SiteControl.h"
@@ -140,6 +141,21 @@ TEST(ServerWindow, CaptionsAndButtonsFollowTheState)
     EXPECT_EQ(w.form->lblConnected->text(), "Connected:");
     EXPECT_EQ(w.form->tmrInactiveUsers->interval(), 2000);
     EXPECT_TRUE(w.form->tmrInactiveUsers->isActive());
+}
+
+// A screen reader finds a name for every box, list, entry and button of the window.
+TEST(ServerWindow, EveryControlHasAnAccessibleName)
+{
+    Window w;
+    w.form->Form_Load();
+    w.join(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"));
+    ASSERT_EQ(w.listed(), QStringList{"Ann"});
+    const AccessibleControls found = WalkAccessible(w.form.get());
+    EXPECT_GE(found.inputControls, 7);
+    EXPECT_TRUE(found.unnamed.isEmpty()) << found.unnamed.join(", ").toStdString();
+    for (const char *name :
+         {"Welcome Message", "Password", "Connected", "Ann", "Start Server", "Stop Server"})
+        EXPECT_TRUE(found.names.contains(QLatin1String(name))) << name;
 }
 
 TEST(ServerWindow, FailedBindStaysStoppedAndSaysWhy)
