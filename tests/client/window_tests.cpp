@@ -343,24 +343,11 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName)
     frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
     ASSERT_TRUE(browser.Loaded());
     frmHost host(modData, m_dialogs);
-    struct Row {
-        QWidget *window;
-        int inputControls; // at least: boxes, lists and their entries, buttons
-        QStringList names; // among them
-    };
-    const Row rows[] = {
-        {start.get(), 4, {"Name", "Join Game", "Host Game", "Exit"}},
-        {&browser, 7, {"Server address", "Known servers", "Active Servers", "Join", "Cancel", "a", "b"}},
-        {&host, 8, {"Your IP address", "Welcome Message", "Password", "Help", "Host", "Cancel", "Reset"}},
-    };
-    for (const Row &r : rows) {
-        const AccessibleControls found = WalkAccessible(r.window);
-        const std::string window = r.window->windowTitle().toStdString();
-        EXPECT_GE(found.inputControls, r.inputControls) << window;
-        EXPECT_TRUE(found.unnamed.isEmpty()) << window << ": " << found.unnamed.join(", ").toStdString();
-        for (const QString &name : r.names)
-            EXPECT_TRUE(found.names.contains(name)) << window << ": " << name.toStdString();
-    }
+    ExpectAllNamed(start.get(), 4, {"Name", "Join Game", "Host Game", "Exit"});
+    ExpectAllNamed(&browser, 7,
+                   {"Server address", "Known servers", "a", "b", "Active Servers", "Join", "Cancel"});
+    ExpectAllNamed(&host, 8,
+                   {"Your IP address", "Welcome Message", "Password", "Help", "Host", "Cancel", "Reset"});
 }
 
 TEST_F(WindowTest, HostDialogChecksTheAddress)

@@ -4,6 +4,7 @@
 #include <QMetaEnum>
 #include <QStringList>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 // What a screen reader finds in a window: the controls a player can type into, press, pick from or
 // move the focus to, and those among them it could announce only by their kind.
@@ -16,8 +17,16 @@ struct AccessibleControls {
 namespace accessiblewalk
 {
 
+inline bool IsWebView(QAccessibleInterface *node)
+{
+    return node->object() && node->object()->inherits("QWebEngineView");
+}
+
 inline bool TakesInput(QAccessibleInterface *node)
 {
+    // The player clicks links in a web view, though the focus goes to a widget inside it.
+    if (IsWebView(node))
+        return true;
     switch (node->role()) {
     case QAccessible::EditableText:
     case QAccessible::PushButton:
@@ -56,7 +65,7 @@ inline void Visit(QAccessibleInterface *node, const QString &path, int depth, Ac
             out.names << name;
     }
     // The page inside a web view is the site's to label; the view itself counts above.
-    if (node->object() && node->object()->inherits("QWebEngineView"))
+    if (IsWebView(node))
         return;
     for (int i = 0; i < node->childCount(); ++i) {
         QAccessibleInterface *child = node->child(i);
@@ -80,4 +89,17 @@ inline AccessibleControls WalkAccessible(QWidget *window)
     accessiblewalk::Visit(QAccessible::queryAccessibleInterface(window),
                           QLatin1String(window->metaObject()->className()), 0, out);
     return out;
+}
+
+// Fails the running test for every unnamed control of the window, for each of `names` not found
+// among the controls' names, and when fewer than `atLeast` controls were found: a walk that
+// finds nothing proves nothing.
+inline void ExpectAllNamed(QWidget *window, int atLeast, const QStringList &names)
+{
+    const AccessibleControls found = WalkAccessible(window);
+    const std::string title = window->windowTitle().toStdString();
+    EXPECT_GE(found.inputControls, atLeast) << title;
+    EXPECT_TRUE(found.unnamed.isEmpty()) << title << ": " << found.unnamed.join(", ").toStdString();
+    for (const QString &name : names)
+        EXPECT_TRUE(found.names.contains(name)) << title << ": " << name.toStdString();
 }

@@ -111,30 +111,13 @@ TEST_F(WindowsTest, EveryControlHasAnAccessibleName)
     ann.RoundClicks = 2;
     ann.Ping = 35;
     ScoresWindow()->UpdateList(ScoreFlags::All());
-    struct Row {
-        QWidget *window;
-        int inputControls; // at least: boxes, lists and their entries, buttons
-        QStringList names; // among them
-    };
-    const Row rows[] = {
-        {ChatWindow(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"}},
-        {ScoresWindow(),
-         3,
-         {"Scoreboard", "Ann: 1 win, 4 clicks, 2 this round, 35 ms",
-          "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"}},
-        {ChooserWindow(),
-         6,
-         {"Initial article", "Destination article", "Randomize", "Verify Words", "Start Game"}},
-        {GameWindow(), 0, {}},
-    };
-    for (const Row &r : rows) {
-        const AccessibleControls found = WalkAccessible(r.window);
-        const std::string window = r.window->windowTitle().toStdString();
-        EXPECT_GE(found.inputControls, r.inputControls) << window;
-        EXPECT_TRUE(found.unnamed.isEmpty()) << window << ": " << found.unnamed.join(", ").toStdString();
-        for (const QString &name : r.names)
-            EXPECT_TRUE(found.names.contains(name)) << window << ": " << name.toStdString();
-    }
+    ExpectAllNamed(ChatWindow(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"});
+    ExpectAllNamed(ScoresWindow(), 3,
+                   {"Scoreboard", "Ann: 1 win, 4 clicks, 2 this round, 35 ms",
+                    "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"});
+    ExpectAllNamed(ChooserWindow(), 6,
+                   {"Initial article", "Destination article", "Randomize", "Verify Words", "Start Game"});
+    ExpectAllNamed(GameWindow(), 0, {});
     EXPECT_EQ(GameWindow()->wbMain->accessibleName(), QStringLiteral("Article"));
 
     // A player who leaves leaves the scoreboard's rows too.

@@ -150,12 +150,8 @@ TEST(ServerWindow, EveryControlHasAnAccessibleName)
     w.form->Form_Load();
     w.join(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"));
     ASSERT_EQ(w.listed(), QStringList{"Ann"});
-    const AccessibleControls found = WalkAccessible(w.form.get());
-    EXPECT_GE(found.inputControls, 7);
-    EXPECT_TRUE(found.unnamed.isEmpty()) << found.unnamed.join(", ").toStdString();
-    for (const char *name :
-         {"Welcome Message", "Password", "Connected", "Ann", "Start Server", "Stop Server"})
-        EXPECT_TRUE(found.names.contains(QLatin1String(name))) << name;
+    ExpectAllNamed(w.form.get(), 7,
+                   {"Welcome Message", "Password", "Connected", "Ann", "Start Server", "Stop Server"});
 }
 
 TEST(ServerWindow, FailedBindStaysStoppedAndSaysWhy)
