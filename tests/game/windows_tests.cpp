@@ -105,11 +105,7 @@ TEST_F(WindowsTest, TabOrderOfTheChooserAndTheChat)
 TEST_F(WindowsTest, EveryControlHasAnAccessibleName)
 {
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
-    PlayerInfo &ann = modData.Players[1];
-    ann.Wins = 1;
-    ann.Clicks = 4;
-    ann.RoundClicks = 2;
-    ann.Ping = 35;
+    modData.Players[1] = PlayerInfo{QStringLiteral("Ann"), 1, 4, 2, 35};
     ScoresWindow()->UpdateList(ScoreFlags::All());
     ExpectAllNamed(ChatWindow(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"});
     ExpectAllNamed(ScoresWindow(), 3,
@@ -117,7 +113,6 @@ TEST_F(WindowsTest, EveryControlHasAnAccessibleName)
                     "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"});
     ExpectAllNamed(ChooserWindow(), 6,
                    {"Initial article", "Destination article", "Randomize", "Verify Words", "Start Game"});
-    ExpectAllNamed(GameWindow(), 0, {});
     EXPECT_EQ(GameWindow()->wbMain->accessibleName(), QStringLiteral("Article"));
 
     // A player who leaves leaves the scoreboard's rows too.
