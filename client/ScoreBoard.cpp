@@ -31,6 +31,29 @@ QString ColumnText(const ModData &modData, Column column)
 
 namespace
 {
+QString count(qint32 n, const char *one, const char *many)
+{
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+} // namespace
+
+QString RowSentence(const PlayerInfo &p)
+{
+    return p.Name + QStringLiteral(": ") + count(p.Wins, "win", "wins") + QStringLiteral(", ") +
+           count(p.Clicks, "click", "clicks") + QStringLiteral(", ") + QString::number(p.RoundClicks) +
+           QStringLiteral(" this round, ") + QString::number(p.Ping) + QStringLiteral(" ms");
+}
+
+QStringList RowSentences(const ModData &modData)
+{
+    QStringList rows;
+    for (qint32 i = 1; i <= modData.PlayerCount; ++i)
+        rows << RowSentence(modData.Players[i]);
+    return rows;
+}
+
+namespace
+{
 QString word(const ModData &modData, qint32 index)
 {
     if (!modData.InRound)

@@ -2,8 +2,10 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class ModData;
+struct PlayerInfo;
 
 // The scoreboard's texts and layout, without widgets.
 namespace scoreboard
@@ -13,6 +15,10 @@ enum class Column { Names, Scores, Pings };
 
 // One row per listed player, each ending in CR LF: "Name", "2 / 37 / 5", "120ms".
 QString ColumnText(const ModData &modData, Column column);
+// A row as one sentence for a screen reader: "Ann: 1 win, 4 clicks, 2 this round, 35 ms".
+QString RowSentence(const PlayerInfo &player);
+// One sentence per listed player, in list order.
+QStringList RowSentences(const ModData &modData);
 // Start and destination labels: "None" outside a round.
 QString StartWordText(const ModData &modData);
 QString WordToFindText(const ModData &modData);

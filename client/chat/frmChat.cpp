@@ -49,6 +49,12 @@ frmChat::frmChat(ModData &data, QWidget *parent) : QWidget(parent), modData(data
     lstPlayers = new QListWidget(this);
     lstPlayers->setGeometry(twips(3600, 360, 1815, 2790));
 
+    lblChat->setBuddy(txtChat);
+    txtChat->setAccessibleName(QStringLiteral("Chat"));
+    txtSend->setAccessibleName(QStringLiteral("Chat message"));
+    lblPlayers->setBuddy(lstPlayers);
+    lstPlayers->setAccessibleName(QStringLiteral("Players"));
+
     // The label sits behind the history box it heads.
     lblChat->lower();
     lblPlayers->lower();

@@ -35,6 +35,7 @@ frmGame::frmGame(ModData &data, QWidget *parent) : QWidget(parent), modData(data
         wbMain = new QWidget(this); // a browser without a view (tests)
     wbMain->setParent(this);
     wbMain->move(kMargin, kMargin);
+    wbMain->setAccessibleName(QStringLiteral("Article"));
     // The server address may carry the blanks it was typed with; datagrams reach it all the same,
     // and the site's address must too, or every page of the round would count as off the site.
     const QString siteHost = site::ClientSiteHost(modData.ServerHost.trimmed());

@@ -33,6 +33,14 @@ frmHost::frmHost(ModData &data, Dialogs &dialogs, QWidget *parent)
     for (QPushButton *b : {cmdHost, cmdCancel, cmdHelp, cmdReset, cmdEncyclopedia})
         b->setAutoDefault(false); // Enter in the address box hosts; elsewhere it types
     txtWelcomeMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lblIP->setBuddy(txtIP);
+    txtIP->setAccessibleName(QStringLiteral("Your IP address"));
+    lblWelcomeMessage->setBuddy(txtWelcomeMessage);
+    txtWelcomeMessage->setAccessibleName(QStringLiteral("Welcome Message"));
+    lblPassword->setBuddy(txtPassword);
+    txtPassword->setAccessibleName(QStringLiteral("Password"));
+    txtPassword->setAccessibleDescription(QStringLiteral("Leave empty for a public game"));
+    cmdHelp->setAccessibleName(QStringLiteral("Help"));
 
     auto *frame = new QGridLayout(fraOptional);
     frame->addWidget(lblWelcomeMessage, 0, 0);

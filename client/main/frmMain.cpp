@@ -36,6 +36,8 @@ frmMain::frmMain(ModData &data, SocketFactory &sockets, Dialogs &dialogs, JoinCo
     Label1->setFont(title);
     Label4->setWordWrap(true);
     Line1->setFrameShape(QFrame::HLine);
+    txtName->setAccessibleName(QStringLiteral("Name"));
+    txtName->setAccessibleDescription(Label4->text());
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

@@ -15,15 +15,19 @@ namespace
 {
 constexpr int kTwips = kTwipsPerPixel;
 
-QLabel *label(QWidget *parent, const QString &text, const QString &family, qreal points, bool bold)
+template <typename Label> Label *styled(Label *l, const QString &family, qreal points, bool bold)
 {
-    auto *l = new QLabel(text, parent);
     QFont f(family);
     f.setPointSizeF(points);
     f.setBold(bold);
     l->setFont(f);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
+}
+
+QLabel *label(QWidget *parent, const QString &text, const QString &family, qreal points, bool bold)
+{
+    return styled(new QLabel(text, parent), family, points, bold);
 }
 
 QFrame *rule(QWidget *parent, bool horizontal)
@@ -52,7 +56,8 @@ frmScores::frmScores(ModData &data, QWidget *parent) : QWidget(parent), modData(
     Line1->setGeometry(0, 24, 232, 1);
     // The rows in the application's own size: names and numbers must be readable.
     const qreal rows = QFont().pointSizeF();
-    lblPlayers = label(this, QString(), arial, rows, false);
+    lblPlayers =
+        styled(new ScoreRows([this] { return scoreboard::RowSentences(modData); }, this), arial, rows, false);
     lblPlayers->setGeometry(4, 32, 112, 100);
     Line2 = rule(this, false);
     lblScores = label(this, QString(), arial, rows, false);
@@ -91,6 +96,8 @@ void frmScores::UpdateList(const ScoreFlags &flags)
             lblScores->setText(scoreboard::ColumnText(modData, scoreboard::Column::Scores));
         if (flags.Ping)
             lblPings->setText(scoreboard::ColumnText(modData, scoreboard::Column::Pings));
+        if (flags.Player || flags.Score || flags.Ping)
+            lblPlayers->RowsChanged();
     }
     if (flags.Words) {
         lblStartWord->setText(scoreboard::StartWordText(modData));

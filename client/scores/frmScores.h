@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/GameCore.h"
+#include "client/scores/ScoreRows.h"
 
 #include <QWidget>
 
@@ -23,7 +24,7 @@ public:
 
     QLabel *Label1;
     QFrame *Line1;
-    QLabel *lblPlayers;
+    ScoreRows *lblPlayers; // also the rows a screen reader reads
     QFrame *Line2;
     QLabel *lblScores;
     QFrame *Line3;

@@ -21,6 +21,13 @@ frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialog
     // Enter belongs to the address line; no button takes it over.
     cmdJoin->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
+    Label2->setBuddy(cmbServers);
+    cmbServers->line->setAccessibleName(QStringLiteral("Server address"));
+    cmbServers->list->setAccessibleName(QStringLiteral("Known servers"));
+    Label1->setBuddy(lstActive);
+    lstActive->setAccessibleName(QStringLiteral("Active Servers"));
+    lstActive->setAccessibleDescription(
+        QStringLiteral("Servers that answered, with their number of players"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

@@ -36,6 +36,12 @@ frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(
     cmdStartGame = new QPushButton(QStringLiteral("Start Game"), this);
     cmdStartGame->setGeometry(154, 98, 138, 24);
     cmdStartGame->setEnabled(false);
+    Label1->setBuddy(txtInitial);
+    txtInitial->setAccessibleName(QStringLiteral("Initial article"));
+    cmdRandom1->setAccessibleDescription(QStringLiteral("Asks the server for a random initial article"));
+    Label2->setBuddy(txtDestination);
+    txtDestination->setAccessibleName(QStringLiteral("Destination article"));
+    cmdRandom2->setAccessibleDescription(QStringLiteral("Asks the server for a random destination article"));
 
     setTabOrder(cmdRandom1, txtInitial);
     setTabOrder(txtInitial, txtDestination);

@@ -42,6 +42,13 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     lblSite = new QLabel(this);
     lblSite->setWordWrap(true);
     lblSite->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblWelcomeMessage->setBuddy(txtWelcomeMessage);
+    txtWelcomeMessage->setAccessibleName(QStringLiteral("Welcome Message"));
+    lblPassword->setBuddy(txtPassword);
+    txtPassword->setAccessibleName(QStringLiteral("Password"));
+    lblConnected->setBuddy(lstConnected);
+    lstConnected->setAccessibleName(QStringLiteral("Connected"));
+    lstConnected->setAccessibleDescription(QStringLiteral("Double-click a player to ban or unban them"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(lblWelcomeMessage, 0, 0, 1, 2);

@@ -3,6 +3,7 @@
 #include "client/main/frmMain.h"
 #include "client/servers/SimpleCombo.h"
 #include "client/servers/frmServers.h"
+#include "common/AccessibleWalk.h"
 #include "fakes/ScriptedDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "protocol/Messages.h"
@@ -331,6 +332,22 @@ TEST_F(WindowTest, TabOrderOfTheServerBrowserAndTheHostDialog)
     host.show();
     QApplication::setActiveWindow(&host);
     EXPECT_EQ(host.focusWidget(), host.txtIP);
+}
+
+// A screen reader finds a name for every control of the start window, the server browser and the
+// host dialog: no box or button is announced by its kind alone.
+TEST_F(WindowTest, EveryControlHasAnAccessibleName)
+{
+    SaveOption(QStringLiteral("Servers"), QStringLiteral("a,b"));
+    auto start = MakeMain();
+    frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    ASSERT_TRUE(browser.Loaded());
+    frmHost host(modData, m_dialogs);
+    ExpectAllNamed(start.get(), 4, {"Name", "Join Game", "Host Game", "Exit"});
+    ExpectAllNamed(&browser, 7,
+                   {"Server address", "Known servers", "a", "b", "Active Servers", "Join", "Cancel"});
+    ExpectAllNamed(&host, 8,
+                   {"Your IP address", "Welcome Message", "Password", "Help", "Host", "Cancel", "Reset"});
 }
 
 TEST_F(WindowTest, HostDialogChecksTheAddress)

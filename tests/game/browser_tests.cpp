@@ -2,6 +2,7 @@
 // played by a script on the in-memory network.
 
 #include "WindowTestSupport.h"
+#include "common/AccessibleWalk.h"
 
 #include "client/chat/frmChat.h"
 #include "client/game/frmGame.h"
@@ -107,6 +108,12 @@ protected:
 
     SiteServer m_site;
 };
+
+// A screen reader finds the article view by its name; the page inside it is the site's to label.
+TEST_F(RealBrowserTest, TheArticleViewHasAnAccessibleName)
+{
+    ExpectAllNamed(GameWindow(), 1, {"Article"});
+}
 
 TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
 {

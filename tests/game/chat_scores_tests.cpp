@@ -137,6 +137,23 @@ TEST_F(ScoreBoardTest, ColumnsFollowTheListOrder)
     EXPECT_EQ(scoreboard::ColumnText(modData, Column::Pings), QStringLiteral("120ms\r\n0ms\r\n"));
 }
 
+// What a screen reader says for a row of the scoreboard.
+TEST(ScoreRowSentence, CountsReadInWords)
+{
+    struct Row {
+        PlayerInfo player;
+        const char *sentence;
+    };
+    const Row rows[] = {
+        {{"Ann", 1, 4, 2, 35}, "Ann: 1 win, 4 clicks, 2 this round, 35 ms"},
+        {{"Bob", 2, 1, 1, 1}, "Bob: 2 wins, 1 click, 1 this round, 1 ms"},
+        {{"Zoe", 0, 0, 0, 0}, "Zoe: 0 wins, 0 clicks, 0 this round, 0 ms"},
+        {{"Max", -1, 100, 0, 999}, "Max: -1 wins, 100 clicks, 0 this round, 999 ms"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(scoreboard::RowSentence(r.player), QString::fromUtf8(r.sentence));
+}
+
 TEST_F(ScoreBoardTest, WordLabels)
 {
     struct Row {

@@ -1,5 +1,6 @@
 #include "GameTestSupport.h"
 #include "WindowTestSupport.h"
+#include "common/AccessibleWalk.h"
 
 #include "client/chat/frmChat.h"
 #include "client/game/frmGame.h"
@@ -97,6 +98,28 @@ TEST_F(WindowsTest, TabOrderOfTheChooserAndTheChat)
     EXPECT_EQ(TabChain(w->cmdRandom1, 5), (QList<QWidget *>{w->txtInitial, w->txtDestination, w->cmdRandom2,
                                                             w->cmdStartGame, w->cmdVerify}));
     EXPECT_EQ(TabChain(ChatWindow()->txtSend, 1), QList<QWidget *>{ChatWindow()->cmdSend});
+}
+
+// A screen reader finds a name for every control of the game's windows, and reads each row of the
+// scoreboard as one sentence.
+TEST_F(WindowsTest, EveryControlHasAnAccessibleName)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
+    modData.Players[1] = PlayerInfo{QStringLiteral("Ann"), 1, 4, 2, 35};
+    ScoresWindow()->UpdateList(ScoreFlags::All());
+    ExpectAllNamed(ChatWindow(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"});
+    ExpectAllNamed(ScoresWindow(), 3,
+                   {"Scoreboard", "Ann: 1 win, 4 clicks, 2 this round, 35 ms",
+                    "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"});
+    ExpectAllNamed(ChooserWindow(), 6,
+                   {"Initial article", "Destination article", "Randomize", "Verify Words", "Start Game"});
+    EXPECT_EQ(GameWindow()->wbMain->accessibleName(), QStringLiteral("Article"));
+
+    // A player who leaves leaves the scoreboard's rows too.
+    modData.RemovePlayer(QStringLiteral("Ann"));
+    ScoresWindow()->UpdateList(ScoreFlags::All());
+    EXPECT_EQ(WalkAccessible(ScoresWindow()).names,
+              (QStringList{"Scoreboard", "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"}));
 }
 
 TEST_F(WindowsTest, NotHostNoChooserAndNoWelcomeLine)

@@ -1,5 +1,6 @@
 // The server window offscreen, over the fake network, with scripted dialogs.
 #include "ServerHarness.h"
+#include "common/AccessibleWalk.h"
 #include "fakes/ScriptedDialogs.h"
 #include "server/window/LocalSite.h"
 #include "server/window/SiteControl.h"
@@ -141,6 +142,17 @@ TEST(ServerWindow, CaptionsAndButtonsFollowTheState)
     EXPECT_EQ(w.form->lblConnected->text(), "Connected:");
     EXPECT_EQ(w.form->tmrInactiveUsers->interval(), 2000);
     EXPECT_TRUE(w.form->tmrInactiveUsers->isActive());
+}
+
+// A screen reader finds a name for every box, list, entry and button of the window.
+TEST(ServerWindow, EveryControlHasAnAccessibleName)
+{
+    Window w;
+    w.form->Form_Load();
+    w.join(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"));
+    ASSERT_EQ(w.listed(), QStringList{"Ann"});
+    ExpectAllNamed(w.form.get(), 7,
+                   {"Welcome Message", "Password", "Connected", "Ann", "Start Server", "Stop Server"});
 }
 
 TEST(ServerWindow, FailedBindStaysStoppedAndSaysWhy)
