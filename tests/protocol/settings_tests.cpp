@@ -127,6 +127,8 @@ TEST_F(Settings, SiteHostFallsBackToTheGameServer)
 
 } // namespace
 
+#include "common/QtPrinting.h"
+
 #include <QCoreApplication>
 #include <unistd.h>
 
