@@ -192,7 +192,7 @@ TEST_F(SettingsFolder, ProgramFolderWhenWritableElseUserFolder)
     const Case cases[] = {
         {"writable program folder", writable, user, writable, false},
         {"folder without write permission", locked, user, user, true},
-        {"read-only file system", "/proc", user, user, false},
+        {"folder nobody can create files in", "/proc", user, user, false},
         {"missing program folder", work("gone"), user, user, false},
         {"user folder cannot be made either", "/proc", work("a-file") + "/Quillory", "/proc", false},
     };

@@ -49,14 +49,14 @@ TEST(ServerHeadlessE2e, ServesReportsPlayersAndEndsOnSigterm)
     EXPECT_EQ(server.Output().count("Players ("), 2) << server.Output().toStdString();
     EXPECT_TRUE(server.Output().contains(" Encyclopedia: built-in encyclopedia"));
 
+    QLockFile lock(QDir::temp().filePath("QuilloryServer.lock"));
+    EXPECT_FALSE(lock.tryLock(0)) << "the running server holds the machine's one-server lock";
     server.Signal(SIGTERM);
     EXPECT_EQ(ann.WaitFor("DISCONNECT"), "DISCONNECT");
     int code = -1;
     ASSERT_TRUE(server.EndsCleanly(10000, &code));
     EXPECT_EQ(code, 0);
-    // The machine's one-server lock went with it.
-    QLockFile lock(QDir::temp().filePath("QuilloryServer.lock"));
-    EXPECT_TRUE(lock.tryLock(0));
+    EXPECT_TRUE(lock.tryLock(0)) << "the lock went with the server";
 }
 
 TEST(ServerHeadlessE2e, HostSettingsReachTheServerFromAReadOnlyFolder)
