@@ -23,7 +23,7 @@
 namespace
 {
 
-const QString kHeadlessOption = QStringLiteral("headless");
+constexpr char kHeadlessFlag[] = "--headless";
 
 // The write end is for the signal handler, the read end for the event loop.
 int g_terminatePipe[2] = {-1, -1};
@@ -71,7 +71,8 @@ int RunHeadless(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The Quillory game server."));
     parser.addHelpOption();
-    parser.addOption({kHeadlessOption, QStringLiteral("Serve without a window; report to standard output.")});
+    parser.addOption({QString::fromLatin1(kHeadlessFlag + 2),
+                      QStringLiteral("Serve without a window; report to standard output.")});
     // How often the report may be printed, in milliseconds; for tests.
     QCommandLineOption interval(QStringLiteral("report-interval-ms"), QString(), QStringLiteral("ms"));
     interval.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -92,8 +93,9 @@ int RunHeadless(int argc, char **argv)
     LocalSite site;
     QTextStream out(stdout);
     DedicatedServer server(socket, browser, clock, &site, out,
-                           numeric && intervalMs > 0 ? std::chrono::milliseconds(intervalMs)
-                                                     : DedicatedServer::kReportInterval);
+                           numeric && intervalMs > 0 && intervalMs <= 3600000
+                               ? std::chrono::milliseconds(intervalMs)
+                               : DedicatedServer::kReportInterval);
     const auto notifier = CatchTerminateSignals(&server, [&server] { server.Stop(); });
     QString error;
     if (!server.Start(&error)) {
@@ -136,7 +138,7 @@ int main(int argc, char **argv)
 {
     // Decided before any application object exists: a window needs a display, the dedicated server not.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0)
+        if (std::strcmp(argv[i], kHeadlessFlag) == 0)
             return RunHeadless(argc, argv);
     }
     return RunWindow(argc, argv);
