@@ -66,6 +66,11 @@ void GameServer::Stop()
     m_socket.Close();
 }
 
+QString GameServer::CleanPassword(QString password)
+{
+    return password.remove(QLatin1Char('=')).remove(QLatin1Char(';'));
+}
+
 QString GameServer::Caption() const
 {
     switch (m_state) {

@@ -39,6 +39,8 @@ public:
     static constexpr quint16 kGamePort = ::kGamePort;
     static constexpr qint32 kMaxPlayers = msg::kMaxPlayers;
     static constexpr qsizetype kMaxNameBytes = msg::kMaxNameBytes;
+    // How often InactivityTick runs.
+    static constexpr int kInactivityTickMs = 2000;
 
     GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent = nullptr);
 
@@ -52,6 +54,8 @@ public:
     QString Caption() const;
 
     void SetPassword(const QString &password) { m_password = password; }
+    // A password as the server can take it: '=' and ';' would end the PWD field, so they go.
+    static QString CleanPassword(QString password);
     void SetWelcomeTemplate(const QString &text) { m_welcome = text; }
     // The random-article host ("host" or "host:port").
     void SetSiteHost(const QString &host) { m_siteHost = host; }

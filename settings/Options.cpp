@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace modOptions
 {
@@ -26,7 +28,35 @@ QString OptionsDirectory()
 {
     if (!directoryOverride().isEmpty())
         return directoryOverride();
-    return QCoreApplication::applicationDirPath();
+    // Decided once: a program keeps one settings folder while it runs.
+    static const QString chosen =
+        ChooseOptionsDirectory(QCoreApplication::applicationDirPath(), UserOptionsDirectory());
+    return chosen;
+}
+
+QString UserOptionsDirectory()
+{
+    // Not AppConfigLocation: that one follows each program's own name, and client and server must
+    // share one folder for the host's welcome text and password to reach the server.
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return base.isEmpty() ? QString() : QDir(base).filePath(QStringLiteral("Quillory"));
+}
+
+bool CanWriteIn(const QString &directory)
+{
+    if (directory.isEmpty() || !QFileInfo(directory).isDir())
+        return false;
+    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".quillory-write-test-XXXXXX")));
+    return probe.open(); // removed again when probe goes
+}
+
+QString ChooseOptionsDirectory(const QString &programDirectory, const QString &userDirectory)
+{
+    if (CanWriteIn(programDirectory))
+        return programDirectory;
+    if (!userDirectory.isEmpty() && QDir().mkpath(userDirectory) && CanWriteIn(userDirectory))
+        return userDirectory;
+    return programDirectory;
 }
 
 void SetOptionsDirectory(const QString &directory)

@@ -79,7 +79,7 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
 
     // Runs in every state; with nobody connected a tick does nothing.
     tmrInactiveUsers = new QTimer(this);
-    tmrInactiveUsers->setInterval(2000);
+    tmrInactiveUsers->setInterval(GameServer::kInactivityTickMs);
     connect(tmrInactiveUsers, &QTimer::timeout, this, &frmMain::tmrInactiveUsers_Timer);
     tmrInactiveUsers->start();
     showSite(false);
@@ -170,8 +170,7 @@ void frmMain::cmdEncyclopedia_Click()
 void frmMain::txtPassword_Change()
 {
     const QString typed = txtPassword->text();
-    QString cleaned = typed;
-    cleaned.remove(QLatin1Char('=')).remove(QLatin1Char(';'));
+    const QString cleaned = GameServer::CleanPassword(typed);
     if (cleaned != typed) {
         const int caret = txtPassword->cursorPosition();
         const QSignalBlocker block(txtPassword);

@@ -3,13 +3,19 @@
 #include "platform/qt/SystemClock.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WindowSystem.h"
+#include "server/DedicatedServer.h"
 #include "server/window/LocalSite.h"
 #include "server/window/frmMain.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QSocketNotifier>
+#include <QTextStream>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -17,10 +23,12 @@
 namespace
 {
 
+constexpr char kHeadlessFlag[] = "--headless";
+
 // The write end is for the signal handler, the read end for the event loop.
 int g_terminatePipe[2] = {-1, -1};
 
-// Only write() is safe in a signal handler; the window does the real work once the event loop
+// Only write() is safe in a signal handler; the program does the real work once the event loop
 // sees the byte.
 void onTerminateSignal(int)
 {
@@ -30,21 +38,74 @@ void onTerminateSignal(int)
     errno = saved;
 }
 
-// SIGTERM and SIGINT end the server as closing its window does, so players hear DISCONNECT.
-bool CatchTerminateSignals()
+// SIGTERM and SIGINT end the server as closing its window does, so players hear DISCONNECT:
+// `terminate` runs once, from the event loop.
+std::unique_ptr<QSocketNotifier> CatchTerminateSignals(QObject *context, std::function<void()> terminate)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_terminatePipe) != 0)
-        return false;
+        return nullptr;
     struct sigaction action = {};
     action.sa_handler = onTerminateSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    if (::sigaction(SIGTERM, &action, nullptr) != 0 || ::sigaction(SIGINT, &action, nullptr) != 0)
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(g_terminatePipe[0], QSocketNotifier::Read);
+    QSocketNotifier *raw = notifier.get();
+    QObject::connect(raw, &QSocketNotifier::activated, context, [raw, terminate = std::move(terminate)] {
+        char bytes[16];
+        while (::read(g_terminatePipe[0], bytes, sizeof bytes) > 0) {
+        }
+        raw->setEnabled(false);
+        terminate();
+        QCoreApplication::exit(0);
+    });
+    return notifier;
 }
 
-} // namespace
+// The dedicated server: no window, no window system; the report goes to standard output.
+int RunHeadless(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("QuilloryServer"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The Quillory game server."));
+    parser.addHelpOption();
+    parser.addOption({QString::fromLatin1(kHeadlessFlag + 2),
+                      QStringLiteral("Serve without a window; report to standard output.")});
+    // How often the report may be printed, in milliseconds; for tests.
+    QCommandLineOption interval(QStringLiteral("report-interval-ms"), QString(), QStringLiteral("ms"));
+    interval.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(interval);
+    parser.process(app);
+    bool numeric = false;
+    const qint64 intervalMs = parser.value(interval).toLongLong(&numeric);
 
-int main(int argc, char **argv)
+    QTextStream err(stderr);
+    SingleInstanceLock instance;
+    if (!instance.TryLock(QStringLiteral("QuilloryServer"))) {
+        err << "QuilloryServer is already running on this machine.\n";
+        return 1;
+    }
+    UdpSocket socket;
+    HeadlessBrowser browser;
+    SystemClock clock;
+    LocalSite site;
+    QTextStream out(stdout);
+    DedicatedServer server(socket, browser, clock, &site, out,
+                           numeric && intervalMs > 0 && intervalMs <= 3600000
+                               ? std::chrono::milliseconds(intervalMs)
+                               : DedicatedServer::kReportInterval);
+    const auto notifier = CatchTerminateSignals(&server, [&server] { server.Stop(); });
+    QString error;
+    if (!server.Start(&error)) {
+        err << error << '\n';
+        return 1;
+    }
+    return app.exec();
+}
+
+int RunWindow(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuilloryServer"));
@@ -60,20 +121,8 @@ int main(int argc, char **argv)
     QtDialogs dialogs;
     LocalSite site;
     frmMain form(wsServer, wbMain, clock, dialogs, &site);
-
-    std::unique_ptr<QSocketNotifier> terminateNotifier;
-    if (CatchTerminateSignals()) {
-        terminateNotifier = std::make_unique<QSocketNotifier>(g_terminatePipe[0], QSocketNotifier::Read);
-        QObject::connect(terminateNotifier.get(), &QSocketNotifier::activated, &form, [&] {
-            char bytes[16];
-            while (::read(g_terminatePipe[0], bytes, sizeof bytes) > 0) {
-            }
-            terminateNotifier->setEnabled(false);
-            form.close();
-            // Also leaves a ban question the operator may have open; its answer then counts for nobody.
-            QCoreApplication::exit(0);
-        });
-    }
+    // Also leaves a ban question the operator may have open; its answer then counts for nobody.
+    const auto notifier = CatchTerminateSignals(&form, [&form] { form.close(); });
 
     if (ShouldStartMinimized())
         form.showMinimized();
@@ -81,4 +130,16 @@ int main(int argc, char **argv)
         form.show();
     form.Form_Load();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Decided before any application object exists: a window needs a display, the dedicated server not.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], kHeadlessFlag) == 0)
+            return RunHeadless(argc, argv);
+    }
+    return RunWindow(argc, argv);
 }

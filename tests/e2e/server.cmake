@@ -19,3 +19,12 @@ quillory_add_test(server_zim_e2e CORE
   LOCK)
 target_include_directories(server_zim_e2e PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(server_zim_e2e QuilloryServer)
+
+# The dedicated server with no display, and the host's settings reaching it from a read-only
+# programs' folder (fixed ports: LOCK).
+quillory_add_test(server_headless_e2e GUI
+  SOURCES server/server_headless_e2e.cpp server/E2eSupport.h
+  LIBS client_ui fakes Qt6::Network Qt6::Test
+  WRAPPER ${CMAKE_CURRENT_SOURCE_DIR}/server/readonly_program_folder.sh $<TARGET_FILE:QuilloryServer>
+  LOCK)
+add_dependencies(server_headless_e2e QuilloryServer)

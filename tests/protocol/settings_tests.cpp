@@ -126,3 +126,86 @@ TEST_F(Settings, SiteHostFallsBackToTheGameServer)
 }
 
 } // namespace
+
+#include "common/QtPrinting.h"
+
+#include <QCoreApplication>
+#include <unistd.h>
+
+namespace
+{
+
+// The per-user folder sits in a configuration folder of the test's own.
+class SettingsFolder : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_config.isValid() && m_work.isValid());
+        m_saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    }
+    void TearDown() override
+    {
+        if (m_saved.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_saved);
+    }
+    QString work(const QString &name) const { return QDir(m_work.path()).filePath(name); }
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_work;
+    QByteArray m_saved;
+};
+
+TEST_F(SettingsFolder, UserFolderIsOneForBothPrograms)
+{
+    const QString expected = m_config.path() + "/Quillory";
+    const QString before = QCoreApplication::applicationName();
+    for (const char *program : {"Quillory", "QuilloryServer"}) {
+        QCoreApplication::setApplicationName(program);
+        EXPECT_EQ(modOptions::UserOptionsDirectory(), expected) << program;
+    }
+    QCoreApplication::setApplicationName(before);
+}
+
+TEST_F(SettingsFolder, ProgramFolderWhenWritableElseUserFolder)
+{
+    const QString user = modOptions::UserOptionsDirectory();
+    const QString writable = work("portable");
+    const QString locked = work("installed");
+    ASSERT_TRUE(QDir().mkpath(writable) && QDir().mkpath(locked));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const bool root = ::geteuid() == 0; // root writes in a folder without write permission
+    QFile blocker(work("a-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    struct Case {
+        const char *what;
+        QString program;
+        QString userFolder;
+        QString expected;
+        bool skipAsRoot;
+    };
+    const Case cases[] = {
+        {"writable program folder", writable, user, writable, false},
+        {"folder without write permission", locked, user, user, true},
+        {"folder nobody can create files in", "/proc", user, user, false},
+        {"missing program folder", work("gone"), user, user, false},
+        {"user folder cannot be made either", "/proc", work("a-file") + "/Quillory", "/proc", false},
+    };
+    for (const Case &c : cases) {
+        if (c.skipAsRoot && root)
+            continue;
+        EXPECT_EQ(modOptions::ChooseOptionsDirectory(c.program, c.userFolder), c.expected) << c.what;
+    }
+    // The user folder was made on the way, and the trial leaves nothing behind.
+    EXPECT_TRUE(QFileInfo(user).isDir());
+    EXPECT_EQ(QDir(writable).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    EXPECT_EQ(QDir(user).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+} // namespace

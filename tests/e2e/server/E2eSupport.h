@@ -83,6 +83,15 @@ private:
     bool m_bound = false;
 };
 
+// How the server is started; by default a copy of the built program with no arguments, offscreen.
+struct Launch {
+    QStringList arguments;
+    // A program to run where it is instead of the copy.
+    QString program;
+    // Changes to the environment the program sees.
+    std::function<void(QProcessEnvironment &)> environment;
+};
+
 // The real QuilloryServer, copied with its settings files into a folder of its own and run offscreen.
 class ServerProcess
 {
@@ -91,18 +100,21 @@ public:
 
     // Settings: name -> value, written as the program's .dat files. False (with *why) when the
     // program is missing or does not answer STATUS on UDP 7200 in time.
-    bool Start(const QMap<QString, QString> &settings, QString *why, int readyTimeoutMs = 20000)
+    bool Start(const QMap<QString, QString> &settings, QString *why, int readyTimeoutMs = 20000,
+               const Launch &launch = {})
     {
         const QString bin = qEnvironmentVariable("QUILLORY_BIN_DIR") + "/QuilloryServer";
         if (!QFile::exists(bin)) {
             *why = "no program at " + bin;
             return false;
         }
-        const QString program = m_dir.filePath("QuilloryServer");
-        QFile::remove(program);
-        if (!QFile::copy(bin, program)) {
-            *why = "could not copy " + bin;
-            return false;
+        const QString program = launch.program.isEmpty() ? m_dir.filePath("QuilloryServer") : launch.program;
+        if (launch.program.isEmpty()) {
+            QFile::remove(program);
+            if (!QFile::copy(bin, program)) {
+                *why = "could not copy " + bin;
+                return false;
+            }
         }
         for (auto it = settings.begin(); it != settings.end(); ++it) {
             QFile f(m_dir.filePath(it.key() + ".dat"));
@@ -112,10 +124,12 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CACHE_HOME", m_dir.filePath("cache")); // link graphs of archives
+        if (launch.environment)
+            launch.environment(env);
         m_process.setProcessEnvironment(env);
         m_process.setWorkingDirectory(m_dir.path());
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(program, {});
+        m_process.start(program, launch.arguments);
         if (!m_process.waitForStarted(5000)) {
             *why = "could not start: " + m_process.errorString();
             return false;
@@ -157,10 +171,17 @@ public:
         return m_process.exitStatus() == QProcess::NormalExit;
     }
     QString Folder() const { return m_dir.path(); }
+    // Everything the program printed on standard output so far.
+    QString Output()
+    {
+        m_output += QString::fromUtf8(m_process.readAllStandardOutput());
+        return m_output;
+    }
 
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+    QString m_output;
 };
 
 // GET over HTTP; returns the body, with *status the HTTP status (0 when no answer).
