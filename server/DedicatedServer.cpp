@@ -80,7 +80,7 @@ QString DedicatedServer::Report() const
         const PlayerRecord &p = table.Players(i);
         names << OneLine(p.Name) + (p.Banned ? QStringLiteral(" (banned)") : QString());
     }
-    const QString progress = m_site ? m_site->Progress() : QString();
+    const QString progress = m_site ? m_site->Progress().Text() : QString();
     return QStringLiteral("Players (%1): %2\nEncyclopedia: %3")
         .arg(table.PlayerCount())
         .arg(names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")))

@@ -23,14 +23,14 @@ bool LocalSite::Start(QString *description, QString *error)
     return true;
 }
 
-QString LocalSite::Progress() const
+SiteProgress LocalSite::Progress() const
 {
     if (!m_site)
         return {};
     if (const int percent = m_site->Progress(); percent < 100)
-        return QStringLiteral("Building the title index: %1%").arg(percent);
+        return {QStringLiteral("Building the title index"), percent};
     if (const int percent = m_site->GraphProgress(); percent < 100)
-        return QStringLiteral("Building the link graph: %1%").arg(percent);
+        return {QStringLiteral("Building the link graph"), percent};
     return {};
 }
 

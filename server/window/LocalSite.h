@@ -17,7 +17,7 @@ public:
     }
     bool Start(QString *description, QString *error) override;
     void Stop() override { m_server.Stop(); }
-    QString Progress() const override;
+    SiteProgress Progress() const override;
     std::optional<QStringList> Route(const QString &from, const QString &to) const override;
 
 private:

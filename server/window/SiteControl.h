@@ -5,6 +5,16 @@
 
 #include <QString>
 
+// Work the encyclopedia does in the background after it opens (an index, the link graph).
+struct SiteProgress {
+    QString task; // "Building the link graph"
+    int percent = 100;
+
+    bool Running() const { return percent < 100; }
+    // "Building the link graph: 40%", "" when nothing runs.
+    QString Text() const { return Running() ? task + QStringLiteral(": %1%").arg(percent) : QString(); }
+};
+
 // The encyclopedia site that serves alongside the game: started with the game, stopped with it.
 class SiteControl
 {
@@ -14,8 +24,8 @@ public:
     // configured one was replaced by the built-in one). False when nothing is served.
     virtual bool Start(QString *description, QString *error) = 0;
     virtual void Stop() = 0;
-    // Work the encyclopedia still does in the background, for the window; "" when there is none.
-    virtual QString Progress() const { return {}; }
+    // Work the encyclopedia still does in the background, for the window.
+    virtual SiteProgress Progress() const { return {}; }
     // One shortest route between two articles of the encyclopedia served (see ShortestRoute);
     // nothing when it cannot be told.
     virtual std::optional<QStringList> Route(const QString &, const QString &) const { return std::nullopt; }

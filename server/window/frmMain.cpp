@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -42,6 +43,9 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     lblSite = new QLabel(this);
     lblSite->setWordWrap(true);
     lblSite->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    prgSite = new QProgressBar(this);
+    prgSite->setAccessibleName(QStringLiteral("Encyclopedia progress"));
+    prgSite->setVisible(false);
     lblWelcomeMessage->setBuddy(txtWelcomeMessage);
     txtWelcomeMessage->setAccessibleName(QStringLiteral("Welcome Message"));
     lblPassword->setBuddy(txtPassword);
@@ -61,7 +65,8 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     grid->addWidget(cmdStop, 6, 1);
     grid->addWidget(cmdEncyclopedia, 7, 0);
     grid->addWidget(lblSite, 8, 0, 1, 2);
-    grid->addWidget(lblStatus, 9, 0, 1, 2);
+    grid->addWidget(prgSite, 9, 0, 1, 2);
+    grid->addWidget(lblStatus, 10, 0, 1, 2);
 
     connect(txtPassword, &QLineEdit::textChanged, this, &frmMain::txtPassword_Change);
     connect(txtWelcomeMessage, &QPlainTextEdit::textChanged, this, &frmMain::txtWelcomeMessage_Change);
@@ -132,6 +137,7 @@ void frmMain::showSite(bool serving)
     if (!serving || !m_site) {
         m_siteText = QStringLiteral("Encyclopedia: not served");
         lblSite->setText(m_siteText);
+        prgSite->setVisible(false);
         return;
     }
     QString description;
@@ -150,8 +156,11 @@ void frmMain::showSite(bool serving)
 
 void frmMain::refreshSite()
 {
-    const QString progress = m_site && cmdStop->isEnabled() ? m_site->Progress() : QString();
-    lblSite->setText(progress.isEmpty() ? m_siteText : m_siteText + QStringLiteral("\n") + progress);
+    lblSite->setText(m_siteText);
+    const SiteProgress progress = m_site && cmdStop->isEnabled() ? m_site->Progress() : SiteProgress();
+    prgSite->setVisible(progress.Running());
+    prgSite->setValue(progress.percent);
+    prgSite->setFormat(progress.task + QStringLiteral(": %p%"));
 }
 
 void frmMain::cmdEncyclopedia_Click()

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class SiteControl;
@@ -47,6 +48,7 @@ public:
     QLabel *lblStatus;            // bind failures
     QPushButton *cmdEncyclopedia; // picks the encyclopedia served
     QLabel *lblSite;              // the encyclopedia served and where players find it
+    QProgressBar *prgSite;        // its background work (an index, the link graph) while it runs
     QTimer *tmrInactiveUsers;
 
 protected:

@@ -20,11 +20,11 @@ struct FakeSite : SiteControl {
         return up;
     }
     void Stop() override { ++stops; }
-    QString Progress() const override { return progress; }
+    SiteProgress Progress() const override { return progress; }
 
     bool up = true;
     QString startError;
-    QString progress;
+    SiteProgress progress;
     int stops = 0;
 };
 
@@ -76,7 +76,7 @@ TEST(DedicatedServer, ServesWithTheSettingsAndReportsOnlyChanges)
     eve.send(eve.connect("secret"));
     d.net.Deliver();
     EXPECT_EQ(ann.take().value(0), "MESSAGE 1 on 1.04 (beta)");
-    d.site.progress = "Building the title index: 40%";
+    d.site.progress = {"Building the title index", 40};
     d.server.ReportTick();
     EXPECT_EQ(d.printed(),
               QStringList({kAt + "Players (2): Ann, Eve\uFFFDPlayers (9): forged",

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +34,8 @@ struct FakeSite : SiteControl {
         return true;
     }
     void Stop() override { ++stops; }
+    SiteProgress Progress() const override { return progress; }
+    SiteProgress progress;
     int starts = 0;
     int stops = 0;
 };
@@ -410,4 +413,22 @@ TEST(ServerWindow, ParOnlyWhenPlayersBrowseTheEncyclopediaServedHere)
                          : QStringList{"CHAT NAME=GAME;TEXT=Shortest route from Cat to River: 2 clicks."};
         EXPECT_EQ(heard, expected) << "Site: " << siteSetting;
     }
+}
+
+TEST(ServerWindow, BackgroundWorkShowsAsAProgressBar)
+{
+    Window w;
+    w.form->Form_Load();
+    EXPECT_FALSE(w.form->prgSite->isVisibleTo(w.form.get()));
+    w.site.progress = {"Building the link graph", 40};
+    w.form->tmrInactiveUsers_Timer();
+    EXPECT_TRUE(w.form->prgSite->isVisibleTo(w.form.get()));
+    EXPECT_EQ(w.form->prgSite->text(), "Building the link graph: 40%");
+    w.site.progress = {};
+    w.form->tmrInactiveUsers_Timer();
+    EXPECT_FALSE(w.form->prgSite->isVisibleTo(w.form.get())) << "gone when the work is done";
+    w.site.progress = {"Building the title index", 10};
+    w.form->cmdStop->click();
+    w.form->tmrInactiveUsers_Timer();
+    EXPECT_FALSE(w.form->prgSite->isVisibleTo(w.form.get())) << "nothing runs for a stopped server";
 }
