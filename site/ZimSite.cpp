@@ -105,6 +105,56 @@ bool IsDisambiguationPage(const QString &title, std::string_view html)
     return false;
 }
 
+// Where the archive's paths lead, held in memory while the link graph is built: a directory
+// look-up for every link of every article (a binary search that reads a dozen entries or more from
+// the file) made that build take minutes on a large archive. Each entry's path is kept as two
+// independent hashes, sorted, with the article the entry leads to after its redirects.
+class PathTable
+{
+public:
+    static constexpr quint32 kNone = 0xffffffffu;
+    enum class Found { Here, Absent, Unsure };
+
+    void Add(const std::string &path, quint32 leadsTo)
+    {
+        m_rows.push_back({Key(path), Check(path), leadsTo});
+    }
+    void Seal() { std::sort(m_rows.begin(), m_rows.end()); }
+
+    // Here with *leadsTo set (kNone for no article) when exactly one entry has this path's hashes;
+    // Absent when none has; Unsure when two entries share them (the caller asks the archive).
+    Found Find(const std::string &path, quint32 *leadsTo) const
+    {
+        const Row want{Key(path), Check(path), 0};
+        auto it = std::lower_bound(m_rows.begin(), m_rows.end(), want);
+        if (it == m_rows.end() || it->key != want.key || it->check != want.check)
+            return Found::Absent;
+        if (std::next(it) != m_rows.end() && std::next(it)->key == want.key &&
+            std::next(it)->check == want.check)
+            return Found::Unsure;
+        *leadsTo = it->leadsTo;
+        return Found::Here;
+    }
+
+private:
+    struct Row {
+        quint64 key;
+        quint32 check;
+        quint32 leadsTo;
+        bool operator<(const Row &o) const { return key != o.key ? key < o.key : check < o.check; }
+    };
+    static quint64 Key(const std::string &p)
+    {
+        return quint64(qHash(QByteArrayView(p.data(), qsizetype(p.size())), 0));
+    }
+    static quint32 Check(const std::string &p)
+    {
+        return quint32(qHash(QByteArrayView(p.data(), qsizetype(p.size())), 0x51ed270bu));
+    }
+
+    std::vector<Row> m_rows;
+};
+
 } // namespace
 
 struct ZimSite::Impl {
@@ -167,6 +217,27 @@ struct ZimSite::Impl {
                     return;
                 }
             }
+            // Where every path leads, read once in path order (the directory's own order).
+            PathTable paths;
+            bool everyPath = true;
+            for (zim::entry_index_type i = 0; i < n; ++i) {
+                if (stop.load(std::memory_order_relaxed))
+                    return;
+                try {
+                    const zim::Entry e = archive.getEntryByPath(i);
+                    quint32 leadsTo = PathTable::kNone;
+                    if (const auto target = Follow(e); target && IsArticle(*target) && !IsMain(*target))
+                        leadsTo = target->getIndex();
+                    paths.Add(e.getPath(), leadsTo);
+                } catch (...) {
+                    everyPath = false; // a damaged entry: paths the table lacks are asked of the archive
+                }
+            }
+            paths.Seal();
+            // A path the table lacks names no entry when paths are looked up as they are; archives of
+            // the older layout also try it in several namespaces, so the archive is asked.
+            const bool exactPaths = everyPath && archive.hasNewNamespaceScheme();
+
             // Articles are numbered by their place in path order. Reading them in the order the
             // archive stores them decompresses each cluster once.
             std::vector<quint8> marks(n, 0);
@@ -189,7 +260,19 @@ struct ZimSite::Impl {
                         !IsDisambiguationPage(title, std::string_view(html.constData(), html.size())))
                         mark |= LinkGraph::Drawable;
                     marks[from] = mark;
+                    // Only the links found count here, not the page they make.
                     RewriteArticle(html, e.getPath(), QString(), QByteArray(), [&](const std::string &path) {
+                        quint32 leadsTo = PathTable::kNone;
+                        const PathTable::Found found = paths.Find(path, &leadsTo);
+                        if (found == PathTable::Found::Here ||
+                            (found == PathTable::Found::Absent && exactPaths)) {
+                            if (leadsTo != PathTable::kNone)
+                                links.emplace_back(from, leadsTo);
+                            LinkTarget t;
+                            t.exists = found == PathTable::Found::Here;
+                            t.article = leadsTo != PathTable::kNone;
+                            return t;
+                        }
                         zim::entry_index_type to = 0;
                         LinkTarget t = Resolve(path, &to);
                         if (t.article && !t.main)

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the benchmarks share: resident memory, processor time, and the HTTP load client that runs
-// in a second copy of a benchmark ("--client"), so its work does not share the server's event loop.
+// What the benchmarks share: resident memory, processor time, latency percentiles, and the HTTP load client
+// that runs in a second copy of a benchmark ("--client"), so its work does not share the server's event loop.
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace bench
@@ -40,6 +41,25 @@ inline double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Latency of `n` calls of `work` (given the call's number), in milliseconds.
+struct Latency {
+    double p50, p99, max;
+};
+
+inline Latency Time(int n, const std::function<void(int)> &work)
+{
+    std::vector<double> ms;
+    ms.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work(i);
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[size_t(0.50 * (n - 1))], ms[size_t(0.99 * (n - 1))], ms.back()};
 }
 
 // ---- client side (second process) ----

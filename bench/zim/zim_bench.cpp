@@ -4,8 +4,7 @@
 //  - resident memory added by the open archive, and by its case-blind index per million titles;
 //  - look-up ("go", in the title's case and in another) and random-draw latency, p50/p99;
 //  - article pages per second and p50/p99 latency over 8 keep-alive loopback connections.
-// The archives are written with libzim's writer and kept in the system's temporary folder, so later
-// runs skip the writing.
+// The archives are generated once and kept in the system's temporary folder (bench/common/ZimArchive.h).
 //
 // zim_bench [large-article-count]
 
@@ -13,6 +12,7 @@
 #include "site/ZimSite.h"
 
 #include "bench/common/BenchSupport.h"
+#include "bench/common/ZimArchive.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,78 +24,12 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <functional>
-
-#include <zim/writer/creator.h>
-#include <zim/writer/item.h>
-
 using namespace bench;
 
 namespace
 {
 
-constexpr int kLinksPerArticle = 12;
 constexpr int kLookUps = 2000;
-
-QString TitleOf(int i)
-{
-    return QStringLiteral("Article %1").arg(i, 7, 10, QLatin1Char('0'));
-}
-
-std::string PathOf(int i)
-{
-    return TitleOf(i).replace(QLatin1Char(' '), QLatin1Char('_')).toStdString();
-}
-
-// Every 100th article is a disambiguation page; every 10th has a redirect "Alias N".
-bool WriteArchive(const QString &file, int articles)
-{
-    const QString part = file + QStringLiteral(".part");
-    try {
-        zim::writer::Creator creator;
-        creator.configIndexing(false, "eng").configNbWorkers(2);
-        creator.startZimCreation(part.toStdString());
-        QRandomGenerator random(articles);
-        zim::writer::Hints front{{zim::writer::FRONT_ARTICLE, 1}};
-        for (int i = 0; i < articles; ++i) {
-            std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" +
-                               TitleOf(i).toStdString() +
-                               "</title><link rel=\"stylesheet\" href=\"-/style.css\"></head><body><h1>" +
-                               TitleOf(i).toStdString() + "</h1>";
-            for (int p = 0; p < 3; ++p) {
-                html += "<p>This generated paragraph talks about a subject at some length, so that the page "
-                        "is about the size of a short real article. It mentions";
-                for (int l = 0; l < kLinksPerArticle / 3; ++l) {
-                    const int to = int(random.bounded(quint32(articles)));
-                    html += " <a href=\"" + PathOf(to) + "\">" + TitleOf(to).toStdString() + "</a>,";
-                }
-                html += " and a <a href=\"Missing_page\">missing page</a>.</p>";
-            }
-            if (i % 100 == 99)
-                html += "<div class=\"dmbox dmbox-disambig\">This page lists articles.</div>";
-            html += "<img src=\"I/picture.png\" alt=\"\"></body></html>";
-            creator.addItem(zim::writer::StringItem::create(PathOf(i), "text/html", TitleOf(i).toStdString(),
-                                                            front, html));
-            if (i % 10 == 0) {
-                const std::string alias = QStringLiteral("Alias %1").arg(i).toStdString();
-                creator.addRedirection(QString::fromStdString(alias).replace(' ', '_').toStdString(), alias,
-                                       PathOf(i));
-            }
-        }
-        creator.addItem(zim::writer::StringItem::create("-/style.css", "text/css", "", zim::writer::Hints(),
-                                                        "body{margin:1em}"));
-        creator.addItem(zim::writer::StringItem::create(
-            "I/picture.png", "image/png", "", zim::writer::Hints(), std::string("\x89PNG\r\n\x1a\n", 8)));
-        creator.setMainPath(PathOf(0));
-        creator.addMetadata("Title", QStringLiteral("Benchmark %1").arg(articles).toStdString());
-        creator.finishZimCreation();
-    } catch (const std::exception &e) {
-        std::printf("cannot write %s: %s\n", qPrintable(part), e.what());
-        return false;
-    }
-    QFile::remove(file);
-    return QFile::rename(part, file);
-}
 
 // GET over one connection on this thread's event loop (the server runs on it too).
 bool Fetch(quint16 port, const QByteArray &target)
@@ -114,24 +48,6 @@ bool Fetch(quint16 port, const QByteArray &target)
     return got.startsWith("HTTP/1.1 200");
 }
 
-struct Latency {
-    double p50, p99, max;
-};
-
-Latency Time(int n, const std::function<void(int)> &work)
-{
-    std::vector<double> ms;
-    ms.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work(i);
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[size_t(0.50 * (n - 1))], ms[size_t(0.99 * (n - 1))], ms.back()};
-}
-
 QByteArray SearchTarget(const QString &word)
 {
     return "/wiki/Special:Search?search=" + QUrl::toPercentEncoding(word) + "&go=Go";
@@ -139,14 +55,9 @@ QByteArray SearchTarget(const QString &word)
 
 void Measure(int articles, const QString &program, QTemporaryDir &work)
 {
-    const QString file = QDir::tempPath() + QStringLiteral("/quillory-bench-%1.zim").arg(articles);
-    if (!QFileInfo::exists(file)) {
-        QElapsedTimer writing;
-        writing.start();
-        if (!WriteArchive(file, articles))
-            return;
-        std::printf("%d: archive written in %.1f s\n", articles, double(writing.nsecsElapsed()) / 1e9);
-    }
+    const QString file = GeneratedArchive(articles);
+    if (file.isEmpty())
+        return;
     const char *label = articles >= 100000 ? "large" : "small";
     std::printf("%s: %s, %.1f MiB\n", label, qPrintable(file), double(QFileInfo(file).size()) / 1048576.0);
 

@@ -475,3 +475,38 @@ TEST(ZimLinkCache, NextStartReadsTheGraphAndNeverTrustsADamagedOne)
     EXPECT_FALSE(open(other));
     EXPECT_TRUE(open(other));
 }
+
+TEST(ZimLinkGraph, LinksLeadThroughRedirectsButNotToMissingPagesResourcesOrTheMainPage)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("links.zim"));
+    ASSERT_TRUE(ZimTestArchive()
+                    .Main("Home")
+                    .Article("Home", "Home", "<a href=\"Ant\">ant</a>")
+                    .Article("Ant", "Ant",
+                             "<a href=\"Via\">bee</a> <a href=\"Home\">home</a> <a href=\"Nowhere\">gone</a> "
+                             "<a href=\"-/s.css\">style</a> <a href=\"Bee\">bee again</a>")
+                    .Article("Bee", "Bee", "<a href=\"Cow_%26_Calf\">cow</a>")
+                    .Article("Cow_&_Calf", "Cow & Calf", "<a href=\"./Ant#Top\">ant</a>")
+                    .Raw("-/s.css", "", "text/css", "p{}")
+                    .RedirectTo("Via", "Via", "Bee")
+                    .Write(file));
+    QString error;
+    const auto site = ZimSite::Open(file, &error);
+    ASSERT_TRUE(site) << error.toStdString();
+    site->WaitForGraph();
+    ASSERT_TRUE(site->Graph());
+    EXPECT_EQ(site->Graph()->LinkCount(), 4u)
+        << "Home-Ant, Ant-Bee (twice, once by the redirect), Bee-Cow, Cow-Ant";
+    struct Row {
+        const char *from, *to;
+        QStringList route;
+    } rows[] = {
+        {"Ant", "Cow & Calf", {"Ant", "Bee", "Cow & Calf"}},
+        {"Cow & Calf", "Bee", {"Cow & Calf", "Ant", "Bee"}},
+        {"Home", "Bee", {"Home", "Ant", "Bee"}},
+        {"Ant", "Home", {}}, // a link to the main page is no step of a route
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(ShortestRoute(*site, r.from, r.to), r.route) << r.from << " -> " << r.to;
+}
