@@ -20,13 +20,13 @@ namespace
 std::shared_ptr<const LinkGraph> GraphOf(const Corpus &corpus)
 {
     std::vector<quint8> marks(size_t(corpus.Count()));
-    std::vector<std::pair<LinkGraph::Node, LinkGraph::Node>> links;
-    links.reserve(size_t(corpus.LinkCount()));
+    LinkGraph::Rows links;
     for (int i = 0; i < corpus.Count(); ++i) {
         const Article &a = corpus.At(i);
         marks[size_t(i)] = LinkGraph::Drawable | (PageKind(a.title).isEmpty() ? LinkGraph::Passable : 0);
+        links.Begin(LinkGraph::Node(i));
         for (int to : a.links)
-            links.emplace_back(LinkGraph::Node(i), LinkGraph::Node(to));
+            links.Add(LinkGraph::Node(to));
     }
     return std::make_shared<const LinkGraph>(std::move(marks), std::move(links));
 }

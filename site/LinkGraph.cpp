@@ -102,22 +102,46 @@ struct LinkGraph::Search {
 LinkGraph::LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node>> links)
     : m_marks(std::move(marks))
 {
+    Pack([&links](const auto &add) {
+        for (const auto &[from, to] : links)
+            add(from, to);
+    });
+    links = {};
+    BuildIncoming();
+    FindWinnable();
+}
+
+LinkGraph::LinkGraph(std::vector<quint8> marks, Rows rows) : m_marks(std::move(marks))
+{
+    Pack([&rows](const auto &add) {
+        for (size_t r = 0; r < rows.m_rows.size(); ++r) {
+            const auto [from, begin] = rows.m_rows[r];
+            const size_t end = r + 1 < rows.m_rows.size() ? rows.m_rows[r + 1].second : rows.m_targets.size();
+            for (size_t k = begin; k < end; ++k)
+                add(from, rows.m_targets[k]);
+        }
+    });
+    rows = {};
+    BuildIncoming();
+    FindWinnable();
+}
+
+template <typename ForEachLink> void LinkGraph::Pack(const ForEachLink &forEachLink)
+{
     const Node n = NodeCount();
     m_outStart.assign(size_t(n) + 1, 0);
-    for (const auto &[from, to] : links) {
+    forEachLink([&](Node from, Node to) {
         if (from < n && to < n && from != to)
             ++m_outStart[from + 1];
-    }
+    });
     for (Node i = 0; i < n; ++i)
         m_outStart[i + 1] += m_outStart[i];
     m_out.resize(m_outStart[n]);
     std::vector<quint32> fill(m_outStart.begin(), m_outStart.end() - 1);
-    for (const auto &[from, to] : links) {
+    forEachLink([&](Node from, Node to) {
         if (from < n && to < n && from != to)
             m_out[fill[from]++] = to;
-    }
-    links.clear();
-    links.shrink_to_fit();
+    });
     // Each article's links in number order without repeats, packed down in place.
     quint32 kept = 0;
     quint32 begin = 0;
@@ -135,8 +159,6 @@ LinkGraph::LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node
     m_outStart[n] = kept;
     m_out.resize(kept);
     m_out.shrink_to_fit();
-    BuildIncoming();
-    FindWinnable();
 }
 
 void LinkGraph::BuildIncoming()

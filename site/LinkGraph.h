@@ -26,9 +26,25 @@ public:
         Drawable = 2, // Special:Random may give it
     };
 
+    // Links gathered article by article, the articles in any order (an archive is read in the order
+    // it stores them): 4 bytes a link while gathering, half of what (from, to) pairs take.
+    class Rows
+    {
+    public:
+        // The links that follow are from this article.
+        void Begin(Node from) { m_rows.emplace_back(from, quint32(m_targets.size())); }
+        void Add(Node to) { m_targets.push_back(to); }
+
+    private:
+        friend class LinkGraph;
+        std::vector<std::pair<Node, quint32>> m_rows; // article, where its links start in m_targets
+        std::vector<Node> m_targets;
+    };
+
     // Links are (from, to) pairs in any order; repeats and links to oneself are dropped.
     // `marks` has one entry per article.
     LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node>> links);
+    LinkGraph(std::vector<quint8> marks, Rows rows);
 
     Node NodeCount() const { return Node(m_marks.size()); }
     quint64 LinkCount() const { return m_out.size(); }
@@ -59,6 +75,9 @@ public:
 
 private:
     LinkGraph() = default;
+    // Lays out the links that `forEachLink(add)` hands to add(from, to), twice over: once counted,
+    // once placed.
+    template <typename ForEachLink> void Pack(const ForEachLink &forEachLink);
     void BuildIncoming();
     void FindWinnable();
 

@@ -220,9 +220,12 @@ struct ZimSite::Impl {
             // Where every path leads, read once in path order (the directory's own order).
             PathTable paths;
             bool everyPath = true;
+            // Progress: the first fifth for the paths, the rest for the articles.
             for (zim::entry_index_type i = 0; i < n; ++i) {
                 if (stop.load(std::memory_order_relaxed))
                     return;
+                if (i % 4096 == 0)
+                    graphProgress.store(int(qint64(i) * 20 / qMax<qint64>(1, n)), std::memory_order_relaxed);
                 try {
                     const zim::Entry e = archive.getEntryByPath(i);
                     quint32 leadsTo = PathTable::kNone;
@@ -241,13 +244,13 @@ struct ZimSite::Impl {
             // Articles are numbered by their place in path order. Reading them in the order the
             // archive stores them decompresses each cluster once.
             std::vector<quint8> marks(n, 0);
-            std::vector<std::pair<LinkGraph::Node, LinkGraph::Node>> links;
+            LinkGraph::Rows links;
             zim::entry_index_type done = 0;
             for (const zim::Entry &e : archive.iterEfficient()) {
                 if (stop.load(std::memory_order_relaxed))
                     return;
                 if (++done % 1024 == 0)
-                    graphProgress.store(int(qint64(done) * 99 / qMax<qint64>(1, n)),
+                    graphProgress.store(20 + int(qint64(done) * 79 / qMax<qint64>(1, n)),
                                         std::memory_order_relaxed);
                 try {
                     if (!IsArticle(e))
@@ -260,6 +263,7 @@ struct ZimSite::Impl {
                         !IsDisambiguationPage(title, std::string_view(html.constData(), html.size())))
                         mark |= LinkGraph::Drawable;
                     marks[from] = mark;
+                    links.Begin(from);
                     // Only the links found count here, not the page they make.
                     RewriteArticle(html, e.getPath(), QString(), QByteArray(), [&](const std::string &path) {
                         quint32 leadsTo = PathTable::kNone;
@@ -267,7 +271,7 @@ struct ZimSite::Impl {
                         if (found == PathTable::Found::Here ||
                             (found == PathTable::Found::Absent && exactPaths)) {
                             if (leadsTo != PathTable::kNone)
-                                links.emplace_back(from, leadsTo);
+                                links.Add(leadsTo);
                             LinkTarget t;
                             t.exists = found == PathTable::Found::Here;
                             t.article = leadsTo != PathTable::kNone;
@@ -276,7 +280,7 @@ struct ZimSite::Impl {
                         zim::entry_index_type to = 0;
                         LinkTarget t = Resolve(path, &to);
                         if (t.article && !t.main)
-                            links.emplace_back(from, to);
+                            links.Add(to);
                         return t;
                     });
                 } catch (...) {

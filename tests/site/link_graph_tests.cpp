@@ -142,7 +142,7 @@ TEST(LinkGraph, WinnableArticlesAllReachEachOther)
     EXPECT_EQ(ring.Winnable(), (std::vector<Node>{1, 2}));
     for (int i = 0; i < 50; ++i)
         EXPECT_NE(ring.RandomWinnable(), 0u);
-    EXPECT_EQ(LinkGraph({}, {}).RandomWinnable(), LinkGraph::kNoNode);
+    EXPECT_EQ(LinkGraph({}, LinkGraph::Rows()).RandomWinnable(), LinkGraph::kNoNode);
 }
 
 TEST(LinkGraph, FileIsTrustedOnlyWhenWhole)
@@ -187,6 +187,39 @@ TEST(LinkGraph, FileIsTrustedOnlyWhenWhole)
     ASSERT_TRUE(graph.Save(file, key));
     EXPECT_TRUE(LinkGraph::Load(file, key, 300));
     EXPECT_FALSE(LinkGraph::Load(dir.filePath(QStringLiteral("missing.links")), key, 300));
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(LinkGraph, RowsGatheredInAnyOrderMakeTheSameGraph)
+{
+    QRandomGenerator random(11);
+    for (int round = 0; round < 20; ++round) {
+        const Node n = 1 + random.bounded(60);
+        const RandomGraph g = MakeRandomGraph(random, n, 3);
+        // The same links as rows, the articles in a shuffled order; the first one comes twice, with
+        // its links to even numbers first and the others last.
+        std::vector<Node> order;
+        for (Node i = 0; i < n; ++i)
+            order.push_back(i);
+        std::shuffle(order.begin(), order.end(), random);
+        order.push_back(order.front());
+        LinkGraph::Rows rows;
+        for (size_t k = 0; k < order.size(); ++k) {
+            rows.Begin(order[k]);
+            for (const auto &[from, to] : g.links) {
+                const bool part = order[k] != order.front() || (k == 0) == (to % 2 == 0);
+                if (from == order[k] && part)
+                    rows.Add(to);
+            }
+        }
+        EXPECT_EQ(LinkGraph(g.marks, std::move(rows)).Serialize("k"),
+                  LinkGraph(g.marks, g.links).Serialize("k"))
+            << "graph " << round;
+    }
 }
 
 } // namespace
