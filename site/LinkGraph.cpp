@@ -251,7 +251,7 @@ quint64 LinkGraph::BytesUsed() const
 
 LinkGraph::Node LinkGraph::RandomWinnable() const
 {
-    if (m_winnable.empty())
+    if (m_winnable.size() < 2)
         return kNoNode;
     return m_winnable[QRandomGenerator::global()->bounded(quint32(m_winnable.size()))];
 }

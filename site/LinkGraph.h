@@ -59,7 +59,8 @@ public:
     // The drawable articles of the largest set of passable articles that all reach each other, in
     // number order: any two of them are linked both ways by a route.
     const std::vector<Node> &Winnable() const { return m_winnable; }
-    // A uniformly drawn article of Winnable(); kNoNode when it is empty.
+    // A uniformly drawn article of Winnable(); kNoNode when it holds fewer than two (no round can be
+    // won between them, so the encyclopedia's own draw is as good).
     Node RandomWinnable() const;
 
     // The graph as a file: a header naming the encyclopedia (`key`, e.g. an archive's UUID), then

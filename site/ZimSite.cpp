@@ -678,8 +678,10 @@ QString ZimSite::FindRedirect(const QString &name) const
 
 QString ZimSite::RandomArticle() const
 {
-    if (const auto graph = Graph(); graph && !graph->Winnable().empty())
-        return GraphTitle(graph->RandomWinnable());
+    if (const auto graph = Graph()) {
+        if (const LinkGraph::Node node = graph->RandomWinnable(); node != LinkGraph::kNoNode)
+            return GraphTitle(node);
+    }
     // Drawing again after a miss keeps the draw uniform over the articles that are accepted. The
     // library's own random entry never picks the last front article, so the draw is made here.
     const zim::Archive &archive = m_impl->archive;

@@ -143,6 +143,7 @@ TEST(LinkGraph, WinnableArticlesAllReachEachOther)
     for (int i = 0; i < 50; ++i)
         EXPECT_NE(ring.RandomWinnable(), 0u);
     EXPECT_EQ(LinkGraph({}, LinkGraph::Rows()).RandomWinnable(), LinkGraph::kNoNode);
+    EXPECT_EQ(LinkGraph({3, 3}, {{0, 1}}).RandomWinnable(), LinkGraph::kNoNode) << "one article is no round";
 }
 
 TEST(LinkGraph, FileIsTrustedOnlyWhenWhole)
