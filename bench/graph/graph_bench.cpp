@@ -270,20 +270,27 @@ bool MeasureZim(int articles)
                 label, qPrintable(file), double(QFileInfo(file).size()) / 1048576.0, articles,
                 kLinksPerArticle);
     QTemporaryDir cache;
-    QString error;
-    double buildS = 0;
-    {
+    // Opens the archive and waits for its graph: seconds to the title index and to the graph.
+    auto open = [&](double *indexS, double *graphS) -> std::shared_ptr<ZimSite> {
         QElapsedTimer t;
         t.start();
-        const std::shared_ptr<ZimSite> site = ZimSite::Open(file, &error, cache.path());
+        QString error;
+        std::shared_ptr<ZimSite> site = ZimSite::Open(file, &error, cache.path());
         if (!site) {
             std::printf("%s: %s\n", label, qPrintable(error));
-            return false;
+            return nullptr;
         }
         site->WaitForIndex();
-        const double indexS = Seconds(t);
+        *indexS = Seconds(t);
         site->WaitForGraph();
-        buildS = Seconds(t);
+        *graphS = Seconds(t);
+        return site;
+    };
+    double indexS = 0, buildS = 0;
+    {
+        const std::shared_ptr<ZimSite> site = open(&indexS, &buildS);
+        if (!site)
+            return false;
         if (!site->Graph() || site->GraphLoadedFromCache()) {
             std::printf("%s: the graph was not built\n", label);
             return false;
@@ -294,17 +301,10 @@ bool MeasureZim(int articles)
         PrintGraph(label, *site->Graph());
     }
     const QFileInfoList cached = QDir(cache.path()).entryInfoList({QStringLiteral("*.links")}, QDir::Files);
-    QElapsedTimer t;
-    t.start();
-    const std::shared_ptr<ZimSite> site = ZimSite::Open(file, &error, cache.path());
-    if (!site) {
-        std::printf("%s: %s\n", label, qPrintable(error));
+    double reopenS = 0;
+    const std::shared_ptr<ZimSite> site = open(&indexS, &reopenS);
+    if (!site)
         return false;
-    }
-    site->WaitForIndex();
-    const double indexS = Seconds(t);
-    site->WaitForGraph();
-    const double reopenS = Seconds(t);
     const bool fromCache = site->GraphLoadedFromCache();
     std::printf("%s: open again to graph ready: %.2f s (title index ready at %.2f s, graph read in %.2f s); "
                 "loaded from cache: %s; cache file %.1f MiB\n",
