@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/PageRules.h"
+#include "protocol/Decoders.h"
 #include "protocol/Protocol.h"
 
 #include <QObject>
@@ -49,7 +50,7 @@ public:
 QString Clicks(qint32 count);
 
 // The game window without its widgets: sending, the start of the game, the page rules, score
-// polling, keep-alive, closing, and (through GameMessages) every incoming datagram.
+// polling, keep-alive, closing, and every incoming datagram.
 class GameCore : public QObject
 {
     Q_OBJECT
@@ -79,7 +80,7 @@ public:
 
     void HandleTitleChange(const QString &title);
     void HandleBeforeNavigate(const QString &url);
-    // Every datagram from the server (GameMessages.cpp).
+    // Every datagram from the server.
     void HandleDatagram(const QString &datagram);
     // Whether a datagram from this address and source port is the game server's: its recorded
     // address (ServerIP) and its game port. Before an address is known every sender counts.
@@ -107,6 +108,16 @@ public:
 
 private:
     void onReceived(const QString &text, const QString &senderAddress, quint16 senderPort);
+    // The messages of the server, decoded.
+    void onDisconnect();
+    void onScore(const msg::Score &score);
+    void onPingIs(const msg::PingReport &ping);
+    void onPlayerCameOrWent(const msg::PlayerNamed &player);
+    void onWinner(const QString &name);
+    void onNewGame(const QString &chooser);
+    void onDisqualified();
+    void onRandomWord(const msg::RandomWord &random);
+    void onStartGame(const msg::RoundStart &start);
     void applyOutcome(const PageOutcome &outcome);
     // The next step of a waiting STARTGAME: the round starts when the browser is idle, or when
     // the limit is reached, if that STARTGAME is still the one waiting.
@@ -125,7 +136,7 @@ private:
     // A STARTGAME waiting for its start article to load.
     struct PendingStart {
         quint64 serial = 0;
-        QString datagram;
+        std::optional<QStringList> words;
     };
     std::optional<PendingStart> m_pendingStart;
     quint64 m_startSerial = 0;

@@ -192,45 +192,53 @@ void JoinSession::HandleReply(const QString &datagram, const QString &senderAddr
     // Replies count only while this window waits for them.
     if (m_state != State::Connecting)
         return;
-    const QString verb = GetVerb(datagram);
-    if (verb == QLatin1String("CONNECTACCEPT"))
-        replyConnectAccept(datagram, senderAddress);
-    else if (verb == QLatin1String("CONNECTREJECT"))
-        replyConnectReject(datagram);
-    else if (verb == QLatin1String("NEEDPWD"))
+    switch (VerbOf(datagram)) {
+    case Verb::ConnectAccept:
+        if (const auto accepted = msg::DecodeConnectAccept(datagram))
+            replyConnectAccept(*accepted, senderAddress);
+        break;
+    case Verb::ConnectReject:
+        if (const auto rejected = msg::DecodeConnectReject(datagram))
+            replyConnectReject(*rejected);
+        break;
+    case Verb::NeedPwd:
         replyNeedPassword();
-    else if (verb == QLatin1String("ISHOST")) {
-        if (GetValue(datagram, QStringLiteral("NAME")) == modData.PlayerName)
+        break;
+    case Verb::IsHost:
+        if (const auto host = msg::DecodePlayerNamed(datagram); host && host->name == modData.PlayerName)
             modData.IsHost = true;
-    } else if (verb == QLatin1String("MESSAGE"))
-        modData.WelcomeText = datagram.mid(8);
-    else if (verb == QLatin1String("PLAYERLIST"))
+        break;
+    case Verb::Message:
+        modData.WelcomeText = msg::DecodeWelcome(datagram).value_or(QString());
+        break;
+    case Verb::PlayerList:
         replyPlayerList(datagram);
+        break;
+    default:
+        break;
+    }
 }
 
-void JoinSession::replyConnectAccept(const QString &datagram, const QString &senderAddress)
+void JoinSession::replyConnectAccept(const msg::Accepted &accepted, const QString &senderAddress)
 {
     setStatus(QStringLiteral("Connection accepted."));
     // Where the server really speaks from: the typed name may be another of its addresses or a
     // host name, but its answers and everything it sends later leave the same socket by the same
     // route, so the game window can tell the server's datagrams from anybody else's.
     modData.ServerIP = senderAddress;
-    const QString playing = GetValue(datagram, QStringLiteral("PLAYING"));
-    if (playing == QLatin1String("yes"))
-        modData.JoinedMidRound = true;
-    else if (playing == QLatin1String("no"))
-        modData.JoinedMidRound = false;
+    if (accepted.playing)
+        modData.JoinedMidRound = *accepted.playing;
     m_connect->SendData(msg::GetPlayerList(modData.OwnPort));
 }
 
-void JoinSession::replyConnectReject(const QString &datagram)
+void JoinSession::replyConnectReject(const msg::Rejected &rejected)
 {
     stopTimer();
-    if (datagram.contains(QLatin1String("VER")))
-        setStatus(QStringLiteral("Connection was refused: Version ") +
-                  GetValue(datagram, QStringLiteral("VER")) + QStringLiteral(" required."));
+    if (rejected.requiredVersion)
+        setStatus(QStringLiteral("Connection was refused: Version ") + *rejected.requiredVersion +
+                  QStringLiteral(" required."));
     else
-        setStatus(RejectionText(GetValue(datagram, QStringLiteral("ERROR"))));
+        setStatus(RejectionText(rejected.error));
     backToIdle();
 }
 

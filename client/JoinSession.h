@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/Decoders.h"
 #include "protocol/Protocol.h"
 
 #include <QObject>
@@ -87,8 +88,8 @@ private:
     bool startServerProgram();
     // Host's next step once its server answers (or the wait ends): the own port, then connecting.
     void hostServerReady(const QString &name);
-    void replyConnectAccept(const QString &datagram, const QString &senderAddress);
-    void replyConnectReject(const QString &datagram);
+    void replyConnectAccept(const msg::Accepted &accepted, const QString &senderAddress);
+    void replyConnectReject(const msg::Rejected &rejected);
     void replyNeedPassword();
     void passwordTyped(const QString &answer);
     void replyPlayerList(const QString &datagram);

@@ -11,21 +11,21 @@ std::optional<QString> PageNameFromCurrentTitle(const QString &title)
     return title.chopped(kCurrentTitleSuffix.size());
 }
 
-QString CurrentPageKind(const QString &pageName)
+PageKind CurrentPageKind(const QString &pageName)
 {
-    static const std::array<std::pair<QString, QString>, 6> rules{{
-        {QStringLiteral("*: Revision history"), QStringLiteral("history")},
-        {QStringLiteral("*: Difference between revisions"), QStringLiteral("history")},
-        {QStringLiteral("* - Search results"), QStringLiteral("search")},
-        {QStringLiteral("Search results for*"), QStringLiteral("search")},
-        {QStringLiteral("Creating*"), QStringLiteral("edit")},
-        {QStringLiteral("View source for*"), QStringLiteral("edit")},
+    static const std::array<std::pair<QString, PageKind>, 6> rules{{
+        {QStringLiteral("*: Revision history"), PageKind::History},
+        {QStringLiteral("*: Difference between revisions"), PageKind::History},
+        {QStringLiteral("* - Search results"), PageKind::Search},
+        {QStringLiteral("Search results for*"), PageKind::Search},
+        {QStringLiteral("Creating*"), PageKind::Edit},
+        {QStringLiteral("View source for*"), PageKind::Edit},
     }};
     for (const auto &[pattern, kind] : rules) {
         if (MatchesWildcard(pageName, pattern))
             return kind;
     }
-    return PageKind(pageName);
+    return KindOfPage(pageName);
 }
 
 std::optional<QString> PageNameFromTitle(const QString &title)
@@ -62,22 +62,22 @@ PageOutcome TitleRules::ApplyTitle(const QString &title, PageState &state)
     const std::optional<QString> name = PageNameFromTitle(title);
     if (!name)
         return out;
-    return applyPageName(*name, PageKind(*name), state);
+    return applyPageName(*name, KindOfPage(*name), state);
 }
 
-PageOutcome TitleRules::applyPageName(const QString &name, const QString &kind, PageState &state)
+PageOutcome TitleRules::applyPageName(const QString &name, PageKind kind, PageState &state)
 {
     PageOutcome out;
     if (!state.inRound) {
         state.currentPage = name;
         return out;
     }
-    if (!kind.isEmpty()) {
-        state.currentPage = kind;
-        out.caption = kCaption + QLatin1String(" - ") + kind;
-        if (kind != state.lastReportedPage)
-            out.navigate = kind;
-        state.lastReportedPage = kind;
+    if (kind != PageKind::Article) {
+        state.currentPage = KindWord(kind);
+        out.caption = kCaption + QLatin1String(" - ") + state.currentPage;
+        if (state.currentPage != state.lastReportedPage)
+            out.navigate = state.currentPage;
+        state.lastReportedPage = state.currentPage;
         return out;
     }
     state.currentPage = name;
@@ -95,7 +95,7 @@ PageOutcome TitleRules::ApplyNavigation(const QString &url, const QString &siteD
     PageOutcome out;
     if (!state.inRound || !IsOffSiteUrl(url, siteDomain))
         return out;
-    state.currentPage = QStringLiteral("nowiki");
+    state.currentPage = KindWord(PageKind::OffSite);
     out.navigate = state.currentPage;
     return out;
 }

@@ -18,8 +18,8 @@ inline const QString kCurrentTitleSuffix = QStringLiteral(" - Wikipedia");
 // The page name of such a title; nothing for any other title.
 std::optional<QString> PageNameFromCurrentTitle(const QString &title);
 // The kind of a page named in today's titles: its own kinds ("Dog: Revision history", "dog - Search
-// results", "Creating Dog", "View source for Dog"), then those of PageKind.
-QString CurrentPageKind(const QString &pageName);
+// results", "Creating Dog", "View source for Dog"), then those of KindOfPage.
+PageKind CurrentPageKind(const QString &pageName);
 
 // The page name of a title: the text before its last " -". Nothing when the title lacks the
 // marker, or has no " -" at all.
@@ -57,6 +57,6 @@ public:
     static PageOutcome ApplyNavigation(const QString &url, const QString &siteDomain, PageState &state);
 
 private:
-    // A named page, of the given kind ("" for an article), shown now.
-    static PageOutcome applyPageName(const QString &name, const QString &kind, PageState &state);
+    // A named page of the given kind, shown now.
+    static PageOutcome applyPageName(const QString &name, PageKind kind, PageState &state);
 };

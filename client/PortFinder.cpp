@@ -4,6 +4,7 @@
 #include "platform/DatagramSocket.h"
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
+#include "protocol/Verbs.h"
 
 #include <QTimer>
 #include <utility>
@@ -47,7 +48,7 @@ void ServerWaiter::Start(const QString &host, quint16 serverPort, quint16 firstL
         return;
     }
     connect(m_socket.get(), &DatagramSocket::Received, this, [this](const QString &text) {
-        if (GetVerb(text) == QLatin1String("STATUS"))
+        if (VerbOf(text) == Verb::Status)
             finish(true);
     });
     const QString request = msg::Status(host, QString::number(port));

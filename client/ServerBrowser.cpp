@@ -4,6 +4,7 @@
 #include "client/ModData.h"
 #include "platform/DatagramSocket.h"
 #include "platform/Dialogs.h"
+#include "protocol/Decoders.h"
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 #include "settings/Options.h"
@@ -62,13 +63,10 @@ bool ServerBrowser::Tick()
 
 void ServerBrowser::HandleAnswer(const QString &datagram)
 {
-    if (GetVerb(datagram) != QLatin1String("STATUS"))
+    const auto status = msg::DecodeStatusReply(datagram);
+    if (!status || status->count.isEmpty() || m_active.size() >= kMaxAnswers)
         return;
-    const QString count = GetValue(datagram, QStringLiteral("#"));
-    if (count.isEmpty() || m_active.size() >= kMaxAnswers)
-        return;
-    const QString entry =
-        GetValue(datagram, QStringLiteral("SERVER")) + QStringLiteral(" (") + count + QLatin1Char(')');
+    const QString entry = status->server + QStringLiteral(" (") + status->count + QLatin1Char(')');
     m_active << entry;
     emit ActiveAdded(entry);
 }

@@ -78,4 +78,143 @@ std::optional<ConnectRequest> DecodeConnect(const QString &message)
     return request;
 }
 
+namespace
+{
+QString field(const QString &message, const char *key)
+{
+    return GetValue(message, QLatin1String(key));
+}
+} // namespace
+
+std::optional<Accepted> DecodeConnectAccept(const QString &message)
+{
+    if (VerbOf(message) != Verb::ConnectAccept)
+        return std::nullopt;
+    const QString playing = field(message, "PLAYING");
+    Accepted accepted;
+    if (playing == QLatin1String("yes"))
+        accepted.playing = true;
+    else if (playing == QLatin1String("no"))
+        accepted.playing = false;
+    return accepted;
+}
+
+std::optional<Rejected> DecodeConnectReject(const QString &message)
+{
+    if (VerbOf(message) != Verb::ConnectReject)
+        return std::nullopt;
+    Rejected rejected;
+    if (message.contains(QLatin1String("VER")))
+        rejected.requiredVersion = field(message, "VER");
+    else
+        rejected.error = field(message, "ERROR");
+    return rejected;
+}
+
+std::optional<QString> DecodeWelcome(const QString &message)
+{
+    if (VerbOf(message) != Verb::Message)
+        return std::nullopt;
+    const qsizetype blank = message.indexOf(QLatin1Char(' '));
+    if (blank < 0)
+        return std::nullopt;
+    return message.mid(blank + 1);
+}
+
+std::optional<PlayerNamed> DecodePlayerNamed(const QString &message)
+{
+    const Verb verb = VerbOf(message);
+    switch (verb) {
+    case Verb::IsHost:
+    case Verb::Join:
+    case Verb::Leave:
+    case Verb::Drop:
+    case Verb::Winner:
+    case Verb::NewGame:
+        return PlayerNamed{verb, field(message, "NAME")};
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<PingRequest> DecodePing(const QString &message)
+{
+    if (VerbOf(message) != Verb::Ping)
+        return std::nullopt;
+    const QString tick = field(message, "TIME");
+    if (!ParseNumber(tick))
+        return std::nullopt;
+    return PingRequest{tick};
+}
+
+std::optional<PingReport> DecodePingIs(const QString &message)
+{
+    if (VerbOf(message) != Verb::PingIs)
+        return std::nullopt;
+    const auto ping = GetNumber(message, QStringLiteral("PING"));
+    if (!ping)
+        return std::nullopt;
+    return PingReport{field(message, "NAME"), *ping};
+}
+
+std::optional<ChatLine> DecodeChat(const QString &message)
+{
+    if (VerbOf(message) != Verb::Chat)
+        return std::nullopt;
+    static const QLatin1String textKey("TEXT=");
+    const qsizetype at = message.indexOf(textKey);
+    return ChatLine{field(message, "NAME"), at < 0 ? QString() : message.mid(at + textKey.size())};
+}
+
+std::optional<TimeOfDay> DecodeTime(const QString &message)
+{
+    if (VerbOf(message) != Verb::Time)
+        return std::nullopt;
+    return TimeOfDay{field(message, "TIME"), field(message, "DATE")};
+}
+
+std::optional<RoundStart> DecodeStartGame(const QString &message)
+{
+    if (VerbOf(message) != Verb::StartGame)
+        return std::nullopt;
+    return RoundStart{field(message, "WORD0"), DecodeWords(message)};
+}
+
+std::optional<RandomWord> DecodeSetRandom(const QString &message)
+{
+    if (VerbOf(message) != Verb::SetRandom)
+        return std::nullopt;
+    return RandomWord{field(message, "SRC"), field(message, "URL")};
+}
+
+std::optional<PageValue> DecodePageValue(const QString &message)
+{
+    const Verb verb = VerbOf(message);
+    if (verb != Verb::Navigate && verb != Verb::Disqualify)
+        return std::nullopt;
+    return PageValue{verb, field(message, "URL")};
+}
+
+QString Route::Shown() const
+{
+    QString shown = route;
+    shown.replace(QLatin1Char('\r'), QStringLiteral(" --> "));
+    return shown;
+}
+
+std::optional<Route> DecodeRoute(const QString &message)
+{
+    const Verb verb = VerbOf(message);
+    if (verb != Verb::PathIs && verb != Verb::SendMyPath)
+        return std::nullopt;
+    return Route{field(message, "NAME"), field(message, "PATH")};
+}
+
+std::optional<ServerStatus> DecodeStatusReply(const QString &message)
+{
+    if (VerbOf(message) != Verb::Status)
+        return std::nullopt;
+    return ServerStatus{field(message, "VER"), field(message, "#"), field(message, "SERVER")};
+}
+
 } // namespace msg

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "protocol/Protocol.h"
+#include "protocol/Verbs.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// Readers of the messages with several or repeated fields, and the bounds those fields keep.
-// Each reader reads its message with GetValue (or GetValueFrom, where noted) and gives no value
-// for another verb.
+// Readers of the messages, as plain values, and the bounds their fields keep. Every message the
+// server sends has one. Each reader reads its message with GetValue (or GetValueFrom, where noted)
+// and gives no value for another verb.
 namespace msg
 {
 
@@ -56,5 +57,116 @@ struct ConnectRequest {
     QString password;
 };
 std::optional<ConnectRequest> DecodeConnect(const QString &message);
+
+// ---- what the server sends ----
+
+// CONNECTACCEPT. `playing` is the round's state for "yes" and "no", nothing for any other value.
+struct Accepted {
+    std::optional<bool> playing;
+    friend bool operator==(const Accepted &, const Accepted &) = default;
+};
+std::optional<Accepted> DecodeConnectAccept(const QString &message);
+
+// CONNECTREJECT: either the version the server requires (the message names "VER" anywhere), or
+// the reason code as sent, which need not be a number.
+struct Rejected {
+    std::optional<QString> requiredVersion;
+    QString error;
+    friend bool operator==(const Rejected &, const Rejected &) = default;
+};
+std::optional<Rejected> DecodeConnectReject(const QString &message);
+
+// MESSAGE: the welcome text, everything after the verb and its blank, ";" and "=" included. No
+// value when nothing follows the verb.
+std::optional<QString> DecodeWelcome(const QString &message);
+
+// The messages that name one player and nothing else: ISHOST, JOIN, LEAVE, DROP, WINNER, NEWGAME.
+struct PlayerNamed {
+    Verb verb = Verb::Unknown;
+    QString name;
+    friend bool operator==(const PlayerNamed &, const PlayerNamed &) = default;
+};
+std::optional<PlayerNamed> DecodePlayerNamed(const QString &message);
+
+// PING: the server's tick, as sent, echoed back in PONG. No value when TIME is no number: the
+// server can only use a tick it sent, and a long text would not even fit the answer.
+struct PingRequest {
+    QString tick;
+    friend bool operator==(const PingRequest &, const PingRequest &) = default;
+};
+std::optional<PingRequest> DecodePing(const QString &message);
+
+// PINGIS. No value when PING is no number.
+struct PingReport {
+    QString name;
+    qint32 milliseconds = 0;
+    friend bool operator==(const PingReport &, const PingReport &) = default;
+};
+std::optional<PingReport> DecodePingIs(const QString &message);
+
+// CHAT, both ways: the text runs from the first "TEXT=" to the end of the datagram, ";" and "="
+// included; "" when there is none.
+struct ChatLine {
+    QString name;
+    QString text;
+    friend bool operator==(const ChatLine &, const ChatLine &) = default;
+};
+std::optional<ChatLine> DecodeChat(const QString &message);
+
+// TIME as the server answers it.
+struct TimeOfDay {
+    QString time;
+    QString date;
+    friend bool operator==(const TimeOfDay &, const TimeOfDay &) = default;
+};
+std::optional<TimeOfDay> DecodeTime(const QString &message);
+
+// STARTGAME: the start article as its own field, and the round's words as DecodeWords reads them
+// (nothing when they cannot be read; the round starts all the same).
+struct RoundStart {
+    QString start;
+    std::optional<QStringList> words;
+    friend bool operator==(const RoundStart &, const RoundStart &) = default;
+};
+std::optional<RoundStart> DecodeStartGame(const QString &message);
+
+// SETRANDOM: which word was drawn ("1" the start, "2" the destination, anything else neither) and
+// the article's title.
+struct RandomWord {
+    QString source;
+    QString title;
+    friend bool operator==(const RandomWord &, const RandomWord &) = default;
+};
+std::optional<RandomWord> DecodeSetRandom(const QString &message);
+
+// NAVIGATE (the page a player reports, or the page the server sends a client to) and DISQUALIFY
+// (the page that took the player out): one page value.
+struct PageValue {
+    Verb verb = Verb::Unknown;
+    QString page;
+    friend bool operator==(const PageValue &, const PageValue &) = default;
+};
+std::optional<PageValue> DecodePageValue(const QString &message);
+
+// PATHIS and SENDMYPATH: a player and a route, its pages each ended by a carriage return but the
+// last.
+struct Route {
+    QString name;
+    QString route;
+    // The route as players read it: the pages with " --> " between them.
+    QString Shown() const;
+    friend bool operator==(const Route &, const Route &) = default;
+};
+std::optional<Route> DecodeRoute(const QString &message);
+
+// STATUS as the server answers it. The count stays text: a list shows it as it came, and an empty
+// one means the answer is no server's.
+struct ServerStatus {
+    QString version;
+    QString count;
+    QString server;
+    friend bool operator==(const ServerStatus &, const ServerStatus &) = default;
+};
+std::optional<ServerStatus> DecodeStatusReply(const QString &message);
 
 } // namespace msg

@@ -1,6 +1,7 @@
 #include "protocol/PageKinds.h"
 
 #include <array>
+#include <iterator>
 #include <utility>
 
 bool MatchesWildcard(const QString &text, const QString &pattern)
@@ -85,27 +86,87 @@ bool IsNumericString(const QString &text)
     return i == end;
 }
 
-QString PageKind(const QString &pageName)
+namespace
+{
+struct KindEntry {
+    PageKind kind;
+    QLatin1String word;
+    bool takesOut;
+};
+
+// Every kind with its word and whether it takes a player out, in the order of the enum.
+constexpr KindEntry kKinds[] = {
+    {PageKind::Article, QLatin1String(""), false},         {PageKind::List, QLatin1String("list"), true},
+    {PageKind::History, QLatin1String("history"), true},   {PageKind::Edit, QLatin1String("edit"), true},
+    {PageKind::Talk, QLatin1String("talk"), true},         {PageKind::Project, QLatin1String("wiki"), true},
+    {PageKind::Category, QLatin1String("category"), true}, {PageKind::Help, QLatin1String("help"), true},
+    {PageKind::Special, QLatin1String("special"), true},   {PageKind::User, QLatin1String("user"), true},
+    {PageKind::Portal, QLatin1String("portal"), true},     {PageKind::Search, QLatin1String("search"), false},
+    {PageKind::Number, QLatin1String("number"), true},     {PageKind::OffSite, QLatin1String("nowiki"), true},
+};
+
+constexpr bool inEnumOrder()
+{
+    for (size_t i = 0; i < std::size(kKinds); ++i) {
+        if (static_cast<size_t>(kKinds[i].kind) != i)
+            return false;
+    }
+    return std::size(kKinds) == static_cast<size_t>(PageKind::OffSite) + 1;
+}
+static_assert(inEnumOrder(), "one entry per kind, in the order of the enum");
+
+const KindEntry &entryOf(PageKind kind)
+{
+    const auto index = static_cast<size_t>(kind);
+    return index < std::size(kKinds) ? kKinds[index] : kKinds[0];
+}
+} // namespace
+
+QLatin1String KindWord(PageKind kind)
+{
+    return entryOf(kind).word;
+}
+
+PageKind KindOfWord(QStringView reported)
+{
+    for (const KindEntry &entry : kKinds) {
+        if (entry.kind != PageKind::Article && reported == entry.word)
+            return entry.kind;
+    }
+    return PageKind::Article;
+}
+
+bool TakesPlayerOut(PageKind kind)
+{
+    return entryOf(kind).takesOut;
+}
+
+bool MayEndRound(PageKind kind)
+{
+    return kind == PageKind::Article;
+}
+
+PageKind KindOfPage(const QString &pageName)
 {
     // Order matters: the first rule that holds names the kind ("List of Help:x" is a list).
-    static const std::array<std::pair<QString, QString>, 11> rules{{
-        {QStringLiteral("List of*"), QStringLiteral("list")},
-        {QStringLiteral("* - History"), QStringLiteral("history")},
-        {QStringLiteral("Editing*"), QStringLiteral("edit")},
-        {QStringLiteral("Talk:*"), QStringLiteral("talk")},
-        {QStringLiteral("Category:*"), QStringLiteral("category")},
-        {QStringLiteral("Wikipedia:*"), QStringLiteral("wiki")},
-        {QStringLiteral("Help:*"), QStringLiteral("help")},
-        {QStringLiteral("Special:*"), QStringLiteral("special")},
-        {QStringLiteral("User:*"), QStringLiteral("user")},
-        {QStringLiteral("Portal:*"), QStringLiteral("portal")},
-        {QStringLiteral("Search*"), QStringLiteral("search")},
+    static const std::array<std::pair<QString, PageKind>, 11> rules{{
+        {QStringLiteral("List of*"), PageKind::List},
+        {QStringLiteral("* - History"), PageKind::History},
+        {QStringLiteral("Editing*"), PageKind::Edit},
+        {QStringLiteral("Talk:*"), PageKind::Talk},
+        {QStringLiteral("Category:*"), PageKind::Category},
+        {QStringLiteral("Wikipedia:*"), PageKind::Project},
+        {QStringLiteral("Help:*"), PageKind::Help},
+        {QStringLiteral("Special:*"), PageKind::Special},
+        {QStringLiteral("User:*"), PageKind::User},
+        {QStringLiteral("Portal:*"), PageKind::Portal},
+        {QStringLiteral("Search*"), PageKind::Search},
     }};
     for (const auto &[pattern, kind] : rules) {
         if (MatchesWildcard(pageName, pattern))
             return kind;
     }
     if (IsNumericString(pageName))
-        return QStringLiteral("number");
-    return QString();
+        return PageKind::Number;
+    return PageKind::Article;
 }

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/DatagramSocket.h"
 #include "protocol/Messages.h"
+#include "protocol/PageKinds.h"
 #include "protocol/Protocol.h"
 #include "protocol/Version.h"
 
@@ -111,17 +112,7 @@ QString GameServer::ExpandWelcome(const QString &text, qint32 playerCount, const
 
 bool GameServer::IsForbiddenPage(const QString &page)
 {
-    static const std::array<QString, 12> forbidden = {
-        QStringLiteral("nowiki"), QStringLiteral("special"), QStringLiteral("category"),
-        QStringLiteral("edit"),   QStringLiteral("talk"),    QStringLiteral("history"),
-        QStringLiteral("list"),   QStringLiteral("wiki"),    QStringLiteral("help"),
-        QStringLiteral("number"), QStringLiteral("user"),    QStringLiteral("portal"),
-    };
-    for (const QString &f : forbidden) {
-        if (f == page)
-            return true;
-    }
-    return false;
+    return TakesPlayerOut(KindOfWord(page));
 }
 
 // ---- dispatcher ----

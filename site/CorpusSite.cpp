@@ -23,7 +23,7 @@ std::shared_ptr<const LinkGraph> GraphOf(const Corpus &corpus)
     LinkGraph::Rows links;
     for (int i = 0; i < corpus.Count(); ++i) {
         const Article &a = corpus.At(i);
-        marks[size_t(i)] = LinkGraph::Drawable | (PageKind(a.title).isEmpty() ? LinkGraph::Passable : 0);
+        marks[size_t(i)] = LinkGraph::MarksOf(KindOfPage(a.title));
         links.Begin(LinkGraph::Node(i));
         for (int to : a.links)
             links.Add(LinkGraph::Node(to));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/PageKinds.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,6 +27,12 @@ public:
         Passable = 1, // a player may be on it during a round
         Drawable = 2, // Special:Random may give it
     };
+    // The marks a page of this kind may carry: passable unless it takes a player out, drawable only
+    // when a round can end on it.
+    static quint8 MarksOf(PageKind kind)
+    {
+        return quint8((TakesPlayerOut(kind) ? 0 : Passable) | (MayEndRound(kind) ? Drawable : 0));
+    }
 
     // Links gathered article by article, the articles in any order (an archive is read in the order
     // it stores them): 4 bytes a link while gathering, half of what (from, to) pairs take.

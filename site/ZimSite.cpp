@@ -258,10 +258,10 @@ struct ZimSite::Impl {
                     const LinkGraph::Node from = e.getIndex();
                     const QString title = TitleOf(e);
                     const QByteArray html = Html(e);
-                    quint8 mark = PageKind(title).isEmpty() ? LinkGraph::Passable : 0;
-                    if (!IsMain(e) &&
-                        !IsDisambiguationPage(title, std::string_view(html.constData(), html.size())))
-                        mark |= LinkGraph::Drawable;
+                    quint8 mark = LinkGraph::MarksOf(KindOfPage(title));
+                    if (IsMain(e) ||
+                        IsDisambiguationPage(title, std::string_view(html.constData(), html.size())))
+                        mark &= ~LinkGraph::Drawable;
                     marks[from] = mark;
                     links.Begin(from);
                     // Only the links found count here, not the page they make.

@@ -52,7 +52,7 @@ TEST(PageRules, KindTable)
         {"Dog", ""},
     };
     for (const Row &r : rows)
-        EXPECT_EQ(PageKind(QString::fromUtf8(r.name)), QString::fromUtf8(r.kind)) << r.name;
+        EXPECT_EQ(KindWord(KindOfPage(QString::fromUtf8(r.name))), QString::fromUtf8(r.kind)) << r.name;
 }
 
 TEST(PageRules, WildcardMatching)
@@ -117,11 +117,12 @@ TEST(PageRules, CurrentSiteTitles)
     for (const Row &r : rows) {
         const QString title = QString::fromUtf8(r.title);
         EXPECT_EQ(PageNameFromCurrentTitle(title), r.name) << r.title;
-        if (r.name)
-            EXPECT_EQ(CurrentPageKind(*r.name), r.kind) << r.title;
+        if (r.name) {
+            EXPECT_EQ(KindWord(CurrentPageKind(*r.name)), r.kind) << r.title;
+        }
     }
     // The new kinds belong to today's titles only: a marked "Dog: Revision history" is an article.
-    EXPECT_EQ(PageKind(QStringLiteral("Dog: Revision history")), QString());
+    EXPECT_EQ(KindOfPage(QStringLiteral("Dog: Revision history")), PageKind::Article);
 
     // In a round: reported like the marked titles, the main page names nothing.
     PageState s;

@@ -273,3 +273,129 @@ TEST(RejectCodes, TravelAsTheirNumbers)
 }
 
 } // namespace
+
+namespace
+{
+
+// Each row: a datagram and what its reader gives, nothing for a message it does not read.
+template <typename T, typename Reader>
+void ExpectReads(Reader read, std::initializer_list<std::pair<QString, std::optional<T>>> rows)
+{
+    for (const auto &[datagram, expected] : rows)
+        EXPECT_TRUE(read(datagram) == expected) << datagram.toStdString();
+}
+
+TEST(ServerMessages, JoiningRepliesReadBackAsBuilt)
+{
+    using A = msg::Accepted;
+    ExpectReads<A>(msg::DecodeConnectAccept, {
+                                                 {msg::ConnectAccept(true), A{true}},
+                                                 {msg::ConnectAccept(false), A{false}},
+                                                 {"CONNECTACCEPT PLAYING=maybe;", A{}},
+                                                 {"CONNECTACCEPT", A{}},
+                                                 {"CONNECTREJECT PLAYING=yes;", std::nullopt},
+                                             });
+    using R = msg::Rejected;
+    ExpectReads<R>(msg::DecodeConnectReject, {
+                                                 {msg::ConnectRejectVersion(kVersion), R{kVersion, ""}},
+                                                 {msg::ConnectRejectError(NameInUse), R{std::nullopt, "-10"}},
+                                                 {"CONNECTREJECT ERROR=soon;", R{std::nullopt, "soon"}},
+                                                 // Any "VER" makes it a version refusal, as before.
+                                                 {"CONNECTREJECT ERROR=-10;VERB", R{"", ""}},
+                                                 {"CONNECTACCEPT ERROR=-10;", std::nullopt},
+                                             });
+    ExpectReads<QString>(msg::DecodeWelcome, {
+                                                 {msg::Message("Hi %p; a=b"), QStringLiteral("Hi %p; a=b")},
+                                                 {msg::Message(""), QString()},
+                                                 {"MESSAGE", std::nullopt},
+                                                 {"MESSAGES hi", std::nullopt},
+                                             });
+    ExpectReads<msg::ServerStatus>(
+        msg::DecodeStatusReply,
+        {
+            {msg::StatusReply(kVersion, 3, "10.0.0.2"), msg::ServerStatus{kVersion, "3", "10.0.0.2"}},
+            // A client's request: "SERVER=" holds "VER=", which the first match takes.
+            {"STATUS SERVER=x;PORT=7201;", msg::ServerStatus{"x", "", "x"}},
+            {"STATUSX #=1;", std::nullopt},
+        });
+}
+
+TEST(ServerMessages, PlayersAndPingsReadBackAsBuilt)
+{
+    using N = msg::PlayerNamed;
+    ExpectReads<N>(msg::DecodePlayerNamed, {
+                                               {msg::IsHost("Ann"), N{Verb::IsHost, "Ann"}},
+                                               {msg::Join("Bob"), N{Verb::Join, "Bob"}},
+                                               {msg::Leave("Bob"), N{Verb::Leave, "Bob"}},
+                                               {msg::Drop("Bob"), N{Verb::Drop, "Bob"}},
+                                               {msg::Winner("Ann"), N{Verb::Winner, "Ann"}},
+                                               {msg::NewGame("Ann"), N{Verb::NewGame, "Ann"}},
+                                               {msg::NewGameRequest(), N{Verb::NewGame, ""}},
+                                               {"JOIN NAME=Ann", N{Verb::Join, ""}}, // no closing ";"
+                                               {msg::Chat("Ann", "hi"), std::nullopt},
+                                           });
+    ExpectReads<msg::PingRequest>(msg::DecodePing, {
+                                                       {msg::Ping(123456), msg::PingRequest{"123456"}},
+                                                       {msg::Ping(-5), msg::PingRequest{"-5"}},
+                                                       // Echoed as sent, blanks and all.
+                                                       {"PING TIME= 7 ;", msg::PingRequest{" 7 "}},
+                                                       {"PING TIME=soon;", std::nullopt},
+                                                       {"PING TIME=99999999999;", std::nullopt},
+                                                       {"PING", std::nullopt},
+                                                   });
+    using P = msg::PingReport;
+    ExpectReads<P>(msg::DecodePingIs, {
+                                          {msg::PingIs("Ann", 42), P{"Ann", 42}},
+                                          {"PINGIS NAME=Ann;PING=x;", std::nullopt},
+                                          {"PINGIS PING=1;", P{"", 1}},
+                                      });
+}
+
+TEST(ServerMessages, RoundMessagesReadBackAsBuilt)
+{
+    using C = msg::ChatLine;
+    ExpectReads<C>(msg::DecodeChat, {
+                                        {msg::Chat("Ann", "a=b; c"), C{"Ann", "a=b; c"}},
+                                        {msg::Chat("GAME", "Shortest route: 2 clicks."),
+                                         C{"GAME", "Shortest route: 2 clicks."}},
+                                        // The text runs from the first "TEXT=" to the end.
+                                        {"CHAT TEXT=x;NAME=Ann;", C{"Ann", "x;NAME=Ann;"}},
+                                        {"CHAT NAME=Ann;", C{"Ann", ""}},
+                                    });
+    using T = msg::TimeOfDay;
+    ExpectReads<T>(msg::DecodeTime, {
+                                        {msg::TimeReply("10:00:01", "Monday"), T{"10:00:01", "Monday"}},
+                                        {msg::TimeRequest("7201"), T{"", ""}},
+                                    });
+    using S = msg::RoundStart;
+    ExpectReads<S>(msg::DecodeStartGame,
+                   {
+                       {msg::StartGame({"Cat", "Dog"}), S{"Cat", QStringList{"Cat", "Dog"}}},
+                       {"STARTGAME COUNT=x;WORD0=Cat;WORD1=Dog;", S{"Cat", std::nullopt}},
+                       {"STARTGAME COUNT=64;WORD0=Cat;", S{"Cat", std::nullopt}},
+                       {msg::SetWords("Cat", "Dog"), std::nullopt},
+                   });
+    using W = msg::RandomWord;
+    ExpectReads<W>(msg::DecodeSetRandom, {
+                                             {msg::SetRandom("1", "Cat"), W{"1", "Cat"}},
+                                             {msg::SetRandom("2", "C++"), W{"2", "C++"}},
+                                             {"SETRANDOM URL=Cat;", W{"", "Cat"}},
+                                         });
+    using V = msg::PageValue;
+    ExpectReads<V>(msg::DecodePageValue, {
+                                             {msg::Disqualify("talk"), V{Verb::Disqualify, "talk"}},
+                                             {msg::Navigate("Ann", "Dog"), V{Verb::Navigate, "Dog"}},
+                                             {"DISQUALIFY", V{Verb::Disqualify, ""}},
+                                             {msg::Winner("Ann"), std::nullopt},
+                                         });
+    using R = msg::Route;
+    ExpectReads<R>(msg::DecodeRoute, {
+                                         {msg::PathIs("Ann", "Cat\rDog"), R{"Ann", "Cat\rDog"}},
+                                         {msg::SendMyPath("Ann", "Cat"), R{"Ann", "Cat"}},
+                                         {"PATHIS NAME=Ann;", R{"Ann", ""}},
+                                         {msg::Chat("Ann", "PATH=x;"), std::nullopt},
+                                     });
+    EXPECT_EQ((msg::Route{"Ann", "Cat\rDog\rMouse"}.Shown()), QStringLiteral("Cat --> Dog --> Mouse"));
+}
+
+} // namespace

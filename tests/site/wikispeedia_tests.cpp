@@ -352,14 +352,14 @@ TEST_F(Wikispeedia, NoHumanRaceIsShorterThanTheShortestRoute)
         ASSERT_TRUE(route) << line.constData();
         ++races;
         // A list or a number page takes a player out of the round, so no round ends on one...
-        if (!PageKind(to).isEmpty()) {
+        if (!MayEndRound(KindOfPage(to))) {
             EXPECT_TRUE(route->isEmpty()) << line.constData();
             ++toForbidden;
             continue;
         }
         // ...and a race through one may be shorter than any route the rules allow, or the only way.
         if (std::any_of(human.begin() + 1, human.end() - 1,
-                        [](const QString &page) { return !PageKind(page).isEmpty(); })) {
+                        [](const QString &page) { return TakesPlayerOut(KindOfPage(page)); })) {
             ++throughForbidden;
             continue;
         }
