@@ -10,6 +10,7 @@
 #include "client/game/GameSession.h"
 #include "client/game/frmGame.h"
 #include "platform/Browser.h"
+#include "platform/qt/QtDialogs.h"
 #include "platform/qt/WebBrowser.h"
 #include "settings/Options.h"
 #include "site/BuiltinCorpus.h"
@@ -162,15 +163,16 @@ int main(int argc, char **argv)
     modData.PlayerName = QStringLiteral("Ann");
     modData.OwnPort = QString::number(FreeUdpPort());
     modData.AddPlayer(QStringLiteral("Ann"));
-    GameServices services;
+    QtDialogs dialogs;
+    GameServices services = RealGameServices(dialogs);
     services.serverPort = FreeUdpPort(); // nobody answers there: the client runs on its own
     services.endProgram = [] {};
-    SetGameServices(services);
+    auto session = std::make_unique<GameSession>(modData, services);
 
     const qint64 self = QCoreApplication::applicationPid();
     const Usage before = UsageOf(self);
-    OpenGameWindows(modData);
-    Browser &browser = GameWindow()->GameBrowser();
+    session->Open();
+    Browser &browser = session->Game()->GameBrowser();
     if (!WaitWhile([&] { return browser.Busy() || modData.CurrentPage != "Main Page"; }, 60000)) {
         std::fprintf(stderr, "the main page did not load\n");
         return 1;
@@ -206,7 +208,7 @@ int main(int argc, char **argv)
                 client.pssKb + helpers.pssKb, (client.pssKb + helpers.pssKb) / 1024.0);
     std::fflush(stdout);
 
-    GameWindow()->close();
+    session->Game()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     site.kill();
     site.waitForFinished(5000);

@@ -1,6 +1,7 @@
 // Quillory: the game client. It opens with the start window; after joining, the game windows
 // take over and the program ends when the game window closes.
 #include "client/ModData.h"
+#include "client/game/GameServices.h"
 #include "client/game/GameSession.h"
 #include "client/main/frmMain.h"
 #include "platform/qt/QtDialogs.h"
@@ -20,12 +21,13 @@ int main(int argc, char **argv)
     UdpSocketFactory sockets;
     QtDialogs dialogs;
     ModData modData;
+    GameSession game(modData, RealGameServices(dialogs));
     frmMain window(modData, sockets, dialogs);
     window.SetProgramStarter(&StartProgramMinimized);
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(
         &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
-    QObject::connect(&window, &frmMain::JoinCompleted, &app, [&modData] { OpenGameWindows(modData); });
+    QObject::connect(&window, &frmMain::JoinCompleted, &app, [&game] { game.Open(); });
     window.show();
     return app.exec();
 }

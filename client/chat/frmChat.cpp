@@ -3,8 +3,6 @@
 #include "client/ChatLog.h"
 #include "client/ModData.h"
 #include "client/Twips.h"
-#include "client/game/GameSession.h"
-#include "client/game/frmGame.h"
 #include "platform/qt/WindowSystem.h"
 
 #include <QCloseEvent>
@@ -26,7 +24,8 @@ QRect twips(int left, int top, int width, int height)
 }
 } // namespace
 
-frmChat::frmChat(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
+frmChat::frmChat(ModData &data, const std::function<void(QWidget *)> &place, QWidget *parent)
+    : QWidget(parent), modData(data)
 {
     setWindowTitle(QStringLiteral("Chat"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -64,14 +63,11 @@ frmChat::frmChat(ModData &data, QWidget *parent) : QWidget(parent), modData(data
     connect(cmdSend, &QPushButton::clicked, this, &frmChat::cmdSend_Click);
     connect(txtSend, &QLineEdit::returnPressed, this, &frmChat::cmdSend_Click);
 
-    PlaceWindow(this, PlaceOnScreenOf(this).chat);
+    place(this);
     UpdateList();
 }
 
-frmChat::~frmChat()
-{
-    ForgetChatWindow(this);
-}
+frmChat::~frmChat() = default;
 
 void frmChat::AddChat(const QString &name, const QString &text)
 {
@@ -100,7 +96,7 @@ void frmChat::cmdSend_Click()
         AddChat(QStringLiteral("GAME"), line);
     const QString message = chatlog::OutgoingMessage(txtSend->text(), modData.PlayerName, modData.OwnPort);
     if (!message.isEmpty())
-        GameWindow()->SendData(message);
+        emit Send(message);
     if (!message.isEmpty() || !local.isEmpty())
         txtSend->clear();
 }
@@ -109,7 +105,7 @@ void frmChat::UnloadNow()
 {
     m_allowUnload = true;
     close();
-    ForgetChatWindow(this);
+    emit Unloading();
     deleteLater();
 }
 

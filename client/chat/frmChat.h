@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class ModData;
 
@@ -17,7 +18,8 @@ class frmChat : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmChat(ModData &modData, QWidget *parent = nullptr);
+    // `place` puts the window on the screen once its controls are made.
+    frmChat(ModData &modData, const std::function<void(QWidget *)> &place, QWidget *parent = nullptr);
     ~frmChat() override;
 
     // Adds the line "name: text", dropping the oldest beyond a hundred lines.
@@ -35,6 +37,12 @@ public:
     QPushButton *cmdSend;
     QLabel *lblPlayers;
     QListWidget *lstPlayers;
+
+signals:
+    // A chat message or command to the game server.
+    void Send(const QString &message);
+    // UnloadNow: the window goes; the next use makes a new one.
+    void Unloading();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,97 +1,169 @@
 #include "client/game/GameSession.h"
 
 #include "client/ModData.h"
+#include "client/ScoreBoard.h"
+#include "client/Twips.h"
 #include "client/chat/frmChat.h"
 #include "client/game/frmGame.h"
 #include "client/scores/frmScores.h"
 #include "client/winner/frmWinner.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/UdpSocket.h"
-#include "platform/qt/WebBrowser.h"
 
-#include "client/ScoreBoard.h"
-#include "client/Twips.h"
-
-#include <QApplication>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 
 namespace
 {
-GameServices g_services;
-bool g_servicesSet = false;
-QPointer<frmGame> g_game;
-QPointer<frmChat> g_chat;
-QPointer<frmScores> g_scores;
-QPointer<frmWinner> g_chooser;
+const QString kGame = QStringLiteral("GAME");
 
-void fillDefaults(GameServices &s)
+// Puts a window at its whole-window rectangle; its inside gets the rest.
+void placeWindow(QWidget *window, const QRect &whole, const QMargins &frame)
 {
-    if (!s.createSocket)
-        s.createSocket = [] { return std::unique_ptr<DatagramSocket>(std::make_unique<UdpSocket>()); };
-    if (!s.createBrowser)
-        s.createBrowser = [](QWidget *window) {
-            return std::unique_ptr<Browser>(std::make_unique<WebBrowser>(window));
-        };
-    if (!s.dialogs) {
-        static QtDialogs dialogs;
-        s.dialogs = &dialogs;
-    }
-    if (!s.endProgram)
-        s.endProgram = [] { QCoreApplication::quit(); };
+    const QRect inside = InsideOf(whole, frame);
+    // A top-level window's position is its frame's; its size the inside's.
+    window->move(whole.topLeft());
+    if (window->minimumSize() != window->maximumSize())
+        window->resize(inside.size());
 }
 } // namespace
 
-void SetGameServices(GameServices services)
+GameSession::GameSession(ModData &data, GameServices services, QObject *parent)
+    : QObject(parent), modData(data), m_services(std::move(services))
 {
-    g_services = std::move(services);
-    fillDefaults(g_services);
-    g_servicesSet = true;
 }
 
-GameServices &Services()
+GameSession::~GameSession()
 {
-    if (!g_servicesSet) {
-        fillDefaults(g_services);
-        g_servicesSet = true;
-    }
-    return g_services;
+    // Windows still open go with the session, the game window last: it says goodbye to the server.
+    for (QWidget *w : {static_cast<QWidget *>(m_chat.data()), static_cast<QWidget *>(m_scores.data()),
+                       static_cast<QWidget *>(m_chooser.data()), static_cast<QWidget *>(m_game.data())})
+        delete w;
 }
 
-Dialogs &GameDialogs()
+void GameSession::Open()
 {
-    return *Services().dialogs;
-}
-
-ModData &GameData()
-{
-    Q_ASSERT(Services().data);
-    return *Services().data;
-}
-
-void OpenGameWindows(ModData &data)
-{
-    Services().data = &data;
-    ModData &modData = data;
-    ChatWindow()->show();
-    ScoresWindow()->show();
-    GameWindow()->show();
+    Chat()->show();
+    Scores()->show();
+    Game()->show();
     if (modData.IsHost)
-        ChooserWindow()->show();
+        Chooser()->show();
     if (!modData.WelcomeText.isEmpty())
-        ChatWindow()->AddChat(QStringLiteral("GAME"), modData.WelcomeText);
+        Chat()->AddChat(kGame, modData.WelcomeText);
 }
 
-namespace
+frmGame *GameSession::Game()
 {
+    if (m_game)
+        return m_game;
+    m_game = new frmGame(modData, m_services, static_cast<GameView &>(*this));
+    connect(m_game, &frmGame::Closing, this, &GameSession::unloadOthers);
+    connect(m_game, &frmGame::Closed, this, [this] {
+        m_game = nullptr;
+        m_services.endProgram();
+    });
+    // Right of the chat, the scoreboard and the chooser, which it never covers.
+    place(m_game, &GameWindowsPlacement::game);
+    m_game->Load();
+    return m_game;
+}
+
+frmChat *GameSession::Chat()
+{
+    if (m_chat)
+        return m_chat;
+    m_chat = new frmChat(modData, [this](QWidget *w) { place(w, &GameWindowsPlacement::chat); });
+    connect(m_chat, &frmChat::Send, this, &GameSession::send);
+    connect(m_chat, &frmChat::Unloading, this, [this] { m_chat = nullptr; });
+    return m_chat;
+}
+
+frmScores *GameSession::Scores()
+{
+    if (m_scores)
+        return m_scores;
+    m_scores = new frmScores(modData, [this](QWidget *w) { place(w, &GameWindowsPlacement::scores); });
+    connect(m_scores, &frmScores::Unloading, this, [this] { m_scores = nullptr; });
+    return m_scores;
+}
+
+frmWinner *GameSession::Chooser()
+{
+    if (m_chooser)
+        return m_chooser;
+    frmGame *game = Game();
+    m_chooser = new frmWinner(
+        modData, game->GameBrowser(), *m_services.dialogs, [this](const QString &text) { send(text); },
+        game->Core().SiteHost(), [this](QWidget *w) { place(w, &GameWindowsPlacement::chooser); });
+    connect(m_chooser, &frmWinner::Unloading, this, [this] { m_chooser = nullptr; });
+    return m_chooser;
+}
+
+bool GameSession::ChooserShown() const
+{
+    return m_chooser && m_chooser->isVisible();
+}
+
+void GameSession::AddChat(const QString &name, const QString &text)
+{
+    Chat()->AddChat(name, text);
+}
+
+void GameSession::UpdateChatList()
+{
+    Chat()->UpdateList();
+}
+
+void GameSession::UpdateScores(const ScoreFlags &flags)
+{
+    Scores()->UpdateList(flags);
+}
+
+void GameSession::ShowChooser()
+{
+    frmWinner *chooser = Chooser();
+    chooser->show();
+    chooser->raise();
+}
+
+void GameSession::SetChooserWord(const QString &source, const QString &title)
+{
+    Chooser()->SetWord(source, title);
+}
+
+void GameSession::SetCaption(const QString &caption)
+{
+    if (m_game)
+        m_game->setWindowTitle(caption);
+}
+
+void GameSession::CloseGame()
+{
+    if (m_game)
+        m_game->close();
+}
+
+void GameSession::send(const QString &text)
+{
+    if (m_game)
+        m_game->SendData(text);
+}
+
+void GameSession::unloadOthers()
+{
+    if (m_chat)
+        m_chat->UnloadNow();
+    if (m_scores)
+        m_scores->UnloadNow();
+    if (m_chooser)
+        m_chooser->UnloadNow();
+}
+
 // What the window system adds around a window: read off a game window already framed, else a
 // usual title bar and border (none where windows have no frames, as offscreen).
-QMargins FrameMargins()
+QMargins GameSession::frameMargins() const
 {
     for (const QWidget *w :
-         {static_cast<const QWidget *>(g_chat.data()), static_cast<const QWidget *>(g_scores.data()),
-          static_cast<const QWidget *>(g_game.data())}) {
+         {static_cast<const QWidget *>(m_chat.data()), static_cast<const QWidget *>(m_scores.data()),
+          static_cast<const QWidget *>(m_game.data())}) {
         if (!w || !w->isVisible())
             continue;
         const QRect frame = w->frameGeometry(), inside = w->geometry();
@@ -104,9 +176,8 @@ QMargins FrameMargins()
         return QMargins();
     return QMargins(2, 30, 2, 2);
 }
-} // namespace
 
-GameWindowsPlacement PlaceOnScreenOf(const QWidget *window)
+GameWindowsPlacement GameSession::Placement(const QWidget *window) const
 {
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -116,84 +187,10 @@ GameWindowsPlacement PlaceOnScreenOf(const QWidget *window)
     sizes.scoresMinInsideHeight = scoreboard::kMinHeightTwips / kTwipsPerPixel;
     sizes.chooserInside = frmWinner::kInside;
     sizes.bottomGap = 480 / kTwipsPerPixel;
-    return PlaceGameWindows(available, FrameMargins(), sizes);
+    return PlaceGameWindows(available, frameMargins(), sizes);
 }
 
-void PlaceWindow(QWidget *window, const QRect &whole)
+void GameSession::place(QWidget *window, QRect GameWindowsPlacement::*which) const
 {
-    const QRect inside = InsideOf(whole, FrameMargins());
-    // A top-level window's position is its frame's; its size the inside's.
-    window->move(whole.topLeft());
-    if (window->minimumSize() != window->maximumSize())
-        window->resize(inside.size());
-}
-
-frmGame *GameWindow()
-{
-    if (!g_game)
-        g_game = new frmGame(GameData());
-    return g_game;
-}
-
-frmChat *ChatWindow()
-{
-    if (!g_chat)
-        g_chat = new frmChat(GameData());
-    return g_chat;
-}
-
-frmScores *ScoresWindow()
-{
-    if (!g_scores)
-        g_scores = new frmScores(GameData());
-    return g_scores;
-}
-
-frmWinner *ChooserWindow()
-{
-    if (!g_chooser)
-        g_chooser = new frmWinner(GameData());
-    return g_chooser;
-}
-
-bool GameWindowExists()
-{
-    return !g_game.isNull();
-}
-bool ChatWindowExists()
-{
-    return !g_chat.isNull();
-}
-bool ScoresWindowExists()
-{
-    return !g_scores.isNull();
-}
-bool ChooserWindowExists()
-{
-    return !g_chooser.isNull();
-}
-bool ChooserShown()
-{
-    return g_chooser && g_chooser->isVisible();
-}
-
-void ForgetGameWindow(frmGame *window)
-{
-    if (g_game == window)
-        g_game = nullptr;
-}
-void ForgetChatWindow(frmChat *window)
-{
-    if (g_chat == window)
-        g_chat = nullptr;
-}
-void ForgetScoresWindow(frmScores *window)
-{
-    if (g_scores == window)
-        g_scores = nullptr;
-}
-void ForgetChooserWindow(frmWinner *window)
-{
-    if (g_chooser == window)
-        g_chooser = nullptr;
+    placeWindow(window, Placement(window).*which, frameMargins());
 }

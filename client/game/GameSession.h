@@ -1,16 +1,12 @@
 #pragma once
 
-#include "protocol/Protocol.h"
-
+#include "client/GameCore.h"
 #include "client/WindowPlacement.h"
+#include "client/game/GameServices.h"
 
-#include <QString>
-#include <functional>
-#include <memory>
+#include <QObject>
+#include <QPointer>
 
-class Browser;
-class DatagramSocket;
-class Dialogs;
 class ModData;
 class QWidget;
 class frmChat;
@@ -18,53 +14,56 @@ class frmGame;
 class frmScores;
 class frmWinner;
 
-// What the game windows are made of. The program uses the real pieces; tests put in fakes.
-struct GameServices {
-    // The client's shared state, owned by the program's main (or the test).
-    ModData *data = nullptr;
-    // wsGame; default: a UDP socket.
-    std::function<std::unique_ptr<DatagramSocket>()> createSocket;
-    // wbMain, made for the game window; default: the Chromium browser shown in that window.
-    std::function<std::unique_ptr<Browser>(QWidget *window)> createBrowser;
-    // Message boxes; default: real modal boxes.
-    Dialogs *dialogs = nullptr;
-    // Closing the game window ends the program; default: the application quits.
-    std::function<void()> endProgram;
-    quint16 serverPort = kGamePort;
-    int scorePollMs = 100;
-    int pingMs = 10000;
+// The game half of the client after joining: it owns the game window, the chat, the scoreboard and
+// the word chooser, makes each on first use (and again after it went), places them on the screen
+// and carries what one window's logic asks of the others. No window knows another.
+class GameSession : public QObject, private GameView
+{
+    Q_OBJECT
+public:
+    GameSession(ModData &modData, GameServices services, QObject *parent = nullptr);
+    ~GameSession() override;
+
+    // The start window's last step: opens the chat, the scoreboard and the game window (and the
+    // word chooser when the server named this player host), and hands the welcome text to the chat.
+    void Open();
+
+    // Each window, made on first use.
+    frmGame *Game();
+    frmChat *Chat();
+    frmScores *Scores();
+    frmWinner *Chooser();
+    // Whether a window exists now, without making it.
+    bool HasGame() const { return !m_game.isNull(); }
+    bool HasChat() const { return !m_chat.isNull(); }
+    bool HasScores() const { return !m_scores.isNull(); }
+    bool HasChooser() const { return !m_chooser.isNull(); }
+    // The chooser exists and is shown.
+    bool ChooserShown() const override;
+
+    // Where the game's windows go on the screen of `window` (frames included).
+    GameWindowsPlacement Placement(const QWidget *window) const;
+
+private:
+    // GameView: what the game window's logic asks of the windows around it.
+    void AddChat(const QString &name, const QString &text) override;
+    void UpdateChatList() override;
+    void UpdateScores(const ScoreFlags &flags) override;
+    void ShowChooser() override;
+    void SetChooserWord(const QString &source, const QString &title) override;
+    void SetCaption(const QString &caption) override;
+    void CloseGame() override;
+
+    void send(const QString &text);
+    // The game window is closing: the other windows go with it.
+    void unloadOthers();
+    QMargins frameMargins() const;
+    void place(QWidget *window, QRect GameWindowsPlacement::*which) const;
+
+    ModData &modData;
+    GameServices m_services;
+    QPointer<frmGame> m_game;
+    QPointer<frmChat> m_chat;
+    QPointer<frmScores> m_scores;
+    QPointer<frmWinner> m_chooser;
 };
-
-// Replaces the pieces for windows created from now on (tests).
-void SetGameServices(GameServices services);
-GameServices &Services();
-Dialogs &GameDialogs();
-ModData &GameData();
-
-// The start window's last step: opens the chat, the scoreboard and the game window (and the word
-// chooser when the server named this player host), and hands the welcome text to the chat.
-void OpenGameWindows(ModData &data);
-
-// The one instance of each window, created on first use.
-frmGame *GameWindow();
-frmChat *ChatWindow();
-frmScores *ScoresWindow();
-frmWinner *ChooserWindow();
-// Where the game's windows go on the screen of `window` (frames included).
-GameWindowsPlacement PlaceOnScreenOf(const QWidget *window);
-// Puts a window at its whole-window rectangle; its inside gets the rest.
-void PlaceWindow(QWidget *window, const QRect &whole);
-
-// Whether a window exists now, without creating it.
-bool GameWindowExists();
-bool ChatWindowExists();
-bool ScoresWindowExists();
-bool ChooserWindowExists();
-// The chooser exists and is shown.
-bool ChooserShown();
-
-// Windows call these from UnloadNow / close, so that the next use makes a fresh window.
-void ForgetGameWindow(frmGame *window);
-void ForgetChatWindow(frmChat *window);
-void ForgetScoresWindow(frmScores *window);
-void ForgetChooserWindow(frmWinner *window);

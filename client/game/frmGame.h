@@ -3,22 +3,26 @@
 #include "client/GameCore.h"
 
 #include <QWidget>
+#include <memory>
 
 class ModData;
-#include <memory>
+struct GameServices;
 
 class Browser;
 class DatagramSocket;
 class QTimer;
 
 // The game window: the encyclopedia in wbMain, and the socket that carries every datagram after
-// joining. Its logic lives in GameCore; this window places things and routes to the other windows.
-class frmGame : public QWidget, private GameView
+// joining. Its logic lives in GameCore; what that logic asks of the other windows goes to `around`.
+class frmGame : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmGame(ModData &modData, QWidget *parent = nullptr);
+    frmGame(ModData &modData, const GameServices &services, GameView &around, QWidget *parent = nullptr);
     ~frmGame() override;
+
+    // Form_Load: binds the socket, opens the main page and starts the timers.
+    void Load();
 
     // Sends one datagram to the game server (chat and chooser send through here too).
     void SendData(const QString &text);
@@ -32,6 +36,12 @@ public:
     QTimer *tmrGetScores = nullptr;
     QTimer *tmrPing = nullptr;
 
+signals:
+    // The window is closing: the other windows go now, before the farewell to the server.
+    void Closing();
+    // The window has closed and said goodbye; the program ends.
+    void Closed();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -39,17 +49,6 @@ protected:
 private:
     void tmrGetScores_Timer();
     void tmrPing_Timer();
-    void placeWindow();
-
-    // GameView
-    void AddChat(const QString &name, const QString &text) override;
-    void UpdateChatList() override;
-    void UpdateScores(const ScoreFlags &flags) override;
-    bool ChooserShown() const override;
-    void ShowChooser() override;
-    void SetChooserWord(const QString &source, const QString &title) override;
-    void SetCaption(const QString &caption) override;
-    void CloseGame() override;
 
     std::unique_ptr<DatagramSocket> m_socket;
     std::unique_ptr<Browser> m_browser;

@@ -2,8 +2,6 @@
 
 #include "client/ScoreBoard.h"
 #include "client/Twips.h"
-#include "client/chat/frmChat.h"
-#include "client/game/GameSession.h"
 #include "platform/qt/WindowSystem.h"
 
 #include <QCloseEvent>
@@ -39,7 +37,8 @@ QFrame *rule(QWidget *parent, bool horizontal)
 }
 } // namespace
 
-frmScores::frmScores(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
+frmScores::frmScores(ModData &data, const std::function<void(QWidget *)> &place, QWidget *parent)
+    : QWidget(parent), modData(data)
 {
     setWindowTitle(QStringLiteral("Scoreboard"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -77,14 +76,11 @@ frmScores::frmScores(ModData &data, QWidget *parent) : QWidget(parent), modData(
     UpdateList(ScoreFlags::All());
 
     // Under the chat window at the left edge of the screen, above the chooser's place.
-    PlaceWindow(this, PlaceOnScreenOf(this).scores);
+    place(this);
     layoutBottom();
 }
 
-frmScores::~frmScores()
-{
-    ForgetScoresWindow(this);
-}
+frmScores::~frmScores() = default;
 
 void frmScores::UpdateList(const ScoreFlags &flags)
 {
@@ -150,7 +146,7 @@ void frmScores::UnloadNow()
 {
     m_allowUnload = true;
     close();
-    ForgetScoresWindow(this);
+    emit Unloading();
     deleteLater();
 }
 

@@ -4,6 +4,7 @@
 #include "client/scores/ScoreRows.h"
 
 #include <QWidget>
+#include <functional>
 
 class ModData;
 
@@ -16,7 +17,8 @@ class frmScores : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmScores(ModData &modData, QWidget *parent = nullptr);
+    // `place` puts the window on the screen once its controls are made.
+    frmScores(ModData &modData, const std::function<void(QWidget *)> &place, QWidget *parent = nullptr);
     ~frmScores() override;
 
     void UpdateList(const ScoreFlags &flags);
@@ -36,6 +38,10 @@ public:
     QLabel *lblStartWord;
     QLabel *lblWordToFindCaption;
     QLabel *lblNextWord;
+
+signals:
+    // UnloadNow: the window goes; the next use makes a new one.
+    void Unloading();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

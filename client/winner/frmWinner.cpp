@@ -1,8 +1,6 @@
 #include "client/winner/frmWinner.h"
 
 #include "client/ModData.h"
-#include "client/game/GameSession.h"
-#include "client/game/frmGame.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -11,13 +9,16 @@
 #include <QPushButton>
 #include <QTimer>
 
-frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(data)
+frmWinner::frmWinner(ModData &data, Browser &browser, Dialogs &dialogs,
+                     std::function<void(const QString &)> send, const QString &siteHost,
+                     const std::function<void(QWidget *)> &place, QWidget *parent)
+    : QWidget(parent), modData(data)
 {
     setWindowTitle(QStringLiteral("Choose Words"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(kInside);
     // At the bottom-left corner, under the scoreboard: it never covers the article.
-    PlaceWindow(this, PlaceOnScreenOf(this).chooser);
+    place(this);
 
     Label1 = new QLabel(QStringLiteral("Initial:"), this);
     Label1->setGeometry(8, 8, 200, 16);
@@ -49,14 +50,8 @@ frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(
     setTabOrder(cmdRandom2, cmdStartGame);
     setTabOrder(cmdStartGame, cmdVerify);
 
-    frmGame *game = GameWindow();
-    m_chooser = std::make_unique<WordChooser>(
-        modData, game->GameBrowser(), GameDialogs(), static_cast<ChooserBoxes &>(*this),
-        [](const QString &text) {
-            if (GameWindowExists())
-                GameWindow()->SendData(text);
-        },
-        game->Core().SiteHost());
+    m_chooser = std::make_unique<WordChooser>(modData, browser, dialogs, static_cast<ChooserBoxes &>(*this),
+                                              std::move(send), siteHost);
 
     connect(cmdRandom1, &QPushButton::clicked, this, [this] { m_chooser->Randomize(1); });
     connect(cmdRandom2, &QPushButton::clicked, this, [this] { m_chooser->Randomize(2); });
@@ -76,10 +71,7 @@ frmWinner::frmWinner(ModData &data, QWidget *parent) : QWidget(parent), modData(
     connect(txtDestination, &QLineEdit::textChanged, this, [this] { m_chooser->TextChanged(); });
 }
 
-frmWinner::~frmWinner()
-{
-    ForgetChooserWindow(this);
-}
+frmWinner::~frmWinner() = default;
 
 void frmWinner::SetWord(const QString &source, const QString &title)
 {
@@ -113,7 +105,7 @@ void frmWinner::UnloadNow()
     m_allowUnload = true;
     m_chooser->Abort();
     close();
-    ForgetChooserWindow(this);
+    emit Unloading();
     deleteLater();
 }
 

@@ -3,21 +3,29 @@
 #include "client/WordChooser.h"
 
 #include <QWidget>
-
-class ModData;
+#include <functional>
 #include <memory>
+
+class Browser;
+class Dialogs;
+class ModData;
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The word chooser: the start and destination words of the next round, random words from the
-// server, verification through the game window's browser, and Start.
+// The word chooser (its name is the winner's, who chooses next): the start and destination words of
+// the next round, random words from the server, verification through the game window's browser,
+// and Start.
 class frmWinner : public QWidget, private ChooserBoxes
 {
     Q_OBJECT
 public:
-    explicit frmWinner(ModData &modData, QWidget *parent = nullptr);
+    // Verifies through the game's `browser` on `siteHost`; `send` carries datagrams to the server;
+    // `place` puts the window on the screen.
+    frmWinner(ModData &modData, Browser &browser, Dialogs &dialogs, std::function<void(const QString &)> send,
+              const QString &siteHost, const std::function<void(QWidget *)> &place,
+              QWidget *parent = nullptr);
     static constexpr QSize kInside{300, 128};
     ~frmWinner() override;
 
@@ -34,6 +42,10 @@ public:
     QPushButton *cmdRandom2;
     QPushButton *cmdVerify;
     QPushButton *cmdStartGame;
+
+signals:
+    // UnloadNow: the window goes; the next use makes a new one.
+    void Unloading();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -40,17 +40,16 @@ protected:
             return std::unique_ptr<Browser>(std::move(b));
         };
         s.dialogs = &dialogs;
-        s.data = &modData;
         s.endProgram = [this] { ++programEnds; };
         Adjust(s);
-        SetGameServices(s);
+        session = std::make_unique<GameSession>(modData, s);
     }
     void TearDown() override
     {
-        if (GameWindowExists())
-            GameWindow()->close();
+        if (session->HasGame())
+            session->Game()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        SetGameServices({});
+        session.reset();
         modData.ResetAll();
     }
     virtual std::unique_ptr<BrowserT> MakeBrowser(QWidget *window) = 0;
@@ -62,8 +61,8 @@ protected:
         server->SendTo(QStringLiteral("127.0.0.1"), 7201, text);
         net.Deliver();
         // A STARTGAME begins the round once its start article has loaded.
-        if (GameWindowExists())
-            QTest::qWaitFor([] { return !GameWindowExists() || !GameWindow()->Core().StartPending(); },
+        if (session->HasGame())
+            QTest::qWaitFor([this] { return !session->HasGame() || !session->Game()->Core().StartPending(); },
                             30000);
     }
     QStringList Received()
@@ -79,6 +78,7 @@ protected:
     FakeNetwork net;
     std::unique_ptr<FakeSocket> server;
     ScriptedDialogs dialogs;
+    std::unique_ptr<GameSession> session;
     BrowserT *browser = nullptr;
     QStringList received;
     int programEnds = 0;

@@ -58,7 +58,7 @@ protected:
         SaveOption(QStringLiteral("Site"), QStringLiteral("127.0.0.1:") + QString::number(port));
         modData.AddPlayer(QStringLiteral("Ann"));
         modData.AddPlayer(QStringLiteral("Bob"));
-        OpenGameWindows(modData);
+        session->Open();
         ASSERT_TRUE(QTest::qWaitFor([this] { return !browser->Busy() && MainPageShown(); }, 30000))
             << "the main page did not load";
     }
@@ -112,7 +112,7 @@ protected:
 // A screen reader finds the article view by its name; the page inside it is the site's to label.
 TEST_F(RealBrowserTest, TheArticleViewHasAnAccessibleName)
 {
-    ExpectAllNamed(GameWindow(), 1, {"Article"});
+    ExpectAllNamed(session->Game(), 1, {"Article"});
 }
 
 TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
@@ -120,7 +120,7 @@ TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
     Expect(2); // the two score polls
     FromServer(msg::StartGame({QStringLiteral("Kitty"), QStringLiteral("Mouse")}));
     EXPECT_TRUE(modData.InRound);
-    EXPECT_TRUE(ChatWindow()->History().endsWith(QStringLiteral("GAME: The game has begun!")));
+    EXPECT_TRUE(session->Chat()->History().endsWith(QStringLiteral("GAME: The game has begun!")));
     // The start article's title (Cat, reached through "Kitty") arrived before the round began.
     EXPECT_EQ(Expect(0), QStringList{});
     EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
@@ -141,7 +141,7 @@ TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
     for (const Step &s : steps) {
         Click(QString::fromUtf8(s.link));
         EXPECT_EQ(Expect(s.sent.size()), s.sent) << s.link;
-        EXPECT_EQ(GameWindow()->windowTitle(), QString::fromUtf8(s.caption)) << s.link;
+        EXPECT_EQ(session->Game()->windowTitle(), QString::fromUtf8(s.caption)) << s.link;
     }
     EXPECT_EQ(modData.Route, QStringLiteral("Kitty\rDog\rMouse\rCat\rDog\r"));
 }
@@ -207,7 +207,7 @@ TEST_F(RealBrowserTest, NothingIsReportedOutsideARound)
 TEST_F(RealBrowserTest, ChooserVerifiesAgainstTheSite)
 {
     modData.IsHost = true;
-    frmWinner *w = ChooserWindow();
+    frmWinner *w = session->Chooser();
     w->show();
     struct Row {
         QString initial, destination;

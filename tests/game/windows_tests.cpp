@@ -37,7 +37,7 @@ protected:
         for (const QString &p : players)
             modData.AddPlayer(p);
         modData.IsHost = host;
-        OpenGameWindows(modData);
+        session->Open();
         QCoreApplication::processEvents();
     }
 };
@@ -46,25 +46,25 @@ TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
 {
     modData.WelcomeText = QStringLiteral("Welcome; be=nice");
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
-    ASSERT_TRUE(ChatWindowExists() && ScoresWindowExists() && GameWindowExists());
-    EXPECT_TRUE(ChatWindow()->isVisible());
-    EXPECT_TRUE(ScoresWindow()->isVisible());
-    EXPECT_TRUE(GameWindow()->isVisible());
-    EXPECT_TRUE(ChooserShown());
-    EXPECT_EQ(ChatWindow()->History(), QStringLiteral("GAME: Welcome; be=nice"));
-    EXPECT_EQ(ChatWindow()->lblPlayers->text(), QStringLiteral("Players (2):"));
-    EXPECT_EQ(ChatWindow()->lstPlayers->count(), 2);
-    EXPECT_EQ(GameWindow()->windowTitle(), QStringLiteral("Quillory"));
+    ASSERT_TRUE(session->HasChat() && session->HasScores() && session->HasGame());
+    EXPECT_TRUE(session->Chat()->isVisible());
+    EXPECT_TRUE(session->Scores()->isVisible());
+    EXPECT_TRUE(session->Game()->isVisible());
+    EXPECT_TRUE(session->ChooserShown());
+    EXPECT_EQ(session->Chat()->History(), QStringLiteral("GAME: Welcome; be=nice"));
+    EXPECT_EQ(session->Chat()->lblPlayers->text(), QStringLiteral("Players (2):"));
+    EXPECT_EQ(session->Chat()->lstPlayers->count(), 2);
+    EXPECT_EQ(session->Game()->windowTitle(), QStringLiteral("Quillory"));
     EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
     // The scoreboard under the chat, the chooser under it, the game window right of all three.
-    const QRect chat = ChatWindow()->frameGeometry(), scores = ScoresWindow()->frameGeometry(),
-                chooser = ChooserWindow()->frameGeometry(), game = GameWindow()->frameGeometry();
+    const QRect chat = session->Chat()->frameGeometry(), scores = session->Scores()->frameGeometry(),
+                chooser = session->Chooser()->frameGeometry(), game = session->Game()->frameGeometry();
     EXPECT_EQ(scores.top(), chat.bottom() + 1);
     EXPECT_EQ(game.left(), std::max({chat.right(), scores.right(), chooser.right()}) + 1);
     EXPECT_FALSE(chooser.intersects(scores) || chooser.intersects(game) || chat.intersects(game));
     // The scoreboard's rows are in the application's own font size.
-    EXPECT_EQ(ScoresWindow()->lblPlayers->font().pointSizeF(), QFont().pointSizeF());
-    EXPECT_EQ(GameWindow()->wbMain->pos(), QPoint(8, 8));
+    EXPECT_EQ(session->Scores()->lblPlayers->font().pointSizeF(), QFont().pointSizeF());
+    EXPECT_EQ(session->Game()->wbMain->pos(), QPoint(8, 8));
 }
 
 // A server address picked or typed with blanks around it still leads to its site, so the pages of
@@ -73,10 +73,10 @@ TEST_F(WindowsTest, AServerAddressWithBlanksStillBrowsesItsSite)
 {
     modData.ServerHost = QStringLiteral(" 127.0.0.1 ");
     Open({QStringLiteral("Ann")});
-    EXPECT_EQ(GameWindow()->Core().SiteHost(), QStringLiteral("127.0.0.1:7200"));
+    EXPECT_EQ(session->Game()->Core().SiteHost(), QStringLiteral("127.0.0.1:7200"));
     EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
     modData.InRound = true;
-    GameWindow()->Core().HandleBeforeNavigate(QStringLiteral("http://127.0.0.1:7200/wiki/Dog"));
+    session->Game()->Core().HandleBeforeNavigate(QStringLiteral("http://127.0.0.1:7200/wiki/Dog"));
     EXPECT_TRUE(Received().isEmpty());
 }
 
@@ -94,10 +94,10 @@ QList<QWidget *> TabChain(QWidget *from, int count)
 TEST_F(WindowsTest, TabOrderOfTheChooserAndTheChat)
 {
     Open({QStringLiteral("Ann")}, true);
-    frmWinner *w = ChooserWindow();
+    frmWinner *w = session->Chooser();
     EXPECT_EQ(TabChain(w->cmdRandom1, 5), (QList<QWidget *>{w->txtInitial, w->txtDestination, w->cmdRandom2,
                                                             w->cmdStartGame, w->cmdVerify}));
-    EXPECT_EQ(TabChain(ChatWindow()->txtSend, 1), QList<QWidget *>{ChatWindow()->cmdSend});
+    EXPECT_EQ(TabChain(session->Chat()->txtSend, 1), QList<QWidget *>{session->Chat()->cmdSend});
 }
 
 // A screen reader finds a name for every control of the game's windows, and reads each row of the
@@ -106,33 +106,33 @@ TEST_F(WindowsTest, EveryControlHasAnAccessibleName)
 {
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
     modData.Players[1] = PlayerInfo{QStringLiteral("Ann"), 1, 4, 2, 35};
-    ScoresWindow()->UpdateList(ScoreFlags::All());
-    ExpectAllNamed(ChatWindow(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"});
-    ExpectAllNamed(ScoresWindow(), 3,
+    session->Scores()->UpdateList(ScoreFlags::All());
+    ExpectAllNamed(session->Chat(), 6, {"Chat", "Chat message", "Send", "Players", "Ann", "Bob"});
+    ExpectAllNamed(session->Scores(), 3,
                    {"Scoreboard", "Ann: 1 win, 4 clicks, 2 this round, 35 ms",
                     "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"});
-    ExpectAllNamed(ChooserWindow(), 6,
+    ExpectAllNamed(session->Chooser(), 6,
                    {"Initial article", "Destination article", "Randomize", "Verify Words", "Start Game"});
-    EXPECT_EQ(GameWindow()->wbMain->accessibleName(), QStringLiteral("Article"));
+    EXPECT_EQ(session->Game()->wbMain->accessibleName(), QStringLiteral("Article"));
 
     // A player who leaves leaves the scoreboard's rows too.
     modData.RemovePlayer(QStringLiteral("Ann"));
-    ScoresWindow()->UpdateList(ScoreFlags::All());
-    EXPECT_EQ(WalkAccessible(ScoresWindow()).names,
+    session->Scores()->UpdateList(ScoreFlags::All());
+    EXPECT_EQ(WalkAccessible(session->Scores()).names,
               (QStringList{"Scoreboard", "Bob: 0 wins, 0 clicks, 0 this round, 0 ms"}));
 }
 
 TEST_F(WindowsTest, NotHostNoChooserAndNoWelcomeLine)
 {
     Open({QStringLiteral("Ann")});
-    EXPECT_FALSE(ChooserShown());
-    EXPECT_TRUE(ChatWindow()->History().isEmpty());
+    EXPECT_FALSE(session->ChooserShown());
+    EXPECT_TRUE(session->Chat()->History().isEmpty());
 }
 
 TEST_F(WindowsTest, BrowserKeepsAnEightPixelMargin)
 {
     Open({QStringLiteral("Ann")});
-    frmGame *game = GameWindow();
+    frmGame *game = session->Game();
     game->resize(500, 400);
     QCoreApplication::processEvents();
     EXPECT_EQ(game->wbMain->geometry(), QRect(8, 8, 484, 384));
@@ -145,8 +145,8 @@ TEST_F(WindowsTest, BrowserKeepsAnEightPixelMargin)
 TEST_F(WindowsTest, ScorePollingAndKeepAlive)
 {
     Open({QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")});
-    EXPECT_EQ(GameWindow()->tmrGetScores->interval(), 100);
-    EXPECT_EQ(GameWindow()->tmrPing->interval(), 10000);
+    EXPECT_EQ(session->Game()->tmrGetScores->interval(), 100);
+    EXPECT_EQ(session->Game()->tmrPing->interval(), 10000);
     QElapsedTimer clock;
     clock.start();
     QStringList seen;
@@ -160,8 +160,8 @@ TEST_F(WindowsTest, ScorePollingAndKeepAlive)
     }
     EXPECT_EQ(seen, (QStringList{"GETSCORE PORT=7201;NAME=Ann;", "GETSCORE PORT=7201;NAME=Bob;",
                                  "GETSCORE PORT=7201;NAME=Cid;", "PINGME 7201"}));
-    EXPECT_FALSE(GameWindow()->tmrGetScores->isActive());
-    EXPECT_TRUE(GameWindow()->tmrPing->isActive());
+    EXPECT_FALSE(session->Game()->tmrGetScores->isActive());
+    EXPECT_TRUE(session->Game()->tmrPing->isActive());
     for (int i = 0; i < at.size(); ++i)
         std::printf("  %-32s after %lld ms\n", qPrintable(seen.value(i)), static_cast<long long>(at[i]));
 }
@@ -171,7 +171,7 @@ TEST_F(WindowsTest, ChatKeepsTheLastHundredLinesInView)
     Open({QStringLiteral("Ann")});
     for (int i = 1; i <= 150; ++i)
         FromServer(QStringLiteral("CHAT NAME=Bob;TEXT=line ") + QString::number(i));
-    frmChat *chat = ChatWindow();
+    frmChat *chat = session->Chat();
     const QStringList lines = chat->History().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 100);
     EXPECT_EQ(lines.first(), QStringLiteral("Bob: line 51"));
@@ -186,7 +186,7 @@ TEST_F(WindowsTest, ChatSendsWhatIsTypedAndTimeCommands)
 {
     Open({QStringLiteral("Ann")});
     Received();
-    frmChat *chat = ChatWindow();
+    frmChat *chat = session->Chat();
     struct Row {
         QString typed;
         QStringList sent;
@@ -211,18 +211,18 @@ TEST_F(WindowsTest, ChatSendsWhatIsTypedAndTimeCommands)
 TEST_F(WindowsTest, ChatScoreboardAndChooserRefuseTheCloseBox)
 {
     Open({QStringLiteral("Ann")}, true);
-    EXPECT_FALSE(ChatWindow()->close());
-    EXPECT_FALSE(ScoresWindow()->close());
-    EXPECT_FALSE(ChooserWindow()->close());
-    EXPECT_TRUE(ChatWindow()->isVisible());
-    EXPECT_TRUE(ScoresWindow()->isVisible());
-    EXPECT_TRUE(ChooserShown());
+    EXPECT_FALSE(session->Chat()->close());
+    EXPECT_FALSE(session->Scores()->close());
+    EXPECT_FALSE(session->Chooser()->close());
+    EXPECT_TRUE(session->Chat()->isVisible());
+    EXPECT_TRUE(session->Scores()->isVisible());
+    EXPECT_TRUE(session->ChooserShown());
 }
 
 TEST_F(WindowsTest, ScoreboardRowsAndColumns)
 {
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
-    frmScores *scores = ScoresWindow();
+    frmScores *scores = session->Scores();
     EXPECT_EQ(scores->lblScores->text(), QStringLiteral("0 / 0 / 0\r\n0 / 0 / 0\r\n"));
     EXPECT_EQ(scores->lblStartWord->text(), QStringLiteral("None"));
     FromServer(msg::ScoreIs(QStringLiteral("Bob"), 2, 37, 5, QStringLiteral("yes")));
@@ -237,7 +237,7 @@ TEST_F(WindowsTest, ScoreboardRowsAndColumns)
     // A join rebuilds everything.
     FromServer(msg::Join(QStringLiteral("Cid")));
     EXPECT_EQ(scores->lblPlayers->text(), QStringLiteral("Ann\r\nBob\r\nCid\r\n"));
-    EXPECT_EQ(ChatWindow()->lblPlayers->text(), QStringLiteral("Players (3):"));
+    EXPECT_EQ(session->Chat()->lblPlayers->text(), QStringLiteral("Players (3):"));
     FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     EXPECT_EQ(scores->lblStartWord->text(), QStringLiteral("Cat"));
     EXPECT_EQ(scores->lblNextWord->text(), QStringLiteral("Dog"));
@@ -246,7 +246,7 @@ TEST_F(WindowsTest, ScoreboardRowsAndColumns)
 TEST_F(WindowsTest, ScoreboardSnapsItsSize)
 {
     Open({QStringLiteral("Ann")});
-    frmScores *scores = ScoresWindow();
+    frmScores *scores = session->Scores();
     struct Row {
         QSize asked, got;
     };
@@ -264,13 +264,13 @@ TEST_F(WindowsTest, ClosingTheGameWindowSaysGoodbyeOnceAndClosesEverything)
 {
     Open({QStringLiteral("Ann")}, true);
     Received();
-    GameWindow()->close();
+    session->Game()->close();
     QCoreApplication::processEvents();
     EXPECT_EQ(Received(), QStringList{"DISCONNECT NAME=Ann;"});
-    EXPECT_FALSE(ChatWindowExists());
-    EXPECT_FALSE(ScoresWindowExists());
-    EXPECT_FALSE(ChooserShown());
-    EXPECT_FALSE(GameWindowExists());
+    EXPECT_FALSE(session->HasChat());
+    EXPECT_FALSE(session->HasScores());
+    EXPECT_FALSE(session->ChooserShown());
+    EXPECT_FALSE(session->HasGame());
     EXPECT_EQ(programEnds, 1);
 }
 
@@ -281,8 +281,8 @@ TEST_F(WindowsTest, ServerDisconnectClosesWithoutAFarewell)
     FromServer(QStringLiteral("DISCONNECT"));
     EXPECT_EQ(dialogs.Texts(), QStringList{"You have been disconnected from the game."});
     EXPECT_TRUE(Received().isEmpty());
-    EXPECT_FALSE(GameWindowExists());
-    EXPECT_FALSE(ChatWindowExists());
+    EXPECT_FALSE(session->HasGame());
+    EXPECT_FALSE(session->HasChat());
     EXPECT_EQ(programEnds, 1);
 }
 
@@ -303,7 +303,7 @@ TEST_F(WindowsTest, ASecondDisconnectWhileTheNoticeIsOpenClosesOnce)
     FromServer(QStringLiteral("DISCONNECT"));
     EXPECT_EQ(notices, 1);
     EXPECT_TRUE(Received().isEmpty());
-    EXPECT_FALSE(GameWindowExists());
+    EXPECT_FALSE(session->HasGame());
     EXPECT_EQ(programEnds, 1);
 }
 
@@ -338,11 +338,11 @@ TEST_F(RealUdpWindowsTest, OnlyTheServerIsHeard)
                                 QStringLiteral("JOIN NAME=Eve;"), QStringLiteral("CHAT NAME=Eve;TEXT=fake")})
         stranger.SendTo(QStringLiteral("127.0.0.1"), ownPort, text);
     realServer->SendTo(QStringLiteral("127.0.0.1"), ownPort, QStringLiteral("CHAT NAME=Bob;TEXT=hello"));
-    ASSERT_TRUE(
-        QTest::qWaitFor([] { return ChatWindow()->History().contains(QLatin1String("Bob: hello")); }, 5000));
-    EXPECT_EQ(ChatWindow()->History(), QStringLiteral("Bob: hello"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return session->Chat()->History().contains(QLatin1String("Bob: hello")); }, 5000));
+    EXPECT_EQ(session->Chat()->History(), QStringLiteral("Bob: hello"));
     EXPECT_TRUE(dialogs.Texts().isEmpty());
-    EXPECT_TRUE(GameWindowExists());
+    EXPECT_TRUE(session->HasGame());
     EXPECT_EQ(modData.PlayerCount, 2);
 
     realServer->SendTo(QStringLiteral("127.0.0.1"), ownPort, QStringLiteral("DISCONNECT"));
@@ -354,7 +354,7 @@ TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)
 {
     Open({QStringLiteral("Ann")}, true);
     Received();
-    frmWinner *w = ChooserWindow();
+    frmWinner *w = session->Chooser();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Choose Words"));
     EXPECT_TRUE(w->cmdVerify->isEnabled());
     EXPECT_FALSE(w->cmdStartGame->isEnabled());
@@ -373,7 +373,7 @@ TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)
     EXPECT_EQ(w->txtDestination->text(), QStringLiteral("Dog"));
     EXPECT_TRUE(w->cmdVerify->isEnabled());
     EXPECT_FALSE(w->cmdStartGame->isEnabled());
-    EXPECT_EQ(ChatWindow()->History(), QStringLiteral("GAME: Destination page randomized: \"Dog\""));
+    EXPECT_EQ(session->Chat()->History(), QStringLiteral("GAME: Destination page randomized: \"Dog\""));
 
     w->cmdRandom1->click();
     EXPECT_EQ(Received(), QStringList{"GETRANDOM SRC=1;"});
@@ -388,20 +388,20 @@ TEST_F(WindowsTest, ChooserKeysButtonsAndRandomWords)
     QTest::keyClick(w->txtDestination, Qt::Key_Return);
     EXPECT_EQ(Received().filter(QStringLiteral("SETWORDS")),
               QStringList{"SETWORDS COUNT=1;WORD0=Cat;WORD1=Dog;"});
-    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !session->ChooserShown(); }, 5000));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // The next opening starts empty.
     FromServer(msg::NewGame(QStringLiteral("Ann")));
-    ASSERT_TRUE(ChooserShown());
-    EXPECT_TRUE(ChooserWindow()->txtInitial->text().isEmpty());
-    EXPECT_TRUE(ChooserWindow()->txtDestination->text().isEmpty());
+    ASSERT_TRUE(session->ChooserShown());
+    EXPECT_TRUE(session->Chooser()->txtInitial->text().isEmpty());
+    EXPECT_TRUE(session->Chooser()->txtDestination->text().isEmpty());
 }
 
 TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
 {
     Open({QStringLiteral("Ann")}, true);
-    frmWinner *w = ChooserWindow();
+    frmWinner *w = session->Chooser();
     w->txtInitial->setText(QStringLiteral("paris"));
     w->txtDestination->setText(QStringLiteral("rome"));
     browser->SetPage(QStringLiteral("http://127.0.0.1:7200/wiki/Special:Search?search=paris&go=Go"),
@@ -415,7 +415,7 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
     Received();
     w->cmdStartGame->click();
     EXPECT_EQ(Received(), QStringList{"SETWORDS COUNT=1;WORD0=Paris;WORD1=rome;"});
-    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !session->ChooserShown(); }, 5000));
 }
 
 // Enter while a verification waits for a page does nothing: neither button is enabled. When the
@@ -423,7 +423,7 @@ TEST_F(WindowsTest, ChooserVerifiesThroughTheGameBrowser)
 TEST_F(WindowsTest, EnterDuringAVerificationDoesNothing)
 {
     Open({QStringLiteral("Ann")}, true);
-    QPointer<frmWinner> w = ChooserWindow();
+    QPointer<frmWinner> w = session->Chooser();
     w->txtInitial->setText(QStringLiteral("Cat"));
     w->txtDestination->setText(QStringLiteral("Dog"));
     browser->SetAutoLoad(false); // the look-up never shows a page
@@ -433,7 +433,7 @@ TEST_F(WindowsTest, EnterDuringAVerificationDoesNothing)
     QTest::keyClick(w->txtInitial, Qt::Key_Return);
     QTest::qWait(100);
     EXPECT_TRUE(Received().filter(QStringLiteral("SETWORDS")).isEmpty());
-    EXPECT_TRUE(ChooserShown());
+    EXPECT_TRUE(session->ChooserShown());
     EXPECT_TRUE(w->Chooser().Verifying());
     w->UnloadNow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -446,13 +446,13 @@ TEST_F(WindowsTest, WinnerOpensTheChooserOfTheWinnerOnly)
     Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
     FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     FromServer(msg::Winner(QStringLiteral("Bob")));
-    EXPECT_FALSE(ChooserShown());
+    EXPECT_FALSE(session->ChooserShown());
     FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Dog")}));
     Received();
     FromServer(msg::Winner(QStringLiteral("Ann")));
-    EXPECT_TRUE(ChooserShown());
+    EXPECT_TRUE(session->ChooserShown());
     EXPECT_EQ(Received(), QStringList{"SENDMYPATH NAME=Ann;PATH=Cat;"});
-    EXPECT_EQ(ScoresWindow()->lblStartWord->text(), QStringLiteral("Cat"));
+    EXPECT_EQ(session->Scores()->lblStartWord->text(), QStringLiteral("Cat"));
 }
 
 } // namespace

@@ -37,23 +37,23 @@ class Player
 {
 public:
     ModData modData;
+    std::unique_ptr<GameSession> session;
 
     explicit Player(const QString &name) : m_name(name)
     {
         QApplication::setQuitOnLastWindowClosed(false);
         modOptions::SetOptionsDirectory(m_folder.path());
         modData.ResetAll();
-        GameServices services;
-        services.dialogs = &m_dialogs;
+        GameServices services = RealGameServices(m_dialogs);
         services.endProgram = [] {};
-        SetGameServices(services);
+        session = std::make_unique<GameSession>(modData, services);
     }
     ~Player()
     {
-        if (GameWindowExists())
-            GameWindow()->close();
+        if (session->HasGame())
+            session->Game()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        SetGameServices({});
+        session.reset();
     }
 
     bool Join()
@@ -65,14 +65,14 @@ public:
         });
         bool done = false;
         QObject::connect(m_session.get(), &JoinSession::Completed, [this, &done] {
-            OpenGameWindows(modData);
+            session->Open();
             done = true;
         });
         m_session->Join(m_name);
         return QTest::qWaitFor([&] { return done; }, 20000);
     }
 
-    WebBrowser &Browser() { return static_cast<WebBrowser &>(GameWindow()->GameBrowser()); }
+    WebBrowser &Browser() { return static_cast<WebBrowser &>(session->Game()->GameBrowser()); }
     bool PageShown(const QString &page)
     {
         return QTest::qWaitFor([&] { return !Browser().Busy() && modData.CurrentPage == page; }, kStepMs);
@@ -85,7 +85,7 @@ public:
                 "x.textContent==='%1';}); if(a) a.click();})();")
                 .arg(text));
     }
-    QString Chat() const { return ChatWindowExists() ? ChatWindow()->History() : QString(); }
+    QString Chat() const { return session->HasChat() ? session->Chat()->History() : QString(); }
     bool ChatShows(const QString &text)
     {
         return QTest::qWaitFor([&] { return Chat().contains(text); }, kStepMs);
@@ -93,7 +93,7 @@ public:
     // Types both words in the chooser, verifies them and starts; false when verification failed.
     bool ChooseWords(const QString &initial, const QString &destination, QString *resolved)
     {
-        frmWinner *w = ChooserWindow();
+        frmWinner *w = session->Chooser();
         w->txtInitial->setText(initial);
         w->txtDestination->setText(destination);
         w->cmdVerify->click();
@@ -172,12 +172,12 @@ TEST(RoundE2e, GuestPlays)
     ASSERT_TRUE(bob.PageShown(QStringLiteral("Cat"))) << bob.State();
     ASSERT_TRUE(AwaitSignal(dir, QStringLiteral("host_in_round"))) << bob.State();
     bob.Click(QStringLiteral("dogs"));
-    ASSERT_TRUE(QTest::qWaitFor([] { return ChooserShown(); }, kStepMs))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bob.session->ChooserShown(); }, kStepMs))
         << "the winner's chooser did not open" << bob.State();
     ASSERT_TRUE(bob.ChatShows(QStringLiteral("GAME: The winning route was: \r\nCat --> Dog")));
     say(QStringLiteral("chooser opened after winning"));
     say(QStringLiteral("score=") +
-        ScoresWindow()->lblScores->text().replace(QStringLiteral("\r\n"), QStringLiteral("|")));
+        bob.session->Scores()->lblScores->text().replace(QStringLiteral("\r\n"), QStringLiteral("|")));
 
     // Round 2, chosen by the winner once the host has looked at the end of round 1.
     ASSERT_TRUE(AwaitSignal(dir, QStringLiteral("host_saw_win"))) << bob.State();
@@ -192,7 +192,7 @@ TEST(RoundE2e, GuestPlays)
         << "no NEWGAME" << bob.State();
     QTest::qWait(500);
     say(QStringLiteral("newgame chooser=") + bob.modData.Chooser + QStringLiteral(" shown=") +
-        (ChooserShown() ? QStringLiteral("yes") : QStringLiteral("no")));
+        (bob.session->ChooserShown() ? QStringLiteral("yes") : QStringLiteral("no")));
     QFile chat(dir + QStringLiteral("/guest_chat.txt"));
     ASSERT_TRUE(chat.open(QIODevice::WriteOnly | QIODevice::Truncate));
     chat.write(bob.Chat().toUtf8());
@@ -217,7 +217,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     Player ann(QStringLiteral("Ann"));
     ASSERT_TRUE(ann.Join());
     EXPECT_TRUE(ann.modData.IsHost);
-    ASSERT_TRUE(ChooserShown()) << "the host's chooser";
+    ASSERT_TRUE(ann.session->ChooserShown()) << "the host's chooser";
     ASSERT_TRUE(ann.PageShown(QStringLiteral("Main Page"))) << "the encyclopedia of the server";
 
     QTemporaryDir guestDir;
@@ -240,7 +240,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     ASSERT_TRUE(ann.ChooseWords(QStringLiteral("Kitten"), QStringLiteral("dog"), &resolved))
         << resolved.toStdString();
     EXPECT_EQ(resolved, QStringLiteral("Cat/Dog"));
-    EXPECT_TRUE(QTest::qWaitFor([] { return !ChooserShown(); }, kStepMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ann.session->ChooserShown(); }, kStepMs));
     ASSERT_TRUE(ann.RoundRunsWith(QStringLiteral("Cat"))) << ann.State();
     ASSERT_TRUE(ann.PageShown(QStringLiteral("Cat"))) << ann.State();
     EXPECT_TRUE(ann.ChatShows(QStringLiteral("GAME: The game has begun!"))) << ann.State();
@@ -253,9 +253,9 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     const qint32 bob = ann.modData.FindPlayer(QStringLiteral("Bob"));
     ASSERT_GT(bob, 0);
     EXPECT_EQ(ann.modData.Players[bob].Wins, 1);
-    EXPECT_TRUE(ScoresWindow()->lblScores->text().contains(QStringLiteral("1 / 1 / 1")))
-        << ScoresWindow()->lblScores->text().toStdString();
-    EXPECT_FALSE(ChooserShown()) << "only the winner chooses";
+    EXPECT_TRUE(ann.session->Scores()->lblScores->text().contains(QStringLiteral("1 / 1 / 1")))
+        << ann.session->Scores()->lblScores->text().toStdString();
+    EXPECT_FALSE(ann.session->ChooserShown()) << "only the winner chooses";
     Signal(guestDir.path(), QStringLiteral("host_saw_win"));
 
     // Round 2: the winner's words; both players open a talk page and are out.
@@ -274,7 +274,7 @@ TEST(RoundE2e, HostVerifiesGuestWinsThenEveryoneIsOut)
     EXPECT_TRUE(annChooses || ann.modData.Chooser == QLatin1String("Bob"))
         << ann.modData.Chooser.toStdString();
     QTest::qWait(300);
-    EXPECT_EQ(ChooserShown(), annChooses);
+    EXPECT_EQ(ann.session->ChooserShown(), annChooses);
 
     ASSERT_TRUE(guest.waitForFinished(kStepMs));
     EXPECT_EQ(guest.exitCode(), 0);

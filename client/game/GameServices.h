@@ -1,0 +1,30 @@
+#pragma once
+
+#include "protocol/Protocol.h"
+
+#include <functional>
+#include <memory>
+
+class Browser;
+class DatagramSocket;
+class Dialogs;
+class QWidget;
+
+// What the game's windows are made of. The program uses the real pieces; tests put in fakes.
+struct GameServices {
+    // wsGame.
+    std::function<std::unique_ptr<DatagramSocket>()> createSocket;
+    // wbMain, made for the game window.
+    std::function<std::unique_ptr<Browser>(QWidget *window)> createBrowser;
+    // Message boxes.
+    Dialogs *dialogs = nullptr;
+    // Closing the game window ends the program.
+    std::function<void()> endProgram;
+    quint16 serverPort = kGamePort;
+    int scorePollMs = 100;
+    int pingMs = 10000;
+};
+
+// The real pieces: a UDP socket, the Chromium browser shown in the game window, and the given
+// dialogs; closing the game window quits the application.
+GameServices RealGameServices(Dialogs &dialogs);
