@@ -7,7 +7,7 @@
 // split between their users, so the sum is what the client really costs the machine).
 
 #include "client/ModData.h"
-#include "client/game/GameSession.h"
+#include "client/session/GameSession.h"
 #include "client/game/frmGame.h"
 #include "platform/Browser.h"
 #include "platform/qt/QtDialogs.h"

@@ -1,9 +1,8 @@
 // Quillory: the game client. It opens with the start window; after joining, the game windows
 // take over and the program ends when the game window closes.
 #include "client/ModData.h"
-#include "client/game/GameServices.h"
-#include "client/game/GameSession.h"
 #include "client/main/frmMain.h"
+#include "client/session/GameSession.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"

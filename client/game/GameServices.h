@@ -24,7 +24,3 @@ struct GameServices {
     int scorePollMs = 100;
     int pingMs = 10000;
 };
-
-// The real pieces: a UDP socket, the Chromium browser shown in the game window, and the given
-// dialogs; closing the game window quits the application.
-GameServices RealGameServices(Dialogs &dialogs);

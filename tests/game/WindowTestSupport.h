@@ -3,7 +3,7 @@
 #include "common/QtPrinting.h"
 
 #include "client/ModData.h"
-#include "client/game/GameSession.h"
+#include "client/session/GameSession.h"
 #include "client/game/frmGame.h"
 #include "fakes/FakeNetwork.h"
 #include "fakes/ScriptedDialogs.h"

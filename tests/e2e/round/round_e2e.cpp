@@ -10,7 +10,7 @@
 #include "client/JoinSession.h"
 #include "client/ModData.h"
 #include "client/chat/frmChat.h"
-#include "client/game/GameSession.h"
+#include "client/session/GameSession.h"
 #include "client/game/frmGame.h"
 #include "client/scores/frmScores.h"
 #include "client/winner/frmWinner.h"

@@ -1,4 +1,4 @@
-#include "client/game/GameSession.h"
+#include "client/session/GameSession.h"
 
 #include "client/ModData.h"
 #include "client/ScoreBoard.h"

@@ -1,4 +1,4 @@
-#include "client/game/GameServices.h"
+#include "client/session/GameSession.h"
 
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"

@@ -7,12 +7,17 @@
 #include <QObject>
 #include <QPointer>
 
+class Dialogs;
 class ModData;
 class QWidget;
 class frmChat;
 class frmGame;
 class frmScores;
 class frmWinner;
+
+// The real pieces: a UDP socket, the Chromium browser shown in the game window, and the given
+// dialogs; closing the game window quits the application.
+GameServices RealGameServices(Dialogs &dialogs);
 
 // The game half of the client after joining: it owns the game window, the chat, the scoreboard and
 // the word chooser, makes each on first use (and again after it went), places them on the screen
