@@ -12,8 +12,8 @@
 #include "platform/Browser.h"
 #include "platform/qt/WebBrowser.h"
 #include "settings/Options.h"
-#include "site/BuiltinCorpus.h"
-#include "site/SiteServer.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/http/SiteServer.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
-#include "site/ZimSite.h"
+#include "site/zim/ZimSite.h"
 
-#include "site/Corpus.h"
-#include "site/ZimHtml.h"
+#include "site/corpus/Corpus.h"
+#include "site/zim/ZimHtml.h"
 
 #include "protocol/PageKinds.h"
 
