@@ -1,10 +1,10 @@
 #include "site/Encyclopedia.h"
 
 #include "settings/SiteSettings.h"
-#include "site/BuiltinCorpus.h"
-#include "site/CorpusSite.h"
-#include "site/WikispeediaCorpus.h"
-#include "site/ZimSite.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/corpus/CorpusSite.h"
+#include "site/corpus/WikispeediaCorpus.h"
+#include "site/zim/ZimSite.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

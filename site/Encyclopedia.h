@@ -1,7 +1,7 @@
 #pragma once
 
-#include "site/Corpus.h"
 #include "site/EncyclopediaSite.h"
+#include "site/corpus/Corpus.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "site/LinkGraph.h"
-#include "site/Pages.h"
+#include "site/graph/LinkGraph.h"
+#include "site/pages/Pages.h"
 
 #include <QByteArray>
 #include <QString>

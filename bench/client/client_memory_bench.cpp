@@ -7,14 +7,14 @@
 // split between their users, so the sum is what the client really costs the machine).
 
 #include "client/ModData.h"
-#include "client/session/GameSession.h"
 #include "client/game/frmGame.h"
+#include "client/session/GameSession.h"
 #include "platform/Browser.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/WebBrowser.h"
 #include "settings/Options.h"
-#include "site/BuiltinCorpus.h"
-#include "site/SiteServer.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/http/SiteServer.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -12,11 +12,11 @@
 // graph_bench [wikispeedia-folder] [zim-articles] [graph-articles] [graph-links]
 //     (default: $QUILLORY_DATA_DIR/wikispeedia 500000 1000000 30000000)
 
-#include "site/CorpusSite.h"
-#include "site/LinkGraph.h"
-#include "site/Routes.h"
-#include "site/WikispeediaCorpus.h"
-#include "site/ZimSite.h"
+#include "site/corpus/CorpusSite.h"
+#include "site/corpus/WikispeediaCorpus.h"
+#include "site/graph/LinkGraph.h"
+#include "site/graph/Routes.h"
+#include "site/zim/ZimSite.h"
 
 #include "bench/common/BenchSupport.h"
 #include "bench/common/ZimArchive.h"

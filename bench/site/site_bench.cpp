@@ -7,10 +7,10 @@
 //
 // site_bench [wikispeedia-folder]   (default: $QUILLORY_DATA_DIR/wikispeedia)
 
-#include "site/BuiltinCorpus.h"
-#include "site/Pages.h"
-#include "site/SiteServer.h"
-#include "site/WikispeediaCorpus.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/corpus/CorpusPages.h"
+#include "site/corpus/WikispeediaCorpus.h"
+#include "site/http/SiteServer.h"
 
 #include "bench/common/BenchSupport.h"
 

@@ -8,8 +8,8 @@
 //
 // zim_bench [large-article-count]
 
-#include "site/SiteServer.h"
-#include "site/ZimSite.h"
+#include "site/http/SiteServer.h"
+#include "site/zim/ZimSite.h"
 
 #include "bench/common/BenchSupport.h"
 #include "bench/common/ZimArchive.h"

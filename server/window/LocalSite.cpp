@@ -1,6 +1,6 @@
 #include "server/window/LocalSite.h"
 
-#include "site/Routes.h"
+#include "site/graph/Routes.h"
 
 #include "settings/SiteSettings.h"
 #include "site/Encyclopedia.h"

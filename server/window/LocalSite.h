@@ -2,7 +2,7 @@
 
 #include "server/window/SiteControl.h"
 #include "site/Encyclopedia.h"
-#include "site/SiteServer.h"
+#include "site/http/SiteServer.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 #include "common/QtPrinting.h"
 
 #include "client/ModData.h"
-#include "client/session/GameSession.h"
 #include "client/game/frmGame.h"
+#include "client/session/GameSession.h"
 #include "fakes/FakeNetwork.h"
 #include "fakes/ScriptedDialogs.h"
 #include "settings/Options.h"

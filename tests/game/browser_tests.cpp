@@ -9,7 +9,7 @@
 #include "client/winner/frmWinner.h"
 #include "platform/qt/WebBrowser.h"
 #include "protocol/Messages.h"
-#include "site/SiteServer.h"
+#include "site/http/SiteServer.h"
 
 #include "server/GameServer.h"
 #include <QAbstractHttpServer>

@@ -9,8 +9,8 @@
 #include "protocol/Protocol.h"
 #include "protocol/Version.h"
 #include "server/GameServer.h"
-#include "site/SiteServer.h"
-#include "site/WikispeediaCorpus.h"
+#include "site/corpus/WikispeediaCorpus.h"
+#include "site/http/SiteServer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "site/Corpus.h"
-#include "site/Pages.h"
+#include "site/corpus/Corpus.h"
+#include "site/corpus/CorpusPages.h"
 
 #include <QList>
 #include <QRegularExpression>

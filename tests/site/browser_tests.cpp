@@ -1,5 +1,5 @@
-#include "site/BuiltinCorpus.h"
-#include "site/SiteServer.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/http/SiteServer.h"
 
 #include <QSignalSpy>
 #include <QWebEnginePage>

@@ -1,7 +1,7 @@
-#include "site/BuiltinCorpus.h"
-#include "site/Corpus.h"
-#include "site/Pages.h"
-#include "site/WikispeediaCorpus.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/corpus/Corpus.h"
+#include "site/corpus/CorpusPages.h"
+#include "site/corpus/WikispeediaCorpus.h"
 
 #include "tests/site/SiteTestUtil.h"
 

@@ -1,6 +1,6 @@
 // The link graph: shortest routes from both ends against a plain one-sided search, the articles
 // that random draws may give, and the graph's file.
-#include "site/LinkGraph.h"
+#include "site/graph/LinkGraph.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // Shortest routes by article links, around the page kinds a route may not pass through.
-#include "site/CorpusSite.h"
-#include "site/Routes.h"
+#include "site/corpus/CorpusSite.h"
+#include "site/graph/Routes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "site/BuiltinCorpus.h"
-#include "site/SiteServer.h"
+#include "site/corpus/BuiltinCorpus.h"
+#include "site/http/SiteServer.h"
 
 #include "tests/site/RawHttp.h"
 #include "tests/site/SiteTestUtil.h"

@@ -1,5 +1,5 @@
 // The one interface every kind of encyclopedia offers, over the corpus kinds.
-#include "site/CorpusSite.h"
+#include "site/corpus/CorpusSite.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A ZIM archive's pages in the game's real browser: rewritten links lead from article to article,
 // and the page's stylesheet and picture load from the archive.
-#include "site/SiteServer.h"
-#include "site/ZimSite.h"
+#include "site/http/SiteServer.h"
+#include "site/zim/ZimSite.h"
 
 #include "tests/common/ZimTestArchive.h"
 

@@ -1,10 +1,10 @@
 // ZIM archives as the site serves them, on small archives written here with libzim's writer.
 #include "settings/Options.h"
 #include "site/Encyclopedia.h"
-#include "site/Routes.h"
-#include "site/SiteServer.h"
-#include "site/ZimHtml.h"
-#include "site/ZimSite.h"
+#include "site/graph/Routes.h"
+#include "site/http/SiteServer.h"
+#include "site/zim/ZimHtml.h"
+#include "site/zim/ZimSite.h"
 
 #include "tests/common/ZimTestArchive.h"
 #include "tests/site/RawHttp.h"

@@ -1,6 +1,6 @@
-#include "site/ZimHtml.h"
+#include "site/zim/ZimHtml.h"
 
-#include "site/Pages.h"
+#include "site/pages/Pages.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "site/Corpus.h"
+#include "site/corpus/Corpus.h"
 
 #include <memory>
 

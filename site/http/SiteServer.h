@@ -1,8 +1,8 @@
 #pragma once
 
 #include "settings/SiteSettings.h"
-#include "site/Corpus.h"
 #include "site/EncyclopediaSite.h"
+#include "site/corpus/Corpus.h"
 
 #include <QHostAddress>
 #include <QObject>

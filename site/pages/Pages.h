@@ -1,16 +1,13 @@
 #pragma once
 
 #include "settings/SiteSettings.h"
-#include "site/Corpus.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 
-#include <functional>
-
-// The pages of the encyclopedia site, independent of any network code: a request target in, a
-// status, a redirect address and an HTML body out.
+// What the site's pages are made of, independent of any network code: an answer is a status, a
+// redirect address and an HTML body.
 
 // What every page title ends with; the game's title rules look for it.
 inline const QString kTitleSuffix = QStringLiteral(" - ") + QLatin1String(site::kTitleMarker);
@@ -25,19 +22,10 @@ struct SiteAnswer {
     QByteArray contentType = "text/html; charset=utf-8";
 };
 
-// `target` is the request's path and query exactly as sent ("/wiki/%C3%85land"). Special:Random
-// leads to the article `drawRandom` gives, to a uniformly drawn one without it.
-SiteAnswer AnswerRequest(const Corpus &corpus, const QByteArray &target,
-                         const std::function<int()> &drawRandom = {});
-
 // "/wiki/New_York" for the title "New York": blanks become underscores, the rest percent-encoded.
 QByteArray ArticleAddress(const QString &title);
 // "T - Wikipedia, the free encyclopedia"
 QString PageTitle(const QString &name);
-// Where in the article's text each linked title is shown as a link: the stored anchors, or, when the
-// article has none, the first place where each linked title appears as whole words (its first letter
-// in either case). Links that appear nowhere are listed below the text.
-std::vector<Article::Anchor> PlaceAnchors(const Corpus &corpus, const Article &article);
 
 // The pieces every kind of encyclopedia builds its pages from, so that all pages look alike.
 namespace page

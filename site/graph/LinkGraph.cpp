@@ -1,4 +1,4 @@
-#include "site/LinkGraph.h"
+#include "site/graph/LinkGraph.h"
 
 #include <QFile>
 #include <QRandomGenerator>

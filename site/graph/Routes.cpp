@@ -1,4 +1,4 @@
-#include "site/Routes.h"
+#include "site/graph/Routes.h"
 
 std::optional<QStringList> ShortestRoute(const EncyclopediaSite &site, const QString &from, const QString &to)
 {

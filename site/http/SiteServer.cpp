@@ -1,7 +1,7 @@
-#include "site/SiteServer.h"
+#include "site/http/SiteServer.h"
 
-#include "site/CorpusSite.h"
-#include "site/Pages.h"
+#include "site/corpus/CorpusSite.h"
+#include "site/pages/Pages.h"
 
 #include <QAbstractHttpServer>
 #include <QDeadlineTimer>

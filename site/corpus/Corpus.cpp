@@ -1,4 +1,4 @@
-#include "site/Corpus.h"
+#include "site/corpus/Corpus.h"
 
 #include <QRandomGenerator>
 

@@ -1,6 +1,7 @@
-#include "site/CorpusSite.h"
+#include "site/corpus/CorpusSite.h"
 
 #include "protocol/PageKinds.h"
+#include "site/corpus/CorpusPages.h"
 
 QString EncyclopediaSite::Resolve(const QString &word) const
 {

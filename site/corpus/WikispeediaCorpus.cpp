@@ -1,4 +1,4 @@
-#include "site/WikispeediaCorpus.h"
+#include "site/corpus/WikispeediaCorpus.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "site/BuiltinCorpus.h"
+#include "site/corpus/BuiltinCorpus.h"
 
 extern const char kBuiltinArticles[];
 

@@ -45,9 +45,8 @@ public:
     // Whether the graph was read back from the cache folder rather than built.
     bool GraphLoadedFromCache() const;
 
-    struct Impl;
-
 private:
-    explicit ZimSite(std::unique_ptr<Impl> impl);
+    struct Impl;
+    ZimSite();
     std::unique_ptr<Impl> m_impl;
 };

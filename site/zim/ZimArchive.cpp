@@ -1,0 +1,261 @@
+#include "site/zim/ZimArchive.h"
+
+#include "site/corpus/Corpus.h"
+#include "site/pages/Pages.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <zim/item.h>
+
+namespace
+{
+
+// Redirects pointing at redirects are followed this far, so a loop in a damaged archive ends.
+constexpr int kMaxRedirectHops = 8;
+// A random draw tries again when it hits a redirect, the main page or a disambiguation page.
+constexpr int kMaxRandomTries = 200;
+// The archive's own name as the window shows it, at most this many characters.
+constexpr qsizetype kMaxTitleChars = 200;
+// What disambiguation pages carry in the HTML of the usual encyclopedia archives: the page property
+// of their template, its box classes, and the older box id.
+const char *const kDisambiguationMarkers[] = {"mw:PageProp/disambiguation", "dmbox-disambig",
+                                              "id=\"disambigbox\""};
+
+std::string Utf8(const QString &s)
+{
+    return s.toStdString();
+}
+
+bool IsHtml(const std::string &mimetype)
+{
+    return mimetype.rfind("text/html", 0) == 0;
+}
+
+} // namespace
+
+QString FromUtf8(const std::string &s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+ZimArchive::ZimArchive(const QString &file, const std::string &path) : m_file(file), m_archive(path) {}
+
+std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    const QFileInfo info(file);
+    if (!info.exists())
+        return fail(QStringLiteral("there is no file %1").arg(file));
+    if (!info.isFile())
+        return fail(QStringLiteral("%1 is not a file").arg(file));
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("%1 cannot be read: %2").arg(file, f.errorString()));
+    // Every ZIM archive starts with the magic number 72173914, little-endian.
+    if (f.read(4) != QByteArray("ZIM\x04", 4))
+        return fail(QStringLiteral("%1 is not a ZIM archive").arg(file));
+    f.close();
+
+    QString damage; // set when the archive opens but is unusable
+    ReadFailure failure;
+    std::unique_ptr<ZimArchive> archive = Guarded(
+        [&]() -> std::unique_ptr<ZimArchive> {
+            const QString path = info.absoluteFilePath();
+            std::unique_ptr<ZimArchive> a(new ZimArchive(path, Utf8(path)));
+            // A cut-off file still has its header; its directory and end are checked here, cheaply.
+            a->m_entryCount = a->m_archive.getEntryCount();
+            if (a->m_entryCount > 0) {
+                (void)a->m_archive.getEntryByPath(0).getPath();
+                (void)a->m_archive.getEntryByPath(a->m_entryCount - 1).getPath();
+            }
+            if (a->m_archive.hasChecksum() && a->m_archive.getChecksum().empty()) {
+                damage = QStringLiteral("%1 is damaged: its checksum is missing").arg(file);
+                return nullptr;
+            }
+            a->m_articleCount = qint64(a->m_archive.getArticleCount());
+            // The main entry is often a redirect to the real first page.
+            if (a->m_archive.hasMainEntry()) {
+                if (const auto main = a->Follow(a->m_archive.getMainEntry()))
+                    a->m_mainIndex = main->getIndex();
+            }
+            a->m_title = Guarded(
+                [&] { return FromUtf8(a->m_archive.getMetadata("Title")).simplified().left(kMaxTitleChars); },
+                QString());
+            return a;
+        },
+        std::unique_ptr<ZimArchive>(), &failure);
+    if (failure.failed) {
+        return fail(
+            failure.what.isEmpty()
+                ? QStringLiteral("%1 is damaged or not a complete ZIM archive").arg(file)
+                : QStringLiteral("%1 is damaged or not a complete ZIM archive (%2)").arg(file, failure.what));
+    }
+    if (!archive)
+        return fail(damage);
+    if (archive->m_title.isEmpty())
+        archive->m_title = info.fileName();
+    return archive;
+}
+
+std::optional<zim::Entry> ZimArchive::ByPath(const std::string &path) const
+{
+    return Guarded([&]() -> std::optional<zim::Entry> { return m_archive.getEntryByPath(path); },
+                   std::optional<zim::Entry>());
+}
+
+std::optional<zim::Entry> ZimArchive::At(zim::entry_index_type index) const
+{
+    return Guarded([&]() -> std::optional<zim::Entry> { return m_archive.getEntryByPath(index); },
+                   std::optional<zim::Entry>());
+}
+
+std::optional<zim::Entry> ZimArchive::Lookup(const QString &name) const
+{
+    const QString n = Corpus::NormalizeTitle(name);
+    if (n.isEmpty() || n.contains(QChar(0)))
+        return std::nullopt;
+    if (auto e = Guarded([&]() -> std::optional<zim::Entry> { return m_archive.getEntryByTitle(Utf8(n)); },
+                         std::optional<zim::Entry>()))
+        return e;
+    QString path = n;
+    path.replace(QLatin1Char(' '), QLatin1Char('_'));
+    return ByPath(Utf8(path));
+}
+
+std::optional<zim::Entry> ZimArchive::Follow(const zim::Entry &entry) const
+{
+    return Guarded(
+        [&]() -> std::optional<zim::Entry> {
+            zim::Entry e = entry;
+            for (int hop = 0; hop < kMaxRedirectHops && e.isRedirect(); ++hop)
+                e = e.getRedirectEntry();
+            if (e.isRedirect())
+                return std::nullopt;
+            return e;
+        },
+        std::optional<zim::Entry>());
+}
+
+bool ZimArchive::IsArticle(const zim::Entry &e) const
+{
+    return Guarded([&] { return !e.isRedirect() && IsHtml(e.getItem().getMimetype()); }, false);
+}
+
+bool ZimArchive::IsDisambiguationPage(const QString &title, std::string_view html)
+{
+    if (title.endsWith(QLatin1String("(disambiguation)"), Qt::CaseInsensitive))
+        return true;
+    for (const char *marker : kDisambiguationMarkers) {
+        if (html.find(marker) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
+bool ZimArchive::IsDisambiguation(const zim::Entry &e) const
+{
+    const QString title = TitleOf(e);
+    return Guarded(
+        [&] {
+            const zim::Blob blob = e.getItem().getData();
+            return IsDisambiguationPage(title, std::string_view(blob.data(), blob.size()));
+        },
+        IsDisambiguationPage(title, {}));
+}
+
+QString ZimArchive::TitleOf(const zim::Entry &e) const
+{
+    return Guarded([&] { return FromUtf8(e.getTitle()); }, QString());
+}
+
+std::optional<QByteArray> ZimArchive::Html(const zim::Entry &e) const
+{
+    return Guarded(
+        [&]() -> std::optional<QByteArray> {
+            const zim::Blob blob = e.getItem().getData();
+            return QByteArray(blob.data(), qsizetype(blob.size()));
+        },
+        std::optional<QByteArray>());
+}
+
+std::optional<zim::Entry> ZimArchive::MainEntry() const
+{
+    if (!m_mainIndex)
+        return std::nullopt;
+    const auto e = At(*m_mainIndex);
+    return e ? Follow(*e) : std::nullopt;
+}
+
+QByteArray ZimArchive::AddressOf(const zim::Entry &e) const
+{
+    if (IsMain(e))
+        return "/wiki/Main_Page";
+    if (IsArticle(e))
+        return ArticleAddress(TitleOf(e));
+    return ResourceAddress(Guarded([&] { return e.getPath(); }, std::string()));
+}
+
+QByteArray ZimArchive::ResourceAddress(const std::string &path)
+{
+    return "/zim/" + QUrl::toPercentEncoding(FromUtf8(path), "/");
+}
+
+LinkTarget ZimArchive::Resolve(const std::string &path, zim::entry_index_type *index) const
+{
+    LinkTarget t;
+    auto e = ByPath(path);
+    if (e)
+        e = Follow(*e);
+    if (!e)
+        return t;
+    if (index)
+        *index = e->getIndex();
+    t.exists = true;
+    if (IsArticle(*e)) {
+        t.article = true;
+        t.main = IsMain(*e);
+        t.title = TitleOf(*e);
+        t.address = AddressOf(*e);
+    } else {
+        t.address = ResourceAddress(Guarded([&] { return e->getPath(); }, std::string()));
+    }
+    return t;
+}
+
+QString ZimArchive::DrawArticle() const
+{
+    // Drawing again after a miss keeps the draw uniform over the articles that are accepted. The
+    // library's own random entry never picks the last front article, so the draw is made here.
+    const quint32 count = Guarded(
+        [&] {
+            return m_archive.hasNewNamespaceScheme() ? m_archive.getArticleCount()
+                                                     : m_archive.getEntryCount();
+        },
+        quint32(0));
+    if (count == 0)
+        return {};
+    for (int i = 0; i < kMaxRandomTries; ++i) {
+        // Nothing: draw again. A read that fails ends the draw.
+        ReadFailure failure;
+        const std::optional<QString> title = Guarded(
+            [&]() -> std::optional<QString> {
+                const zim::Entry e = m_archive.getEntryByTitle(QRandomGenerator::global()->bounded(count));
+                if (e.isRedirect() || IsMain(e) || !IsArticle(e) || IsDisambiguation(e))
+                    return std::nullopt;
+                return TitleOf(e);
+            },
+            std::optional<QString>(), &failure);
+        if (failure.failed)
+            return {};
+        if (title)
+            return *title;
+    }
+    return {};
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "site/zim/ZimHtml.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <zim/archive.h>
+#include <zim/entry.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What a read of the archive that threw left behind.
+struct ReadFailure {
+    bool failed = false;
+    QString what; // the library's own words, "" when it gave none
+};
+
+// Every read of the archive passes through here. libzim reports a damaged or cut-off file by
+// throwing from almost any call; the reader gets `fallback` instead (an empty answer, a missing
+// entry, a page not found), so a bad archive costs a page, never the server.
+template <typename T, typename Read> T Guarded(Read &&read, T fallback, ReadFailure *failure = nullptr)
+{
+    try {
+        return read();
+    } catch (const std::exception &e) {
+        if (failure)
+            *failure = {true, QString::fromUtf8(e.what())};
+    } catch (...) {
+        if (failure)
+            *failure = {true, QString()};
+    }
+    return fallback;
+}
+
+// One ZIM archive, and the look-ups the site makes in it. No call throws.
+class ZimArchive
+{
+public:
+    // nullptr, with *error saying why, when the file is missing, unreadable, truncated or no archive.
+    static std::unique_ptr<ZimArchive> Open(const QString &file, QString *error);
+
+    const QString &File() const { return m_file; }
+    // The archive's own name (its "Title" metadata), the file name when it has none.
+    const QString &Title() const { return m_title; }
+    qint64 ArticleCount() const { return m_articleCount; }
+    zim::entry_index_type EntryCount() const { return m_entryCount; }
+    // The library's archive, for the few reads that walk it whole; each goes through Guarded.
+    const zim::Archive &Library() const { return m_archive; }
+
+    std::optional<zim::Entry> ByPath(const std::string &path) const;
+    // The entry at that place in path order.
+    std::optional<zim::Entry> At(zim::entry_index_type index) const;
+    // The entry a name from an address or a search box names: by title, else by path (where blanks
+    // are underscores). Redirects included.
+    std::optional<zim::Entry> Lookup(const QString &name) const;
+    // The entry a redirect leads to in the end; the entry itself when it is none.
+    std::optional<zim::Entry> Follow(const zim::Entry &e) const;
+
+    bool IsArticle(const zim::Entry &e) const;
+    bool IsMain(const zim::Entry &e) const { return m_mainIndex && e.getIndex() == *m_mainIndex; }
+    bool IsDisambiguation(const zim::Entry &e) const;
+    QString TitleOf(const zim::Entry &e) const;
+    // An article's HTML; nothing when it cannot be read.
+    std::optional<QByteArray> Html(const zim::Entry &e) const;
+    // The main entry after its redirects, when the archive has one.
+    std::optional<zim::Entry> MainEntry() const;
+
+    // The address on the site of an entry: articles under /wiki/, everything else under /zim/.
+    QByteArray AddressOf(const zim::Entry &e) const;
+    static QByteArray ResourceAddress(const std::string &path);
+    // What a path inside the archive leads to; `index`, when given, receives the entry's index in
+    // path order.
+    LinkTarget Resolve(const std::string &path, zim::entry_index_type *index = nullptr) const;
+    // A uniformly drawn front article (never a redirect, the main page or a disambiguation page);
+    // "" when none is found.
+    QString DrawArticle() const;
+
+    // Whether a page of that title and HTML only lists the articles a word may mean.
+    static bool IsDisambiguationPage(const QString &title, std::string_view html);
+
+private:
+    ZimArchive(const QString &file, const std::string &path);
+
+    QString m_file;
+    zim::Archive m_archive;
+    QString m_title;
+    qint64 m_articleCount = 0;
+    zim::entry_index_type m_entryCount = 0;
+    std::optional<zim::entry_index_type> m_mainIndex;
+};
+
+QString FromUtf8(const std::string &s);
