@@ -30,8 +30,8 @@ struct RoundState {
 enum class ServerState { BeforeStart, Serving, Stopped };
 
 // The game server without its window: the datagram dispatcher with every handler, the round
-// engine, the inactivity tick, start and stop, and the ban decisions. The window hands it the
-// password and the welcome text and mirrors its player list.
+// engine, the inactivity tick, start and stop, and the ban decisions. The host hands it the
+// password and the welcome text; the views mirror its player list.
 class GameServer : public QObject
 {
     Q_OBJECT
