@@ -26,8 +26,6 @@ public:
     // Prints the report when it differs from the one printed last.
     void ReportTick();
 
-    GameServer &Server() { return m_host.Server(); }
-
 private:
     ServerHost &m_host;
     QTextStream &m_out;

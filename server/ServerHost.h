@@ -71,6 +71,7 @@ public:
 signals:
     // Serving or not, the bind error or the site facts changed.
     void StateChanged();
+    // After each inactivity tick: the site's background work may have moved on.
     void Ticked();
     // A headless server tells the operator how it stands, at the report interval while serving.
     void ReportDue();
