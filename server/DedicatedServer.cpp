@@ -1,11 +1,5 @@
 #include "server/DedicatedServer.h"
 
-#include "platform/Clock.h"
-#include "platform/DatagramSocket.h"
-#include "server/window/SiteControl.h"
-#include "settings/Options.h"
-#include "settings/SiteSettings.h"
-
 #include <QTextStream>
 
 namespace
@@ -21,70 +15,48 @@ QString OneLine(QString text)
     }
     return text;
 }
+
+QString SiteText(const SiteFacts &site)
+{
+    QString text =
+        site.up ? site.description + ", players browse it at " + site.url : QStringLiteral("not served");
+    if (!site.error.isEmpty())
+        text += " (" + site.error + ")";
+    return text;
+}
 } // namespace
 
-DedicatedServer::DedicatedServer(DatagramSocket &socket, Browser &browser, Clock &clock, SiteControl *site,
-                                 QTextStream &out, std::chrono::milliseconds reportInterval, QObject *parent)
-    : QObject(parent), m_socket(socket), m_server(socket, browser, clock), m_clock(clock), m_site(site),
-      m_out(out)
+DedicatedServer::DedicatedServer(ServerHost &host, QTextStream &out, QObject *parent)
+    : QObject(parent), m_host(host), m_out(out)
 {
-    m_inactivity.setInterval(GameServer::kInactivityTickMs);
-    connect(&m_inactivity, &QTimer::timeout, &m_server, &GameServer::InactivityTick);
-    m_reportTimer.setInterval(reportInterval);
-    connect(&m_reportTimer, &QTimer::timeout, this, &DedicatedServer::ReportTick);
+    connect(&m_host, &ServerHost::ReportDue, this, &DedicatedServer::ReportTick);
 }
 
 bool DedicatedServer::Start(QString *error)
 {
-    m_server.SetWelcomeTemplate(LoadOption(QStringLiteral("Welcome")));
-    m_server.SetPassword(GameServer::CleanPassword(LoadOption(QStringLiteral("Password"))));
-    m_server.SetSiteHost(site::ServerSiteHost());
-    m_server.SetRouteFinder([this](const QString &from, const QString &to) -> std::optional<QStringList> {
-        return m_site ? m_site->Route(from, to) : std::nullopt;
-    });
-    if (!m_server.Start(GameServer::kGamePort)) {
-        *error =
-            "Could not bind UDP port " + QString::number(GameServer::kGamePort) + ": " + m_server.BindError();
+    m_host.LoadSettings();
+    if (!m_host.Start()) {
+        *error = m_host.BindErrorText();
         return false;
     }
-    m_siteText = QStringLiteral("not served");
-    if (m_site) {
-        QString description;
-        QString siteError;
-        if (m_site->Start(&description, &siteError))
-            m_siteText = description + ", players browse it at http://" + m_socket.LocalIP() + ":" +
-                         QString::number(site::kSitePort) + "/wiki/Main_Page";
-        if (!siteError.isEmpty())
-            m_siteText += " (" + siteError + ")";
-    }
-    m_inactivity.start();
-    m_reportTimer.start();
     ReportTick();
     return true;
 }
 
-void DedicatedServer::Stop()
-{
-    m_inactivity.stop();
-    m_reportTimer.stop();
-    m_server.Stop();
-    if (m_site)
-        m_site->Stop();
-}
-
 QString DedicatedServer::Report() const
 {
-    const PlayerTable &table = m_server.Players();
+    const PlayerTable &table = m_host.Server().Players();
     QStringList names;
     for (qint32 i = 1; i <= table.PlayerCount(); ++i) {
         const PlayerRecord &p = table.Players(i);
         names << OneLine(p.Name) + (p.Banned ? QStringLiteral(" (banned)") : QString());
     }
-    const QString progress = m_site ? m_site->Progress().Text() : QString();
+    const QString site = SiteText(m_host.Site());
+    const QString progress = m_host.Progress().Text();
     return QStringLiteral("Players (%1): %2\nEncyclopedia: %3")
         .arg(table.PlayerCount())
         .arg(names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")))
-        .arg(OneLine(progress.isEmpty() ? m_siteText : m_siteText + "; " + progress));
+        .arg(OneLine(progress.isEmpty() ? site : site + "; " + progress));
 }
 
 void DedicatedServer::ReportTick()
@@ -93,7 +65,7 @@ void DedicatedServer::ReportTick()
     if (report == m_printed)
         return;
     m_printed = report;
-    const QString time = m_clock.Now().toString(Qt::ISODate);
+    const QString time = m_host.Now().toString(Qt::ISODate);
     for (const QString &line : report.split(QLatin1Char('\n')))
         m_out << time << ' ' << line << '\n';
     m_out.flush();

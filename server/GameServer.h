@@ -30,8 +30,8 @@ struct RoundState {
 enum class ServerState { BeforeStart, Serving, Stopped };
 
 // The game server without its window: the datagram dispatcher with every handler, the round
-// engine, the inactivity tick, start and stop, and the ban decisions. The window hands it the
-// password and the welcome text and mirrors its player list.
+// engine, the inactivity tick, start and stop, and the ban decisions. The host hands it the
+// password and the welcome text; the views mirror its player list.
 class GameServer : public QObject
 {
     Q_OBJECT
@@ -54,9 +54,11 @@ public:
     QString Caption() const;
 
     void SetPassword(const QString &password) { m_password = password; }
+    QString Password() const { return m_password; }
     // A password as the server can take it: '=' and ';' would end the PWD field, so they go.
     static QString CleanPassword(QString password);
     void SetWelcomeTemplate(const QString &text) { m_welcome = text; }
+    QString WelcomeTemplate() const { return m_welcome; }
     // The random-article host ("host" or "host:port").
     void SetSiteHost(const QString &host) { m_siteHost = host; }
     // Tells one shortest route between two articles (start and end included), empty when none

@@ -1,13 +1,10 @@
 #include "server/window/LocalSite.h"
 
+#include "site/Encyclopedia.h"
 #include "site/graph/Routes.h"
 
-#include "settings/SiteSettings.h"
-#include "site/Encyclopedia.h"
-
-bool LocalSite::Start(QString *description, QString *error)
+bool LocalSite::Start(const QString &setting, QString *description, QString *error)
 {
-    const QString setting = site::EncyclopediaSetting();
     if (!m_site || setting != m_loadedSetting) {
         m_site = OpenEncyclopedia(setting, &m_description, &m_loadError, m_cacheFolder);
         m_loadedSetting = setting;
@@ -36,8 +33,7 @@ SiteProgress LocalSite::Progress() const
 
 std::optional<QStringList> LocalSite::Route(const QString &from, const QString &to) const
 {
-    // Players who browse another site (the "Site" setting) race on that site's links, not on these.
-    if (!m_site || !m_server.IsRunning() || !site::SiteSetting().isEmpty())
+    if (!m_site || !m_server.IsRunning())
         return std::nullopt;
     return ShortestRoute(*m_site, from, to);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "server/window/SiteControl.h"
+#include "server/SiteControl.h"
 #include "site/Encyclopedia.h"
 #include "site/http/SiteServer.h"
 
 #include <memory>
 
-// The local encyclopedia on TCP 7200 of every IPv4 address, from the "Encyclopedia" setting. Link
-// graphs of archives are kept in `cacheFolder`.
+// The local encyclopedia on TCP 7200 of every IPv4 address. Link graphs of archives are kept in
+// `cacheFolder`.
 class LocalSite : public SiteControl
 {
 public:
@@ -15,7 +15,7 @@ public:
         : m_port(port), m_cacheFolder(std::move(cacheFolder))
     {
     }
-    bool Start(QString *description, QString *error) override;
+    bool Start(const QString &setting, QString *description, QString *error) override;
     void Stop() override { m_server.Stop(); }
     SiteProgress Progress() const override;
     std::optional<QStringList> Route(const QString &from, const QString &to) const override;

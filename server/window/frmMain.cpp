@@ -1,9 +1,6 @@
 #include "server/window/frmMain.h"
 
-#include "platform/DatagramSocket.h"
 #include "platform/Dialogs.h"
-#include "server/window/SiteControl.h"
-#include "settings/Options.h"
 #include "settings/SiteSettings.h"
 
 #include <QCloseEvent>
@@ -21,12 +18,9 @@ namespace
 const QString kProgramTitle = QStringLiteral("QuilloryServer");
 }
 
-frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs &dialogs, SiteControl *site,
-                 QWidget *parent)
-    : QWidget(parent), wsServer(socket), wbMain(browser), m_dialogs(dialogs), m_site(site),
-      m_server(socket, browser, clock)
+frmMain::frmMain(ServerHost &host, Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent), m_host(host), m_dialogs(dialogs)
 {
-    setWindowTitle(m_server.Caption());
     lblWelcomeMessage = new QLabel(QStringLiteral("Welcome Message:"), this);
     txtWelcomeMessage = new QPlainTextEdit(this);
     txtWelcomeMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -36,7 +30,6 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     lstConnected = new QListWidget(this);
     cmdStart = new QPushButton(QStringLiteral("Start Server"), this);
     cmdStop = new QPushButton(QStringLiteral("Stop Server"), this);
-    cmdStop->setEnabled(false);
     lblStatus = new QLabel(this);
     lblStatus->setWordWrap(true);
     cmdEncyclopedia = new QPushButton(QStringLiteral("Encyclopedia..."), this);
@@ -76,88 +69,60 @@ frmMain::frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs
     connect(cmdEncyclopedia, &QPushButton::clicked, this, &frmMain::cmdEncyclopedia_Click);
 
     // The list shows one entry per record, in table order.
-    connect(&m_server, &GameServer::PlayerAppended, this,
+    connect(&m_host, &ServerHost::PlayerAppended, this,
             [this](const QString &name) { lstConnected->addItem(name); });
-    connect(&m_server, &GameServer::PlayerRemoved, this,
+    connect(&m_host, &ServerHost::PlayerRemoved, this,
             [this](qint32 index) { delete lstConnected->takeItem(index - 1); });
-    connect(&m_server, &GameServer::PlayersCleared, lstConnected, &QListWidget::clear);
-
-    // Runs in every state; with nobody connected a tick does nothing.
-    tmrInactiveUsers = new QTimer(this);
-    tmrInactiveUsers->setInterval(GameServer::kInactivityTickMs);
-    connect(tmrInactiveUsers, &QTimer::timeout, this, &frmMain::tmrInactiveUsers_Timer);
-    tmrInactiveUsers->start();
-    showSite(false);
+    connect(&m_host, &ServerHost::PlayersCleared, lstConnected, &QListWidget::clear);
+    connect(&m_host, &ServerHost::StateChanged, this, &frmMain::showState);
+    // A background index reports its progress.
+    connect(&m_host, &ServerHost::Ticked, this, &frmMain::showProgress);
+    tmrInactiveUsers = &m_host.InactivityTimer();
+    showState();
 }
 
 void frmMain::Form_Load()
 {
+    m_host.LoadSettings();
     m_loading = true;
-    txtWelcomeMessage->setPlainText(LoadOption(QStringLiteral("Welcome")));
-    txtPassword->setText(LoadOption(QStringLiteral("Password")));
+    txtWelcomeMessage->setPlainText(m_host.Welcome());
+    txtPassword->setText(m_host.Password());
     m_loading = false;
-    m_server.SetSiteHost(site::ServerSiteHost());
-    m_server.SetRouteFinder([this](const QString &from, const QString &to) -> std::optional<QStringList> {
-        return m_site ? m_site->Route(from, to) : std::nullopt;
-    });
     cmdStart_Click();
 }
 
 void frmMain::cmdStart_Click()
 {
-    cmdStart->setEnabled(false);
-    cmdStop->setEnabled(true);
-    if (!m_server.Start(GameServer::kGamePort)) {
-        cmdStart->setEnabled(true);
-        cmdStop->setEnabled(false);
-        lblStatus->setText("Could not bind UDP port " + QString::number(GameServer::kGamePort) + ": " +
-                           m_server.BindError());
-        setWindowTitle(m_server.Caption());
-        return;
-    }
-    lblStatus->clear();
-    setWindowTitle(m_server.Caption());
-    showSite(true);
+    m_host.Start();
 }
 
 void frmMain::cmdStop_Click()
 {
-    cmdStart->setEnabled(true);
-    cmdStop->setEnabled(false);
-    m_server.Stop();
-    lstConnected->clear();
-    if (m_site)
-        m_site->Stop();
-    showSite(false);
-    setWindowTitle(m_server.Caption());
+    m_host.Stop();
 }
 
-void frmMain::showSite(bool serving)
+void frmMain::showState()
 {
-    if (!serving || !m_site) {
-        m_siteText = QStringLiteral("Encyclopedia: not served");
-        lblSite->setText(m_siteText);
-        prgSite->setVisible(false);
-        return;
+    const bool serving = m_host.Serving();
+    cmdStart->setEnabled(!serving);
+    cmdStop->setEnabled(serving);
+    lblStatus->setText(m_host.BindErrorText());
+    setWindowTitle(m_host.Caption());
+    const SiteFacts &site = m_host.Site();
+    QString text = QStringLiteral("Encyclopedia: not served");
+    if (site.started) {
+        text =
+            site.up ? "Encyclopedia: " + site.description + "\nPlayers browse it at " + site.url : QString();
+        if (!site.error.isEmpty())
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + site.error;
     }
-    QString description;
-    QString error;
-    const bool up = m_site->Start(&description, &error);
-    QString text;
-    if (up) {
-        text = "Encyclopedia: " + description + "\nPlayers browse it at http://" + wsServer.LocalIP() + ":" +
-               QString::number(site::kSitePort) + "/wiki/Main_Page";
-    }
-    if (!error.isEmpty())
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + error;
-    m_siteText = text;
-    refreshSite();
+    lblSite->setText(text);
+    showProgress();
 }
 
-void frmMain::refreshSite()
+void frmMain::showProgress()
 {
-    lblSite->setText(m_siteText);
-    const SiteProgress progress = m_site && cmdStop->isEnabled() ? m_site->Progress() : SiteProgress();
+    const SiteProgress progress = m_host.Progress();
     prgSite->setVisible(progress.Running());
     prgSite->setValue(progress.percent);
     prgSite->setFormat(progress.task + QStringLiteral(": %p%"));
@@ -168,12 +133,7 @@ void frmMain::cmdEncyclopedia_Click()
     const auto chosen = m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), kProgramTitle);
     if (!chosen)
         return;
-    site::SaveEncyclopediaSetting(*chosen);
-    // While serving, players get the new encyclopedia at once.
-    if (cmdStop->isEnabled() && m_site) {
-        m_site->Stop();
-        showSite(true);
-    }
+    m_host.SetEncyclopedia(*chosen);
 }
 
 void frmMain::txtPassword_Change()
@@ -186,17 +146,14 @@ void frmMain::txtPassword_Change()
         txtPassword->setText(cleaned);
         txtPassword->setCursorPosition(qMin(caret, int(cleaned.size())));
     }
-    m_server.SetPassword(cleaned);
-    if (!m_loading)
-        SaveOption(QStringLiteral("Password"), cleaned);
+    // Filling the box from the settings keeps the settings as they are.
+    m_host.SetPassword(cleaned, m_loading ? ServerHost::Save::No : ServerHost::Save::Yes);
 }
 
 void frmMain::txtWelcomeMessage_Change()
 {
     const QString text = txtWelcomeMessage->toPlainText();
-    m_server.SetWelcomeTemplate(text);
-    if (!m_loading)
-        SaveOption(QStringLiteral("Welcome"), text);
+    m_host.SetWelcome(text, m_loading ? ServerHost::Save::No : ServerHost::Save::Yes);
 }
 
 void frmMain::lstConnected_DblClick()
@@ -204,18 +161,17 @@ void frmMain::lstConnected_DblClick()
     const QList<QListWidgetItem *> selected = lstConnected->selectedItems();
     if (selected.isEmpty())
         return;
-    const auto question = m_server.AskBan(selected.first()->text());
+    const auto question = m_host.Server().AskBan(selected.first()->text());
     if (!question)
         return;
     // The box keeps events running: the player may leave before the answer, which then counts for nobody.
     const bool yes = m_dialogs.AskYesNo(question->text, kProgramTitle);
-    m_server.ApplyBan(*question, yes);
+    m_host.Server().ApplyBan(*question, yes);
 }
 
 void frmMain::tmrInactiveUsers_Timer()
 {
-    m_server.InactivityTick();
-    refreshSite(); // a background index reports its progress
+    m_host.InactivityTick();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

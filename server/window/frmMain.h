@@ -1,12 +1,9 @@
 #pragma once
 
-#include "server/GameServer.h"
+#include "server/ServerHost.h"
 
 #include <QWidget>
 
-class Browser;
-class Clock;
-class DatagramSocket;
 class Dialogs;
 class QLabel;
 class QLineEdit;
@@ -15,18 +12,17 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class SiteControl;
 
 // The server's one window: welcome text, password, connected players (double-click bans or
-// unbans), start and stop. The game itself runs in GameServer; the window only wires it up.
+// unbans), start and stop. The server runs in ServerHost; the window shows what it reports and hands
+// it the operator's actions.
 class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    frmMain(DatagramSocket &socket, Browser &browser, Clock &clock, Dialogs &dialogs, SiteControl *site,
-            QWidget *parent = nullptr);
+    frmMain(ServerHost &host, Dialogs &dialogs, QWidget *parent = nullptr);
 
-    // Fills the boxes from the settings and starts serving.
+    // Starts serving from the settings and fills the boxes from them.
     void Form_Load();
     void cmdStart_Click();
     void cmdStop_Click();
@@ -34,7 +30,7 @@ public:
     void tmrInactiveUsers_Timer();
     void cmdEncyclopedia_Click();
 
-    GameServer &Server() { return m_server; }
+    GameServer &Server() { return m_host.Server(); }
     bool Loading() const { return m_loading; }
 
     QLabel *lblWelcomeMessage;
@@ -49,7 +45,7 @@ public:
     QPushButton *cmdEncyclopedia; // picks the encyclopedia served
     QLabel *lblSite;              // the encyclopedia served and where players find it
     QProgressBar *prgSite;        // its background work (an index, the link graph) while it runs
-    QTimer *tmrInactiveUsers;
+    QTimer *tmrInactiveUsers;     // the host's
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -57,14 +53,10 @@ protected:
 private:
     void txtPassword_Change();
     void txtWelcomeMessage_Change();
-    void showSite(bool serving);
-    void refreshSite();
+    void showState();
+    void showProgress();
 
-    DatagramSocket &wsServer;
-    Browser &wbMain;
+    ServerHost &m_host;
     Dialogs &m_dialogs;
-    SiteControl *m_site;
-    GameServer m_server;
     bool m_loading = false;
-    QString m_siteText; // lblSite without the background progress line
 };

@@ -4,6 +4,7 @@
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WindowSystem.h"
 #include "server/DedicatedServer.h"
+#include "server/ServerHost.h"
 #include "server/window/LocalSite.h"
 #include "server/window/frmMain.h"
 
@@ -63,64 +64,43 @@ std::unique_ptr<QSocketNotifier> CatchTerminateSignals(QObject *context, std::fu
     return notifier;
 }
 
-// The dedicated server: no window, no window system; the report goes to standard output.
-int RunHeadless(int argc, char **argv)
+// How often the headless report may be printed: --report-interval-ms, for tests. Also reads --help.
+std::chrono::milliseconds HeadlessOptions(const QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("QuilloryServer"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The Quillory game server."));
     parser.addHelpOption();
     parser.addOption({QString::fromLatin1(kHeadlessFlag + 2),
                       QStringLiteral("Serve without a window; report to standard output.")});
-    // How often the report may be printed, in milliseconds; for tests.
     QCommandLineOption interval(QStringLiteral("report-interval-ms"), QString(), QStringLiteral("ms"));
     interval.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(interval);
     parser.process(app);
     bool numeric = false;
     const qint64 intervalMs = parser.value(interval).toLongLong(&numeric);
+    return numeric && intervalMs > 0 && intervalMs <= 3600000 ? std::chrono::milliseconds(intervalMs)
+                                                              : ServerHost::kReportInterval;
+}
 
+// The dedicated server: no window, no window system; the report goes to standard output.
+int RunHeadless(ServerHost &host)
+{
     QTextStream err(stderr);
-    SingleInstanceLock instance;
-    if (!instance.TryLock(QStringLiteral("QuilloryServer"))) {
-        err << "QuilloryServer is already running on this machine.\n";
-        return 1;
-    }
-    UdpSocket socket;
-    HeadlessBrowser browser;
-    SystemClock clock;
-    LocalSite site;
     QTextStream out(stdout);
-    DedicatedServer server(socket, browser, clock, &site, out,
-                           numeric && intervalMs > 0 && intervalMs <= 3600000
-                               ? std::chrono::milliseconds(intervalMs)
-                               : DedicatedServer::kReportInterval);
+    DedicatedServer server(host, out);
     const auto notifier = CatchTerminateSignals(&server, [&server] { server.Stop(); });
     QString error;
     if (!server.Start(&error)) {
         err << error << '\n';
         return 1;
     }
-    return app.exec();
+    return QCoreApplication::exec();
 }
 
-int RunWindow(int argc, char **argv)
+int RunWindow(ServerHost &host)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QuilloryServer"));
-
-    // One server per machine: a second copy leaves at once, silently.
-    SingleInstanceLock instance;
-    if (!instance.TryLock(QStringLiteral("QuilloryServer")))
-        return 0;
-
-    UdpSocket wsServer;
-    HeadlessBrowser wbMain;
-    SystemClock clock;
     QtDialogs dialogs;
-    LocalSite site;
-    frmMain form(wsServer, wbMain, clock, dialogs, &site);
+    frmMain form(host, dialogs);
     // Also leaves a ban question the operator may have open; its answer then counts for nobody.
     const auto notifier = CatchTerminateSignals(&form, [&form] { form.close(); });
 
@@ -129,7 +109,7 @@ int RunWindow(int argc, char **argv)
     else
         form.show();
     form.Form_Load();
-    return app.exec();
+    return QApplication::exec();
 }
 
 } // namespace
@@ -137,9 +117,28 @@ int RunWindow(int argc, char **argv)
 int main(int argc, char **argv)
 {
     // Decided before any application object exists: a window needs a display, the dedicated server not.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], kHeadlessFlag) == 0)
-            return RunHeadless(argc, argv);
+    bool headless = false;
+    for (int i = 1; i < argc; ++i)
+        headless = headless || std::strcmp(argv[i], kHeadlessFlag) == 0;
+    const std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
+                                                           : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("QuilloryServer"));
+    const std::chrono::milliseconds reportInterval =
+        headless ? HeadlessOptions(*app) : ServerHost::kReportInterval;
+
+    // One server per machine: a second copy leaves at once, silently when it has a window.
+    SingleInstanceLock instance;
+    if (!instance.TryLock(QStringLiteral("QuilloryServer"))) {
+        if (!headless)
+            return 0;
+        QTextStream(stderr) << "QuilloryServer is already running on this machine.\n";
+        return 1;
     }
-    return RunWindow(argc, argv);
+
+    UdpSocket wsServer;
+    HeadlessBrowser wbMain;
+    SystemClock clock;
+    LocalSite site;
+    ServerHost host(wsServer, wbMain, clock, &site, reportInterval);
+    return headless ? RunHeadless(host) : RunWindow(host);
 }

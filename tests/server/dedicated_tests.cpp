@@ -2,7 +2,7 @@
 #include "ServerHarness.h"
 
 #include "server/DedicatedServer.h"
-#include "server/window/SiteControl.h"
+#include "server/SiteControl.h"
 #include "settings/Options.h"
 
 #include <QTemporaryDir>
@@ -13,7 +13,7 @@ namespace
 {
 
 struct FakeSite : SiteControl {
-    bool Start(QString *description, QString *error) override
+    bool Start(const QString &, QString *description, QString *error) override
     {
         *description = QStringLiteral("built-in encyclopedia (3 articles)");
         *error = startError;
@@ -52,7 +52,8 @@ struct Dedicated {
     FakeSite site;
     QString text;
     QTextStream out{&text};
-    DedicatedServer server{*socket, browser, clock, &site, out};
+    ServerHost host{*socket, browser, clock, &site};
+    DedicatedServer server{host, out};
 };
 
 const QString kAt = "2006-09-04T09:05:07 ";

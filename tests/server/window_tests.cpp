@@ -2,8 +2,8 @@
 #include "ServerHarness.h"
 #include "common/AccessibleWalk.h"
 #include "fakes/ScriptedDialogs.h"
+#include "server/SiteControl.h"
 #include "server/window/LocalSite.h"
-#include "server/window/SiteControl.h"
 #include "server/window/frmMain.h"
 #include "settings/Options.h"
 #include "settings/SiteSettings.h"
@@ -26,7 +26,7 @@ namespace
 {
 
 struct FakeSite : SiteControl {
-    bool Start(QString *description, QString *error) override
+    bool Start(const QString &, QString *description, QString *error) override
     {
         ++starts;
         *description = "test corpus";
@@ -48,8 +48,9 @@ struct Window {
         socket = net.CreateSocket("10.0.0.1");
         if (other)
             realSite = other(dir.path());
-        form = std::make_unique<frmMain>(*socket, browser, clock, dialogs,
-                                         realSite ? realSite.get() : static_cast<SiteControl *>(&site));
+        host = std::make_unique<ServerHost>(*socket, browser, clock,
+                                            realSite ? realSite.get() : static_cast<SiteControl *>(&site));
+        form = std::make_unique<frmMain>(*host, dialogs);
     }
     ~Window() { modOptions::SetOptionsDirectory(QString()); }
     Peer &peer(const QString &name, const QString &address, quint16 port = 7201)
@@ -94,6 +95,7 @@ struct Window {
     ScriptedDialogs dialogs;
     FakeSite site;
     std::unique_ptr<SiteControl> realSite;
+    std::unique_ptr<ServerHost> host;
     std::unique_ptr<frmMain> form;
     std::deque<std::unique_ptr<Peer>> peers;
 };

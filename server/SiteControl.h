@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <optional>
-
-#include <QString>
 
 // Work the encyclopedia does in the background after it opens (an index, the link graph).
 struct SiteProgress {
@@ -20,11 +19,12 @@ class SiteControl
 {
 public:
     virtual ~SiteControl() = default;
-    // *description names the encyclopedia served; *error says why it is not served (or why the
-    // configured one was replaced by the built-in one). False when nothing is served.
-    virtual bool Start(QString *description, QString *error) = 0;
+    // Serves the encyclopedia `setting` names (see site::EncyclopediaSetting). *description names the
+    // encyclopedia served; *error says why it is not served (or why the configured one was replaced
+    // by the built-in one). False when nothing is served.
+    virtual bool Start(const QString &setting, QString *description, QString *error) = 0;
     virtual void Stop() = 0;
-    // Work the encyclopedia still does in the background, for the window.
+    // Work the encyclopedia still does in the background, for the operator.
     virtual SiteProgress Progress() const { return {}; }
     // One shortest route between two articles of the encyclopedia served (see ShortestRoute);
     // nothing when it cannot be told.
