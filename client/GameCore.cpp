@@ -5,6 +5,7 @@
 #include "platform/DatagramSocket.h"
 #include "platform/Dialogs.h"
 #include "protocol/Messages.h"
+#include "protocol/PageKinds.h"
 #include "protocol/Verbs.h"
 #include "settings/SiteSettings.h"
 
@@ -42,6 +43,9 @@ bool GameCore::InitGame()
     m_socket.SetRemotePort(m_serverPort);
     m_socket.SetRemoteHost(modData.ServerHost);
     const bool bound = m_socket.Bind(modData.OwnPort);
+    // A host that joined an idle server chooses the first words.
+    if (modData.IsHost)
+        m_nextChooser = modData.PlayerName;
     m_browser.Navigate(MainPageUrl());
     if (modData.JoinedMidRound) {
         m_view.AddChat(QStringLiteral("GAME"), QStringLiteral("Game is in progress; joining..."));
@@ -226,7 +230,8 @@ void GameCore::HandleDatagram(const QString &d)
             onNewGame(chooser->name);
         break;
     case Verb::Disqualify:
-        onDisqualified();
+        if (const auto page = msg::DecodePageValue(d))
+            onDisqualified(page->page);
         break;
     case Verb::Navigate:
         if (const auto page = msg::DecodePageValue(d))
@@ -305,9 +310,39 @@ void GameCore::onPlayerCameOrWent(const msg::PlayerNamed &player)
     m_view.UpdateScores(ScoreFlags::All());
 }
 
+void GameCore::endRoundClock()
+{
+    if (m_roundClock.isValid())
+        m_roundTimeMs = m_roundClock.elapsed();
+    m_roundClock.invalidate();
+}
+
+RoundFacts GameCore::Facts() const
+{
+    RoundFacts f;
+    f.racing = modData.InRound || m_pendingStart.has_value();
+    if (!modData.Words.isEmpty() && !modData.Words.first().isEmpty()) {
+        f.start = modData.Words.first();
+        f.destination = modData.Words.value(modData.TargetIndex);
+    }
+    f.par = m_par;
+    if (const qint32 me = modData.FindPlayer(modData.PlayerName))
+        f.clicks = modData.Players[me].RoundClicks;
+    f.elapsedMs = m_roundClock.isValid() ? m_roundClock.elapsed() : m_roundTimeMs;
+    f.outReason = m_outReason;
+    f.winner = m_winner;
+    f.wonByMe = !m_winner.isEmpty() && m_winner == modData.PlayerName;
+    f.chooser = f.racing ? QString() : m_nextChooser;
+    f.chooserIsMe = !f.chooser.isEmpty() && f.chooser == modData.PlayerName;
+    return f;
+}
+
 void GameCore::onWinner(const QString &name)
 {
     const qint32 i = modData.FindPlayer(name);
+    endRoundClock();
+    m_winner = name;
+    m_nextChooser = name;
     // A round still waiting for its start article is over before it began.
     m_pendingStart.reset();
     modData.InRound = false;
@@ -329,9 +364,11 @@ void GameCore::onWinner(const QString &name)
 void GameCore::onNewGame(const QString &chooser)
 {
     const bool wasInRound = modData.InRound || m_pendingStart.has_value();
+    endRoundClock();
     m_pendingStart.reset();
     modData.ResetRound();
     modData.Chooser = chooser;
+    m_nextChooser = chooser;
     modData.InRound = false;
     // Everybody hears that the round is over and who chooses next; the chooser that it is their turn.
     if (wasInRound)
@@ -343,8 +380,9 @@ void GameCore::onNewGame(const QString &chooser)
     }
 }
 
-void GameCore::onDisqualified()
+void GameCore::onDisqualified(const QString &page)
 {
+    m_outReason = OutReason(KindOfWord(page));
     const qint32 i = modData.FindPlayer(modData.PlayerName);
     if (i == 0)
         return;
@@ -374,6 +412,11 @@ void GameCore::onStartGame(const msg::RoundStart &start)
 {
     modData.CurrentPage = start.start;
     modData.Route = start.start + QLatin1Char('\r');
+    m_par.reset();
+    m_winner.clear();
+    m_outReason.clear();
+    m_roundClock.invalidate();
+    m_roundTimeMs = 0;
     // The round starts once the start article has loaded: title events until then find
     // InRound still false, so the start page is not reported. A newer STARTGAME replaces this
     // one; a WINNER or NEWGAME meanwhile ends it before it began.
@@ -402,6 +445,9 @@ void GameCore::continueStart(quint64 serial, bool limitReached)
     }
     // Each round reports its first page afresh, even the page the last round ended on.
     LastReportedPage.clear();
+    // No way back to a page opened before the round, such as the destination the chooser verified.
+    m_browser.ForgetHistory();
+    m_roundClock.start();
     modData.InRound = true;
     m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
     // A round announced with words that cannot be read starts all the same and keeps the old words.

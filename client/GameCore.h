@@ -4,6 +4,9 @@
 #include "protocol/Decoders.h"
 #include "protocol/Protocol.h"
 
+#include "client/RoundStatus.h"
+
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -104,6 +107,8 @@ public:
     bool Closed = false;
     // A STARTGAME is waiting for its start article.
     bool StartPending() const { return m_pendingStart.has_value(); }
+    // What the round bar shows now.
+    RoundFacts Facts() const;
     int LoadLimitMs = kLoadLimitMs;
 
 private:
@@ -115,7 +120,7 @@ private:
     void onPlayerCameOrWent(const msg::PlayerNamed &player);
     void onWinner(const QString &name);
     void onNewGame(const QString &chooser);
-    void onDisqualified();
+    void onDisqualified(const QString &page);
     void onRandomWord(const msg::RandomWord &random);
     void onStartGame(const msg::RoundStart &start);
     void applyOutcome(const PageOutcome &outcome);
@@ -143,4 +148,13 @@ private:
     QTimer m_startLimit;
     // The disconnection notice is open or was shown.
     bool m_disconnectShown = false;
+    // The round as the bar tells it: its clock runs from the round's start to its end.
+    QElapsedTimer m_roundClock;
+    qint64 m_roundTimeMs = 0; // once the round ended
+    std::optional<qint32> m_par;
+    QString m_outReason;
+    QString m_winner;
+    // The winner, or whom NEWGAME named.
+    QString m_nextChooser;
+    void endRoundClock();
 };

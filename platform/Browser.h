@@ -15,6 +15,8 @@ public:
     // Returns at once; the events below follow as the page loads.
     virtual void Navigate(const QString &url) = 0;
     virtual void GoBack() = 0;
+    // Back and forward can reach no page before the one shown now (a round starts here).
+    virtual void ForgetHistory() = 0;
     // True from the start of a load until it finishes.
     virtual bool Busy() const = 0;
 

@@ -141,6 +141,40 @@ bool TakesPlayerOut(PageKind kind)
     return entryOf(kind).takesOut;
 }
 
+QString OutReason(PageKind kind)
+{
+    switch (kind) {
+    case PageKind::Article:
+    case PageKind::Search:
+        return QString();
+    case PageKind::List:
+        return QStringLiteral("opened a list page");
+    case PageKind::History:
+        return QStringLiteral("opened a page's history");
+    case PageKind::Edit:
+        return QStringLiteral("opened an edit page");
+    case PageKind::Talk:
+        return QStringLiteral("opened a Talk page");
+    case PageKind::Project:
+        return QStringLiteral("opened a project page");
+    case PageKind::Category:
+        return QStringLiteral("opened a category page");
+    case PageKind::Help:
+        return QStringLiteral("opened a help page");
+    case PageKind::Special:
+        return QStringLiteral("opened a special page");
+    case PageKind::User:
+        return QStringLiteral("opened a user page");
+    case PageKind::Portal:
+        return QStringLiteral("opened a portal page");
+    case PageKind::Number:
+        return QStringLiteral("opened a page named by a number");
+    case PageKind::OffSite:
+        return QStringLiteral("left the encyclopedia");
+    }
+    return QString();
+}
+
 bool MayEndRound(PageKind kind)
 {
     return kind == PageKind::Article;

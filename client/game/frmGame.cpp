@@ -2,6 +2,7 @@
 
 #include "client/ModData.h"
 #include "client/game/GameServices.h"
+#include "client/game/RoundBar.h"
 #include "platform/Browser.h"
 #include "platform/DatagramSocket.h"
 #include "platform/qt/WebBrowser.h"
@@ -28,8 +29,9 @@ frmGame::frmGame(ModData &data, const GameServices &services, GameView &around, 
     else
         wbMain = new QWidget(this); // a browser without a view (tests)
     wbMain->setParent(this);
-    wbMain->move(kMargin, kMargin);
     wbMain->setAccessibleName(QStringLiteral("Article"));
+    m_bar = new RoundBar(this);
+    m_bar->move(kMargin, kMargin);
     // The server address may carry the blanks it was typed with; datagrams reach it all the same,
     // and the site's address must too, or every page of the round would count as off the site.
     const QString siteHost = site::ClientSiteHost(modData.ServerHost.trimmed());
@@ -42,6 +44,10 @@ frmGame::frmGame(ModData &data, const GameServices &services, GameView &around, 
     tmrPing = new QTimer(this);
     tmrPing->setInterval(services.pingMs);
     connect(tmrPing, &QTimer::timeout, this, &frmGame::tmrPing_Timer);
+    // The round bar's clock shows seconds.
+    tmrRound = new QTimer(this);
+    tmrRound->setInterval(250);
+    connect(tmrRound, &QTimer::timeout, this, &frmGame::tmrRound_Timer);
 }
 
 void frmGame::Load()
@@ -51,6 +57,8 @@ void frmGame::Load()
     m_core->ScorePollIndex = 1;
     tmrGetScores->start();
     tmrPing->start();
+    tmrRound->start();
+    tmrRound_Timer();
 }
 
 frmGame::~frmGame()
@@ -74,11 +82,31 @@ void frmGame::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
         return;
+    layoutParts();
+}
+
+void frmGame::layoutParts()
+{
     const int w = width() - 2 * kMargin;
-    const int h = height() - 2 * kMargin;
+    if (w <= 0)
+        return;
+    // The round bar takes the height its texts need at this width; the article the rest.
+    const int barHeight = m_bar->hasHeightForWidth() ? m_bar->heightForWidth(w) : m_bar->sizeHint().height();
+    m_bar->setGeometry(kMargin, kMargin, w, barHeight);
+    const int top = kMargin + barHeight;
+    const int h = height() - top - kMargin;
     // Too small a window keeps the browser's old size.
-    if (w > 0 && h > 0)
-        wbMain->resize(w, h);
+    if (h > 0)
+        wbMain->setGeometry(kMargin, top, w, h);
+}
+
+void frmGame::tmrRound_Timer()
+{
+    const int before = m_bar->height();
+    m_bar->Show(DescribeRound(m_core->Facts()), false);
+    const int w = width() - 2 * kMargin;
+    if (w > 0 && m_bar->heightForWidth(w) != before)
+        layoutParts();
 }
 
 void frmGame::tmrGetScores_Timer()
@@ -100,6 +128,7 @@ void frmGame::closeEvent(QCloseEvent *event)
     m_closing = true;
     tmrGetScores->stop();
     tmrPing->stop();
+    tmrRound->stop();
     emit Closing();
     m_core->Closing();
     deleteLater();

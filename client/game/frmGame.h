@@ -11,6 +11,7 @@ struct GameServices;
 class Browser;
 class DatagramSocket;
 class QTimer;
+class RoundBar;
 
 // The game window: the encyclopedia in wbMain, and the socket that carries every datagram after
 // joining. Its logic lives in GameCore; what that logic asks of the other windows goes to `around`.
@@ -35,6 +36,9 @@ public:
     QWidget *wbMain = nullptr;
     QTimer *tmrGetScores = nullptr;
     QTimer *tmrPing = nullptr;
+    QTimer *tmrRound = nullptr;
+    // Over the article: the round's words, par, clicks and clock.
+    RoundBar *Bar() const { return m_bar; }
 
 signals:
     // The window is closing: the other windows go now, before the farewell to the server.
@@ -49,10 +53,13 @@ protected:
 private:
     void tmrGetScores_Timer();
     void tmrPing_Timer();
+    void tmrRound_Timer();
+    void layoutParts();
 
     std::unique_ptr<DatagramSocket> m_socket;
     std::unique_ptr<Browser> m_browser;
     std::unique_ptr<GameCore> m_core;
     bool m_closing = false;
+    RoundBar *m_bar = nullptr;
     ModData &modData;
 };

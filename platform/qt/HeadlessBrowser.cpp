@@ -27,6 +27,12 @@ void HeadlessBrowser::Navigate(const QString &url)
     load(url);
 }
 
+void HeadlessBrowser::ForgetHistory()
+{
+    if (m_history.size() > 1)
+        m_history = {m_history.last()};
+}
+
 void HeadlessBrowser::GoBack()
 {
     if (m_history.size() < 2)

@@ -21,6 +21,7 @@ public:
 
     void Navigate(const QString &url) override;
     void GoBack() override;
+    void ForgetHistory() override;
     // True from Navigate until DocumentComplete is raised.
     bool Busy() const override { return m_busy; }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <unistd.h>
@@ -83,6 +84,13 @@ void WebBrowser::Navigate(const QString &url)
         });
     }
     m_page->load(target);
+}
+
+void WebBrowser::ForgetHistory()
+{
+    // The mouse's back button, Alt+Left and the context menu all walk this history.
+    if (m_page)
+        m_page->history()->clear();
 }
 
 void WebBrowser::GoBack()

@@ -39,6 +39,7 @@ public:
 
     void Navigate(const QString &url) override;
     void GoBack() override;
+    void ForgetHistory() override;
     bool Busy() const override { return m_busy; }
 
     // The view, for the window to place and size.

@@ -26,6 +26,11 @@ public:
 
     void Navigate(const QString &url) override;
     void GoBack() override;
+    void ForgetHistory() override
+    {
+        if (m_history.size() > 1)
+            m_history = {m_history.last()};
+    }
     bool Busy() const override { return m_busy; }
 
     // Finishes the pending load now: title change (if any), then document complete.

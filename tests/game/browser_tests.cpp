@@ -20,6 +20,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
+#include <QWebEngineHistory>
 
 namespace
 {
@@ -144,6 +145,35 @@ TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)
         EXPECT_EQ(session->Game()->windowTitle(), QString::fromUtf8(s.caption)) << s.link;
     }
     EXPECT_EQ(modData.Route, QStringLiteral("Kitty\rDog\rMouse\rCat\rDog\r"));
+}
+
+// The chooser's Verify opens the destination before the round; Back after the start must not lead
+// there (a win without a single link). Back within the round still works.
+TEST_F(RealBrowserTest, BackCannotReachAPageOpenedBeforeTheRound)
+{
+    Expect(2);
+    browser->Navigate(session->Game()->Core().LookupUrl(QStringLiteral("Mouse")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !browser->Busy() && modData.CurrentPage == "Mouse"; }, 30000));
+    FromServer(msg::StartGame({QStringLiteral("Cat"), QStringLiteral("Mouse")}));
+    ASSERT_TRUE(modData.InRound);
+    ASSERT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
+
+    browser->GoBack();
+    browser->Page()->triggerAction(QWebEnginePage::Back);
+    QTest::qWait(1500);
+    EXPECT_EQ(Expect(0), QStringList{}) << "no page before the round is reported";
+    EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
+    EXPECT_FALSE(browser->Page()->history()->canGoBack());
+
+    // Back within the round leads to the start article again (which is never reported). The page is
+    // opened as the player's own click would (a link clicked by script counts as no gesture, and
+    // Chromium's Back skips the page it left).
+    browser->Navigate(session->Game()->Core().LookupUrl(QStringLiteral("Dog")));
+    EXPECT_EQ(Expect(1), QStringList{"NAVIGATE NAME=Ann;URL=Dog;"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !browser->Busy(); }, 30000));
+    browser->GoBack();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !browser->Busy() && modData.CurrentPage == "Cat"; }, 30000));
+    EXPECT_EQ(session->Game()->windowTitle(), QStringLiteral("Quillory - Cat"));
 }
 
 // STARTGAME may replace a page that is still loading (a page the player clicked, the chooser's

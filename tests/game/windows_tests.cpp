@@ -3,6 +3,7 @@
 #include "common/AccessibleWalk.h"
 
 #include "client/chat/frmChat.h"
+#include "client/game/RoundBar.h"
 #include "client/game/frmGame.h"
 #include "client/scores/frmScores.h"
 #include "client/winner/frmWinner.h"
@@ -64,7 +65,7 @@ TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
     EXPECT_FALSE(chooser.intersects(scores) || chooser.intersects(game) || chat.intersects(game));
     // The scoreboard's rows are in the application's own font size.
     EXPECT_EQ(session->Scores()->lblPlayers->font().pointSizeF(), QFont().pointSizeF());
-    EXPECT_EQ(session->Game()->wbMain->pos(), QPoint(8, 8));
+    EXPECT_EQ(session->Game()->wbMain->pos(), QPoint(8, 8 + session->Game()->Bar()->height()));
 }
 
 // A server address picked or typed with blanks around it still leads to its site, so the pages of
@@ -129,16 +130,19 @@ TEST_F(WindowsTest, NotHostNoChooserAndNoWelcomeLine)
     EXPECT_TRUE(session->Chat()->History().isEmpty());
 }
 
-TEST_F(WindowsTest, BrowserKeepsAnEightPixelMargin)
+TEST_F(WindowsTest, BrowserKeepsAnEightPixelMarginUnderTheRoundBar)
 {
     Open({QStringLiteral("Ann")});
     frmGame *game = session->Game();
     game->resize(500, 400);
     QCoreApplication::processEvents();
-    EXPECT_EQ(game->wbMain->geometry(), QRect(8, 8, 484, 384));
+    const int bar = game->Bar()->height();
+    EXPECT_GT(bar, 0);
+    EXPECT_EQ(game->Bar()->geometry(), QRect(8, 8, 484, bar));
+    EXPECT_EQ(game->wbMain->geometry(), QRect(8, 8 + bar, 484, 384 - bar));
     game->resize(10, 10); // too small: the browser keeps its size
     QCoreApplication::processEvents();
-    EXPECT_EQ(game->wbMain->size(), QSize(484, 384));
+    EXPECT_EQ(game->wbMain->size(), QSize(484, 384 - bar));
 }
 
 // Polls each player once, 100 ms apart, then stops; the keep-alive goes every 10 s.
