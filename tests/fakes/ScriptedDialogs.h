@@ -10,6 +10,12 @@
 // Only a program with widgets can have a dialog to delete.
 #ifdef QT_WIDGETS_LIB
 #include <QDialog>
+inline void DiscardScriptedDialog(QDialog *dialog)
+{
+    delete dialog;
+}
+#else
+inline void DiscardScriptedDialog(QDialog *) {}
 #endif
 
 // Dialogs answered by the test at once, as a player clicking straight away would: `done` runs
@@ -62,9 +68,7 @@ public:
         QPointer<QObject> alive(context);
         m_shown.append({QStringLiteral("modal"), {}, MessageIcon::Information, {}});
         const int result = m_onModal ? m_onModal(*dialog) : 0;
-#ifdef QT_WIDGETS_LIB
-        delete dialog;
-#endif
+        DiscardScriptedDialog(dialog);
         if (answered(context, alive) && done)
             done(result);
     }
