@@ -12,6 +12,7 @@
 #include "protocol/Version.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 namespace
 {
@@ -64,13 +65,14 @@ QString JoinSession::ServerProgramPath() const
 
 bool JoinSession::beginAttempt(const QString &name)
 {
-    // A second click while a flow is under way (its modal dialog or the wait for the server
-    // lets events run) must not start a second attempt.
+    // A second click while a flow is under way (its dialog or the wait for the server lets events
+    // run) must not start a second attempt.
     if (m_state != State::Idle || m_aborted)
         return false;
     if (CleanName(name).isEmpty()) {
         emit FocusName();
-        m_dialogs.MessageBox(QStringLiteral("Please enter your name."), MessageIcon::Information, kCaption);
+        m_dialogs.ShowMessage(QStringLiteral("Please enter your name."), MessageIcon::Information, kCaption,
+                              this, {});
         return false;
     }
     modData.IsHost = false;
@@ -79,17 +81,30 @@ bool JoinSession::beginAttempt(const QString &name)
     return true;
 }
 
+void JoinSession::runStep(const ModalStep &step, std::function<void()> next)
+{
+    QPointer<JoinSession> self(this);
+    auto closed = [self, next = std::move(next)] {
+        if (self)
+            next();
+    };
+    if (step)
+        step(std::move(closed));
+    else
+        closed();
+}
+
 void JoinSession::Join(const QString &name)
 {
     if (!beginAttempt(name))
         return;
     m_state = State::Busy;
-    if (m_showServers)
-        m_showServers();
-    m_state = State::Idle;
-    if (m_aborted || modData.ChosenServer.isEmpty())
-        return;
-    connectTo(CleanName(name));
+    runStep(m_showServers, [this, name] {
+        m_state = State::Idle;
+        if (m_aborted || modData.ChosenServer.isEmpty())
+            return;
+        connectTo(CleanName(name));
+    });
 }
 
 void JoinSession::Host(const QString &name)
@@ -97,16 +112,18 @@ void JoinSession::Host(const QString &name)
     if (!beginAttempt(name))
         return;
     m_state = State::Busy;
-    if (m_showHost)
-        m_showHost();
+    runStep(m_showHost, [this, name] { hostChosen(name); });
+}
+
+void JoinSession::hostChosen(const QString &name)
+{
     if (m_aborted || modData.ChosenServer.isEmpty()) {
         m_state = State::Idle;
         return;
     }
     emit ControlsEnabled(false);
-    if (!startServerProgram()) {
-        m_state = State::Idle;
-        emit ControlsEnabled(true);
+    if (const QString failure = startServerProgram(); !failure.isEmpty()) {
+        hostFailed(failure);
         return;
     }
     // The server binds the game port when it starts; wait until it answers, so that the port
@@ -118,6 +135,15 @@ void JoinSession::Host(const QString &name)
                         m_waiter = nullptr;
                         hostServerReady(name);
                     });
+}
+
+void JoinSession::hostFailed(const QString &text)
+{
+    // The attempt stays under way until the player has read why it failed.
+    m_dialogs.ShowMessage(text, MessageIcon::Critical, kCaption, this, [this] {
+        m_state = State::Idle;
+        emit ControlsEnabled(true);
+    });
 }
 
 void JoinSession::hostServerReady(const QString &name)
@@ -134,25 +160,17 @@ void JoinSession::hostServerReady(const QString &name)
     connectTo(CleanName(name));
 }
 
-bool JoinSession::startServerProgram()
+QString JoinSession::startServerProgram()
 {
     const QString path = ServerProgramPath();
-    if (!QFileInfo::exists(path)) {
-        m_dialogs.MessageBox(
-            QStringLiteral(
-                "The server executable could not be found (QuilloryServer). Please reinstall the game."),
-            MessageIcon::Critical, kCaption);
-        return false;
-    }
+    if (!QFileInfo::exists(path))
+        return QStringLiteral(
+            "The server executable could not be found (QuilloryServer). Please reinstall the game.");
     const bool started = m_startProgram ? m_startProgram(path) : sys::StartDetached(path);
-    if (!started) {
-        m_dialogs.MessageBox(
-            QStringLiteral("An unexpected error occured (the program %1 could not be started)")
-                .arg(QFileInfo(path).fileName()),
-            MessageIcon::Critical, kCaption);
-        return false;
-    }
-    return true;
+    if (!started)
+        return QStringLiteral("An unexpected error occured (the program %1 could not be started)")
+            .arg(QFileInfo(path).fileName());
+    return QString();
 }
 
 void JoinSession::connectTo(const QString &name)

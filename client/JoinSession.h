@@ -33,8 +33,9 @@ class JoinSession : public QObject
 public:
     enum class State { Idle, Busy, Connecting, Password, Done };
 
-    // Opens a modal dialog and returns when it has closed; it leaves its result in ChosenServer.
-    using ModalStep = std::function<void()>;
+    // Opens a dialog in front and returns at once; the dialog leaves its result in ChosenServer and
+    // the step calls `closed` once it has gone. `closed` is safe to call after the session is gone.
+    using ModalStep = std::function<void(std::function<void()> closed)>;
     // Starts a program detached and minimised; false when it could not be started.
     using ProgramStarter = std::function<bool(const QString &path)>;
 
@@ -84,8 +85,15 @@ signals:
 
 private:
     bool beginAttempt(const QString &name);
+    // Runs a step, then `next` once its dialog has closed, unless the session is gone by then.
+    void runStep(const ModalStep &step, std::function<void()> next);
+    // Host once its dialog has closed.
+    void hostChosen(const QString &name);
+    // Ends a Host attempt whose server program could not be started, once the player has read why.
+    void hostFailed(const QString &text);
     void connectTo(const QString &name);
-    bool startServerProgram();
+    // What went wrong starting the server program; empty when it started.
+    QString startServerProgram();
     // Host's next step once its server answers (or the wait ends): the own port, then connecting.
     void hostServerReady(const QString &name);
     void replyConnectAccept(const msg::Accepted &accepted, const QString &senderAddress);

@@ -36,8 +36,9 @@ bool ServerBrowser::Load()
 
     modData.OwnPort = FindLocalPort(m_sockets, m_firstLocalPort);
     if (modData.OwnPort == QLatin1String("-1")) {
-        m_dialogs.MessageBox(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
-                             MessageIcon::Critical, QStringLiteral("Quillory"));
+        m_dialogs.ShowMessage(QStringLiteral("Critical error:\r\nCould not find a local port to bind to."),
+                              MessageIcon::Critical, QStringLiteral("Quillory"), this,
+                              [this] { emit FatalExit(); });
         return false;
     }
     m_find = m_sockets.CreateSocket();

@@ -22,7 +22,7 @@ public:
     ~ServerBrowser() override;
 
     // Reads "Servers" and "LastServer", finds and binds the own port (OwnPort). False when no
-    // port was free: the critical message has been shown and the program must end.
+    // port was free: the critical message is shown, and FatalExit follows once it is closed.
     bool Load();
 
     // The known servers as listed, the text line at load, and the item selected at load (-1: none).
@@ -53,6 +53,8 @@ public:
 signals:
     void StatusChanged(const QString &text);
     void ActiveAdded(const QString &entry);
+    // No local port was free and the player has closed the box that says so: the program ends.
+    void FatalExit();
 
 private:
     void setStatus(const QString &text);

@@ -37,9 +37,10 @@ struct World {
         stranger->Bind(quint16(7200));
 
         session = std::make_unique<JoinSession>(modData, *factory, dialogs);
-        session->SetServerBrowser([this] {
+        session->SetServerBrowser([this](auto closed) {
             modData.OwnPort = FindLocalPort(*factory);
             modData.ChosenServer = kServerAddress;
+            closed();
         });
         session->Join(QStringLiteral("Ann"));
         deliver();

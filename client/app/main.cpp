@@ -3,6 +3,7 @@
 #include "client/ModData.h"
 #include "client/main/frmMain.h"
 #include "client/session/GameSession.h"
+#include "client/start/StartSteps.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
@@ -23,6 +24,7 @@ int main(int argc, char **argv)
     GameSession game(modData, RealGameServices(dialogs));
     frmMain window(modData, sockets, dialogs);
     window.SetProgramStarter(&StartProgramMinimized);
+    WireStartSteps(window, modData, sockets, dialogs);
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(
         &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -125,11 +125,10 @@ void frmHost::cmdHost_Click()
         selectAddress();
         return;
     case joinRules::HostAddress::Loopback:
-        m_dialogs.MessageBox(
+        m_dialogs.ShowMessage(
             QStringLiteral("You must provide an internal or external IP address that other users can "
                            "also connect to (127.0.0.1 will not work)."),
-            MessageIcon::Critical, QStringLiteral("Quillory"));
-        selectAddress();
+            MessageIcon::Critical, QStringLiteral("Quillory"), this, [this] { selectAddress(); });
         return;
     case joinRules::HostAddress::Accepted:
         modData.ChosenServer = txtIP->text();
@@ -151,7 +150,8 @@ void frmHost::cmdReset_Click()
 
 void frmHost::cmdHelp_Click()
 {
-    m_dialogs.MessageBox(joinRules::HostHelpText(), MessageIcon::Information, QStringLiteral("Quillory"));
+    m_dialogs.ShowMessage(joinRules::HostHelpText(), MessageIcon::Information, QStringLiteral("Quillory"),
+                          this, {});
 }
 
 void frmHost::reject()
@@ -163,9 +163,11 @@ void frmHost::reject()
 void frmHost::cmdEncyclopedia_Click()
 {
     // Saved at once: the server started after this dialog reads it.
-    const auto chosen = m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), QStringLiteral("Quillory"));
-    if (!chosen)
-        return;
-    site::SaveEncyclopediaSetting(*chosen);
-    lblEncyclopedia->setText(site::EncyclopediaChoiceText(*chosen));
+    m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), QStringLiteral("Quillory"), this,
+                                 [this](const std::optional<QString> &chosen) {
+                                     if (!chosen)
+                                         return;
+                                     site::SaveEncyclopediaSetting(*chosen);
+                                     lblEncyclopedia->setText(site::EncyclopediaChoiceText(*chosen));
+                                 });
 }

@@ -1,9 +1,6 @@
 #include "client/main/frmMain.h"
 
 #include "client/JoinRules.h"
-#include "client/host/frmHost.h"
-#include "client/servers/frmServers.h"
-#include "platform/Dialogs.h"
 #include "protocol/Version.h"
 #include "settings/Options.h"
 
@@ -27,8 +24,7 @@ frmMain::frmMain(ModData &data, SocketFactory &sockets, Dialogs &dialogs, JoinCo
       cmdJoin(new QPushButton(QStringLiteral("Join Game"), this)),
       cmdHost(new QPushButton(QStringLiteral("Host Game"), this)),
       cmdExit(new QPushButton(QStringLiteral("Exit"), this)), lblStatus(new QLabel(this)),
-      tmrTimeout(new QTimer(this)), m_sockets(sockets), modData(data), m_dialogs(dialogs),
-      m_session(data, sockets, dialogs, config)
+      tmrTimeout(new QTimer(this)), m_session(data, sockets, dialogs, config)
 {
     QFont title = Label1->font();
     title.setPointSize(title.pointSize() * 2);
@@ -62,20 +58,6 @@ frmMain::frmMain(ModData &data, SocketFactory &sockets, Dialogs &dialogs, JoinCo
     connect(&m_session, &JoinSession::Completed, this, [this] {
         emit JoinCompleted();
         cmdExit_Click();
-    });
-
-    const JoinConfig &cfg = m_session.Config();
-    m_session.SetServerBrowser([this, cfg] {
-        frmServers browser(modData, m_sockets, m_dialogs, cfg.serverPort, cfg.firstLocalPort, this);
-        if (!browser.Loaded()) {
-            emit ProgramEnd();
-            return;
-        }
-        m_dialogs.RunModal(browser);
-    });
-    m_session.SetHostDialog([this] {
-        frmHost host(modData, m_dialogs, this);
-        m_dialogs.RunModal(host);
     });
 
     connect(txtName, &QLineEdit::textChanged, this, &frmMain::txtName_Change);

@@ -10,7 +10,8 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
-// The start window: the player's name, Join and Host, and the joining handshake.
+// The start window: the player's name, Join and Host, and the joining handshake. The server browser
+// and the host dialog that Join and Host open are set on its session from outside (StartSteps).
 class frmMain : public QWidget
 {
     Q_OBJECT
@@ -54,8 +55,5 @@ private:
     void cmdExit_Click();
     void setControlsEnabled(bool enabled);
 
-    SocketFactory &m_sockets;
-    ModData &modData;
-    Dialogs &m_dialogs;
     JoinSession m_session;
 };

@@ -55,20 +55,25 @@ frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialog
     connect(cmdJoin, &QPushButton::clicked, this, &frmServers::Join);
     connect(cmdCancel, &QPushButton::clicked, this, &frmServers::reject);
 
-    m_loaded = m_browser.Load();
+    tmrSearch->setInterval(100);
+    connect(tmrSearch, &QTimer::timeout, this, [this] {
+        if (!m_browser.Tick())
+            tmrSearch->stop();
+    });
+}
+
+bool frmServers::Load()
+{
+    const bool loaded = m_browser.Load();
     for (const QString &item : m_browser.Items())
         cmbServers->addItem(item);
     cmbServers->setText(m_browser.LoadedText());
     if (m_browser.LoadedSelection() >= 0)
         cmbServers->list->setCurrentRow(m_browser.LoadedSelection());
 
-    tmrSearch->setInterval(100);
-    connect(tmrSearch, &QTimer::timeout, this, [this] {
-        if (!m_browser.Tick())
-            tmrSearch->stop();
-    });
-    if (m_loaded)
+    if (loaded)
         tmrSearch->start();
+    return loaded;
 }
 
 void frmServers::lstActive_Click()

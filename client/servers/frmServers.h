@@ -18,8 +18,9 @@ public:
     frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort = kGamePort,
                quint16 firstLocalPort = kFirstClientPort, QWidget *parent = nullptr);
 
-    // False when no local port was free: the program must end, the dialog is not shown.
-    bool Loaded() const { return m_loaded; }
+    // Fills the lists and starts the search. False when no local port was free: the dialog is not
+    // shown, and the browser reports FatalExit once the player has closed the box that says why.
+    bool Load();
     ServerBrowser &Browser() { return m_browser; }
 
     QLabel *Label2;
@@ -39,5 +40,4 @@ private:
     void Join();
 
     ServerBrowser m_browser;
-    bool m_loaded = false;
 };

@@ -130,10 +130,11 @@ void frmMain::showProgress()
 
 void frmMain::cmdEncyclopedia_Click()
 {
-    const auto chosen = m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), kProgramTitle);
-    if (!chosen)
-        return;
-    m_host.SetEncyclopedia(*chosen);
+    m_dialogs.ChooseEncyclopedia(site::EncyclopediaSetting(), kProgramTitle, this,
+                                 [this](const std::optional<QString> &chosen) {
+                                     if (chosen)
+                                         m_host.SetEncyclopedia(*chosen);
+                                 });
 }
 
 void frmMain::txtPassword_Change()
@@ -164,9 +165,10 @@ void frmMain::lstConnected_DblClick()
     const auto question = m_host.Server().AskBan(selected.first()->text());
     if (!question)
         return;
-    // The box keeps events running: the player may leave before the answer, which then counts for nobody.
-    const bool yes = m_dialogs.AskYesNo(question->text, kProgramTitle);
-    m_host.Server().ApplyBan(*question, yes);
+    // The game goes on while the box is open: the player may leave before the answer, which then
+    // counts for nobody.
+    m_dialogs.AskYesNo(question->text, kProgramTitle, this,
+                       [this, asked = *question](bool yes) { m_host.Server().ApplyBan(asked, yes); });
 }
 
 void frmMain::tmrInactiveUsers_Timer()

@@ -6,6 +6,7 @@
 #include "protocol/Messages.h"
 #include "settings/Options.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -219,7 +220,12 @@ TEST_F(ServerBrowserTest, NoFreePortIsFatal)
         holders.back()->Bind(p);
     }
     ServerBrowser browser(modData, *m_factory, m_dialogs);
+    QSignalSpy ended(&browser, &ServerBrowser::FatalExit);
+    qsizetype endedWhileOpen = -1;
+    m_dialogs.OnMessage([&](const QString &) { endedWhileOpen = ended.count(); });
     EXPECT_FALSE(browser.Load());
+    EXPECT_EQ(endedWhileOpen, 0);
+    EXPECT_EQ(ended.count(), 1) << "the program ends once the box is closed";
     EXPECT_EQ(modData.OwnPort, QStringLiteral("-1"));
     ASSERT_EQ(m_dialogs.ShownBoxes().size(), 1);
     EXPECT_EQ(m_dialogs.ShownBoxes()[0].text,

@@ -66,11 +66,15 @@ protected:
         config.statusRetryMs = 20;
         m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, config);
         // The server browser: it finds the own port when it opens, then the player picks kServer.
-        m_session->SetServerBrowser([this] {
+        m_session->SetServerBrowser([this](auto closed) {
             modData.OwnPort = FindLocalPort(*m_factory);
             modData.ChosenServer = m_browserChoice;
+            closed();
         });
-        m_session->SetHostDialog([this] { modData.ChosenServer = m_hostChoice; });
+        m_session->SetHostDialog([this](auto closed) {
+            modData.ChosenServer = m_hostChoice;
+            closed();
+        });
         m_session->SetProgramStarter([this](const QString &path) {
             m_started << path;
             return m_startResult;
@@ -181,9 +185,10 @@ TEST_F(JoinSessionTest, TheServerAddressIsTheAcceptanceSender)
         EXPECT_EQ(modData.ServerIP, c.expected) << label;
         EXPECT_EQ(modData.ServerHost, c.typed) << label;
         m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, m_session->Config());
-        m_session->SetServerBrowser([this] {
+        m_session->SetServerBrowser([this](auto closed) {
             modData.OwnPort = FindLocalPort(*m_factory);
             modData.ChosenServer = m_browserChoice;
+            closed();
         });
     }
     modData.ServerIP = QStringLiteral("10.9.9.9");
@@ -387,9 +392,10 @@ TEST_F(JoinSessionTest, PlayerListCounts)
         } else {
             // Later attempts are not possible once the game windows took over.
             m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, m_session->Config());
-            m_session->SetServerBrowser([this] {
+            m_session->SetServerBrowser([this](auto closed) {
                 modData.OwnPort = FindLocalPort(*m_factory);
                 modData.ChosenServer = m_browserChoice;
+                closed();
             });
         }
     }
@@ -420,12 +426,13 @@ TEST_F(JoinSessionTest, AClickWhileTheServerBrowserIsOpenStartsNothing)
 {
     ScriptedServer server(m_net, modData, kServer);
     int opened = 0;
-    m_session->SetServerBrowser([this, &opened] {
+    m_session->SetServerBrowser([this, &opened](auto closed) {
         ++opened;
         m_session->Join(QStringLiteral("Ann"));
         m_session->Host(QStringLiteral("Ann"));
         modData.OwnPort = FindLocalPort(*m_factory);
         modData.ChosenServer = m_browserChoice;
+        closed();
     });
     JoinAs(QStringLiteral("Ann"));
     EXPECT_EQ(opened, 1);
@@ -439,10 +446,11 @@ TEST_F(JoinSessionTest, AnOwnPortThatCannotBeBoundEndsTheAttempt)
 {
     ScriptedServer server(m_net, modData, kServer);
     auto squatter = m_net.CreateSocket();
-    m_session->SetServerBrowser([&] {
+    m_session->SetServerBrowser([&](auto closed) {
         modData.OwnPort = QStringLiteral("7203");
         squatter->Bind(quint16(7203)); // taken between the browser and the connect
         modData.ChosenServer = kServer;
+        closed();
     });
     JoinAs(QStringLiteral("Ann"));
     EXPECT_TRUE(server.received.isEmpty());
@@ -504,7 +512,10 @@ TEST_F(JoinSessionTest, ClosingTheWindowWhileHostWaitsForItsServerConnectsNothin
     JoinConfig config = m_session->Config();
     config.serverWaitMs = 60000; // a server that never answers
     m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, config);
-    m_session->SetHostDialog([this] { modData.ChosenServer = m_hostChoice; });
+    m_session->SetHostDialog([this](auto closed) {
+        modData.ChosenServer = m_hostChoice;
+        closed();
+    });
     m_session->SetProgramStarter([this](const QString &) {
         QTimer::singleShot(50, m_session.get(), [this] { m_session->Abort(); });
         return true;
@@ -565,6 +576,99 @@ TEST_F(JoinSessionTest, HostWithEveryPortTakenEndsTheProgram)
     EXPECT_EQ(m_dialogs.ShownBoxes().last().text,
               QStringLiteral("Critical error:\r\nCould not find a local port to bind to."));
     EXPECT_EQ(m_dialogs.ShownBoxes().last().icon, MessageIcon::Critical);
+}
+
+TEST_F(JoinSessionTest, TheAttemptGoesOnOnlyOnceTheDialogHasClosed)
+{
+    ScriptedServer server(m_net, modData, kServer);
+    std::function<void()> close;
+    int opened = 0;
+    m_session->SetServerBrowser([&](auto closed) {
+        ++opened;
+        close = closed;
+    });
+    JoinAs(QStringLiteral("Ann"));
+    EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Busy);
+    // The browser stays open while the player clicks the start window again.
+    m_session->Join(QStringLiteral("Ann"));
+    m_session->Host(QStringLiteral("Ann"));
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(m_started.isEmpty());
+    EXPECT_TRUE(server.received.isEmpty());
+
+    modData.OwnPort = FindLocalPort(*m_factory);
+    modData.ChosenServer = kServer;
+    close();
+    m_net.Deliver();
+    EXPECT_EQ(server.received,
+              QStringList{QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=7200;PWD=;")});
+    EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Connecting);
+}
+
+// The start window may close, or go altogether, while its browser or host dialog is still open; the
+// dialog closing afterwards starts nothing.
+TEST_F(JoinSessionTest, ADialogClosingAfterTheSessionEndedStartsNothing)
+{
+    QFile program(m_session->ServerProgramPath());
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.close();
+    ScriptedServer server(m_net, modData, kServer);
+    struct Case {
+        bool host;
+        bool destroyed;
+    };
+    const JoinConfig config = m_session->Config();
+    for (const Case c : {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
+        m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, config);
+        std::function<void()> close;
+        const auto step = [&](auto closed) { close = closed; };
+        m_session->SetServerBrowser(step);
+        m_session->SetHostDialog(step);
+        m_session->SetProgramStarter([this](const QString &path) {
+            m_started << path;
+            return true;
+        });
+        if (c.host)
+            m_session->Host(QStringLiteral("Ann"));
+        else
+            m_session->Join(QStringLiteral("Ann"));
+        ASSERT_TRUE(close);
+        if (c.destroyed)
+            m_session.reset();
+        else
+            m_session->Abort();
+        modData.OwnPort = FindLocalPort(*m_factory);
+        modData.ChosenServer = kServer;
+        close();
+        m_net.Deliver();
+        EXPECT_TRUE(m_started.isEmpty()) << c.host << c.destroyed;
+        EXPECT_TRUE(m_net.Sent().isEmpty()) << c.host << c.destroyed;
+        if (!m_session)
+            m_session = std::make_unique<JoinSession>(modData, *m_factory, m_dialogs, config);
+    }
+}
+
+// Whatever failed in starting the server, the attempt lasts until the player has read why: a click
+// while that box is open starts nothing.
+TEST_F(JoinSessionTest, AFailedHostEndsOnlyOnceItsBoxIsClosed)
+{
+    QSignalSpy enabled(m_session.get(), &JoinSession::ControlsEnabled);
+    JoinSession::State whileOpen = JoinSession::State::Idle;
+    qsizetype enabledWhileOpen = -1;
+    m_dialogs.OnMessage([&](const QString &) {
+        whileOpen = m_session->CurrentState();
+        enabledWhileOpen = enabled.count();
+        m_session->Host(QStringLiteral("Ann"));
+        m_session->Join(QStringLiteral("Ann"));
+    });
+    m_session->Host(QStringLiteral("Ann"));
+    EXPECT_EQ(whileOpen, JoinSession::State::Busy);
+    ASSERT_EQ(enabledWhileOpen, 1);
+    EXPECT_FALSE(enabled[0][0].toBool());
+    ASSERT_EQ(enabled.count(), 2);
+    EXPECT_TRUE(enabled[1][0].toBool());
+    EXPECT_EQ(m_dialogs.ShownBoxes().size(), 1) << "one box, no second attempt behind it";
+    EXPECT_EQ(m_session->CurrentState(), JoinSession::State::Idle);
 }
 
 } // namespace

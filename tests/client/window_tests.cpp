@@ -3,6 +3,7 @@
 #include "client/main/frmMain.h"
 #include "client/servers/SimpleCombo.h"
 #include "client/servers/frmServers.h"
+#include "client/start/StartSteps.h"
 #include "common/AccessibleWalk.h"
 #include "fakes/ScriptedDialogs.h"
 #include "platform/qt/UdpSocket.h"
@@ -40,6 +41,7 @@ protected:
     std::unique_ptr<frmMain> MakeMain()
     {
         auto window = std::make_unique<frmMain>(modData, m_sockets, m_dialogs, m_config);
+        WireStartSteps(*window, modData, m_sockets, m_dialogs);
         window->SetProgramStarter([this](const QString &path) {
             m_started << path;
             return true;
@@ -251,7 +253,7 @@ TEST_F(WindowTest, ServerBrowserRemembersTheJoinedServerFirst)
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,B,c"));
     SaveOption(QStringLiteral("LastServer"), QStringLiteral("B"));
     frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
-    ASSERT_TRUE(browser.Loaded());
+    ASSERT_TRUE(browser.Load());
     EXPECT_EQ(browser.cmbServers->count(), 3);
     EXPECT_EQ(browser.cmbServers->text(), QStringLiteral("B"));
     EXPECT_EQ(browser.cmbServers->currentIndex(), 1);
@@ -284,7 +286,7 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
     };
     {
         frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
-        ASSERT_TRUE(browser.Loaded());
+        ASSERT_TRUE(browser.Load());
         browser.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return browser.lstActive->count() == 1; }, 3000));
         EXPECT_EQ(browser.lstActive->item(0)->text(), QStringLiteral("127.0.0.1 (3)"));
@@ -297,7 +299,7 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
     }
     {
         frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
-        ASSERT_TRUE(browser.Loaded());
+        ASSERT_TRUE(browser.Load());
         browser.show();
         QListWidget *list = browser.cmbServers->list;
         const QRect known = list->visualItemRect(list->item(1));
@@ -324,7 +326,7 @@ QList<QWidget *> TabChain(QWidget *from, int count)
 TEST_F(WindowTest, TabOrderOfTheServerBrowserAndTheHostDialog)
 {
     frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
-    ASSERT_TRUE(browser.Loaded());
+    ASSERT_TRUE(browser.Load());
     EXPECT_EQ(TabChain(browser.cmbServers->line, 3),
               (QList<QWidget *>{browser.cmdJoin, browser.cmdCancel, browser.lstActive}));
 
@@ -341,7 +343,7 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName)
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,b"));
     auto start = MakeMain();
     frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
-    ASSERT_TRUE(browser.Loaded());
+    ASSERT_TRUE(browser.Load());
     frmHost host(modData, m_dialogs);
     ExpectAllNamed(start.get(), 4, {"Name", "Join Game", "Host Game", "Exit"});
     ExpectAllNamed(&browser, 7,
@@ -457,4 +459,33 @@ TEST_F(WindowTest, HostDialogChoosesTheEncyclopediaTheServerWillServe)
         EXPECT_EQ(host.lblEncyclopedia->text(), QString::fromUtf8(r.shown)) << r.setting;
     }
     EXPECT_EQ(host.result(), 0) << "choosing does not close the dialog";
+}
+
+// With every own port taken, Join shows why and the program ends only once the player has closed
+// that box; the server browser never opens.
+TEST_F(WindowTest, NoFreePortEndsTheProgramAfterTheBox)
+{
+    std::vector<std::unique_ptr<QUdpSocket>> taken;
+    for (int i = 0; i < kClientPortCount; ++i) {
+        taken.push_back(std::make_unique<QUdpSocket>());
+        ASSERT_TRUE(taken.back()->bind(QHostAddress::AnyIPv4, quint16(m_base + i)));
+    }
+    auto w = MakeMain();
+    QSignalSpy ended(w.get(), &frmMain::ProgramEnd);
+    int endedWhileOpen = -1;
+    m_dialogs.OnMessage([&](const QString &) { endedWhileOpen = int(ended.count()); });
+    w->txtName->setText(QStringLiteral("Ann"));
+    w->cmdJoin->click();
+
+    EXPECT_EQ(endedWhileOpen, 0);
+    EXPECT_EQ(ended.count(), 1);
+    ASSERT_EQ(m_dialogs.ShownBoxes().size(), 1) << "no browser after the box";
+    EXPECT_EQ(m_dialogs.ShownBoxes()[0].kind, QStringLiteral("message"));
+    EXPECT_EQ(m_dialogs.ShownBoxes()[0].text,
+              QStringLiteral("Critical error:\r\nCould not find a local port to bind to."));
+    EXPECT_EQ(m_dialogs.ShownBoxes()[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(m_peer.received.isEmpty());
+    EXPECT_EQ(w->Session().CurrentState(), JoinSession::State::Idle);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->findChildren<frmServers *>().size(), 0) << "the unshown browser is gone";
 }

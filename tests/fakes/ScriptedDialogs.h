@@ -7,7 +7,19 @@
 #include <QQueue>
 #include <functional>
 
-// Dialogs answered by the test. Every box shown is recorded.
+// Only a program with widgets can have a dialog to delete.
+#ifdef QT_WIDGETS_LIB
+#include <QDialog>
+inline void DiscardScriptedDialog(QDialog *dialog)
+{
+    delete dialog;
+}
+#else
+inline void DiscardScriptedDialog(QDialog *) {}
+#endif
+
+// Dialogs answered by the test at once, as a player clicking straight away would: `done` runs
+// before the call returns, unless `context` is gone by then. Every box shown is recorded.
 class ScriptedDialogs : public Dialogs
 {
 public:
@@ -18,60 +30,66 @@ public:
         QString caption;
     };
 
-    void MessageBox(const QString &text, MessageIcon icon, const QString &caption) override
-    {
-        m_shown.append({QStringLiteral("message"), text, icon, caption});
-        if (m_onMessage)
-            m_onMessage(text);
-    }
-    bool AskYesNo(const QString &text, const QString &caption) override
-    {
-        m_shown.append({QStringLiteral("question"), text, MessageIcon::Question, caption});
-        if (m_onQuestion)
-            return m_onQuestion(text);
-        return m_yesNo.isEmpty() ? false : m_yesNo.dequeue();
-    }
-    QString InputBox(const QString &prompt, const QString &caption, const QString & = {}) override
-    {
-        m_shown.append({QStringLiteral("input"), prompt, MessageIcon::Information, caption});
-        return m_inputs.isEmpty() ? QString() : m_inputs.dequeue();
-    }
-    int RunModal(QDialog &dialog) override
-    {
-        m_shown.append({QStringLiteral("modal"), {}, MessageIcon::Information, {}});
-        return m_onModal ? m_onModal(dialog) : 0;
-    }
-    // Boxes that do not wait are answered at once, as a player clicking straight away would.
     void ShowMessage(const QString &text, MessageIcon icon, const QString &caption, QObject *context,
                      std::function<void()> done) override
     {
         QPointer<QObject> alive(context);
-        MessageBox(text, icon, caption);
-        if (alive && done)
+        m_shown.append({QStringLiteral("message"), text, icon, caption});
+        if (m_onMessage)
+            m_onMessage(text);
+        if (answered(context, alive) && done)
             done();
+    }
+    void AskYesNo(const QString &text, const QString &caption, QObject *context,
+                  std::function<void(bool yes)> done) override
+    {
+        QPointer<QObject> alive(context);
+        m_shown.append({QStringLiteral("question"), text, MessageIcon::Question, caption});
+        bool yes = false;
+        if (m_onQuestion)
+            yes = m_onQuestion(text);
+        else if (!m_yesNo.isEmpty())
+            yes = m_yesNo.dequeue();
+        if (answered(context, alive) && done)
+            done(yes);
     }
     void AskInput(const QString &prompt, const QString &caption, QObject *context,
                   std::function<void(const QString &)> done) override
     {
         QPointer<QObject> alive(context);
-        const QString answer = InputBox(prompt, caption);
-        if (alive && done)
+        m_shown.append({QStringLiteral("input"), prompt, MessageIcon::Information, caption});
+        const QString answer = m_inputs.isEmpty() ? QString() : m_inputs.dequeue();
+        if (answered(context, alive) && done)
             done(answer);
     }
-
-    std::optional<QString> ChooseEncyclopedia(const QString &current, const QString &caption) override
+    // The dialog is deleted before `done` runs, as the real one is.
+    void OpenModal(QDialog *dialog, QObject *context, std::function<void(int result)> done) override
     {
+        QPointer<QObject> alive(context);
+        m_shown.append({QStringLiteral("modal"), {}, MessageIcon::Information, {}});
+        const int result = m_onModal ? m_onModal(*dialog) : 0;
+        DiscardScriptedDialog(dialog);
+        if (answered(context, alive) && done)
+            done(result);
+    }
+    void ChooseEncyclopedia(const QString &current, const QString &caption, QObject *context,
+                            std::function<void(std::optional<QString>)> done) override
+    {
+        QPointer<QObject> alive(context);
         m_shown.append({QStringLiteral("encyclopedia"), current, MessageIcon::Question, caption});
-        return m_encyclopedias.isEmpty() ? std::nullopt : m_encyclopedias.dequeue();
+        const auto choice = m_encyclopedias.isEmpty() ? std::nullopt : m_encyclopedias.dequeue();
+        if (answered(context, alive) && done)
+            done(choice);
     }
 
     // Answers, used in order; an empty queue answers No / cancels.
     void QueueYesNo(bool yes) { m_yesNo.enqueue(yes); }
     void QueueInput(const QString &text) { m_inputs.enqueue(text); }
     void QueueEncyclopedia(std::optional<QString> choice) { m_encyclopedias.enqueue(std::move(choice)); }
-    // Runs while a question box is open (the event loop may run inside), then answers.
+    // Runs while a question box is open (the game goes on meanwhile), then answers.
     void OnQuestion(std::function<bool(const QString &)> f) { m_onQuestion = std::move(f); }
     void OnMessage(std::function<void(const QString &)> f) { m_onMessage = std::move(f); }
+    // Plays the player in an opened dialog; returns its result code.
     void OnModal(std::function<int(QDialog &)> f) { m_onModal = std::move(f); }
 
     const QList<Shown> &ShownBoxes() const { return m_shown; }
@@ -85,6 +103,9 @@ public:
     void Clear() { m_shown.clear(); }
 
 private:
+    // No context means nobody can be gone.
+    static bool answered(QObject *context, const QPointer<QObject> &alive) { return !context || alive; }
+
     QList<Shown> m_shown;
     QQueue<bool> m_yesNo;
     QQueue<QString> m_inputs;

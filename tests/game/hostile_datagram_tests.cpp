@@ -167,9 +167,10 @@ TEST(HostileJoinTest, MutatedRepliesWhileConnecting)
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         modData.ResetAll();
         JoinSession session(modData, *factory, dialogs);
-        session.SetServerBrowser([&] {
+        session.SetServerBrowser([&](auto closed) {
             modData.OwnPort = FindLocalPort(*factory);
             modData.ChosenServer = QStringLiteral("10.0.0.5");
+            closed();
         });
         QSignalSpy completed(&session, &JoinSession::Completed);
         if (fuzzer.pick(2))

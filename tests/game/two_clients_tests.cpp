@@ -40,9 +40,10 @@ struct Client {
     {
         browser.SetResolver(SitePage);
         session = std::make_unique<JoinSession>(modData, *factory, dialogs);
-        session->SetServerBrowser([this] {
+        session->SetServerBrowser([this](auto closed) {
             modData.OwnPort = FindLocalPort(*factory);
             modData.ChosenServer = kServerMachine;
+            closed();
         });
         QObject::connect(session.get(), &JoinSession::Completed, [this] {
             socket = factory->CreateSocket();

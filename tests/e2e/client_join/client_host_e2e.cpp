@@ -3,6 +3,7 @@
 #include "client/ModData.h"
 #include "client/host/frmHost.h"
 #include "client/main/frmMain.h"
+#include "client/start/StartSteps.h"
 #include "common/WaitFor.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WindowSystem.h"
@@ -98,6 +99,7 @@ TEST(ClientHostE2e, HostsARealServerAndReachesThePlayerList)
     config.serverProgram = program;
     frmMain window(modData, sockets, dialogs, config);
     window.SetProgramStarter(&StartProgramMinimized);
+    WireStartSteps(window, modData, sockets, dialogs);
     window.show();
     QSignalSpy completed(&window, &frmMain::JoinCompleted);
 

@@ -59,9 +59,10 @@ public:
     bool Join()
     {
         m_session = std::make_unique<JoinSession>(modData, m_sockets, m_dialogs);
-        m_session->SetServerBrowser([this] {
+        m_session->SetServerBrowser([this](auto closed) {
             modData.ChosenServer = QStringLiteral("127.0.0.1");
             modData.OwnPort = FindLocalPort(m_sockets);
+            closed();
         });
         bool done = false;
         QObject::connect(m_session.get(), &JoinSession::Completed, [this, &done] {

@@ -46,9 +46,10 @@ struct Client {
     explicit Client(const QString &playerName) : name(playerName)
     {
         session = std::make_unique<JoinSession>(modData, sockets, dialogs);
-        session->SetServerBrowser([this] {
+        session->SetServerBrowser([this](auto closed) {
             modData.OwnPort = FindLocalPort(sockets);
             modData.ChosenServer = QStringLiteral("127.0.0.1");
+            closed();
         });
         QObject::connect(session.get(), &JoinSession::Completed, [this] {
             socket = sockets.CreateSocket();
