@@ -747,8 +747,8 @@ GameServer::Outcome GameServer::onNewGame(const Request &)
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::NewGame(m_round.Chooser));
     }
-    // A round called off is over like any other.
-    sendResults();
+    // A round called off has no results to tell; its record ends, so later reports add nothing.
+    m_record.Close();
     return Outcome::Done;
 }
 

@@ -48,7 +48,7 @@ public:
     void Finish(const PlayerRecord &player, msg::Outcome outcome, const QString &reason, qint32 tick);
     // A recorded player who is still racing left the game: out, for kReasonLeft.
     void Leave(quint64 playerId, qint32 tick);
-    // The round is over; its results, in the order the players joined the record.
+    // The round is over (or called off); its results, in the order the players joined the record.
     QList<msg::PlayerResult> Close();
     // The pages a player reported in the round, the start first; empty for a player not recorded.
     QStringList RouteOf(quint64 playerId) const;
