@@ -3,6 +3,8 @@
 #include "protocol/Names.h"
 #include "protocol/Verbs.h"
 
+#include <utility>
+
 namespace msg
 {
 
@@ -131,6 +133,7 @@ std::optional<PlayerNamed> DecodePlayerNamed(const QString &message)
     case Verb::Drop:
     case Verb::Winner:
     case Verb::NewGame:
+    case Verb::Turn:
         return PlayerNamed{verb, field(message, "NAME")};
     default:
         return std::nullopt;
@@ -215,6 +218,102 @@ std::optional<ServerStatus> DecodeStatusReply(const QString &message)
     if (VerbOf(message) != Verb::Status)
         return std::nullopt;
     return ServerStatus{field(message, "VER"), field(message, "#"), field(message, "SERVER")};
+}
+
+namespace
+{
+constexpr std::pair<Outcome, QLatin1String> kOutcomes[] = {
+    {Outcome::First, QLatin1String("first")},   {Outcome::Finished, QLatin1String("finished")},
+    {Outcome::Racing, QLatin1String("racing")}, {Outcome::GaveUp, QLatin1String("gaveup")},
+    {Outcome::Out, QLatin1String("out")},
+};
+
+std::optional<Outcome> parseOutcome(const QString &word)
+{
+    for (const auto &[outcome, text] : kOutcomes) {
+        if (word == text)
+            return outcome;
+    }
+    return std::nullopt;
+}
+
+// Reads one field after another, each from where the one before ended.
+class FieldReader
+{
+public:
+    explicit FieldReader(const QString &message) : m_message(message) {}
+    QString text(const char *key) { return GetValueFrom(m_message, QLatin1String(key), m_next, &m_next); }
+    std::optional<qint32> number(const char *key) { return ParseNumber(text(key)); }
+    // The route: everything after "ROUTE=" to the end of the datagram.
+    QStringList route() const
+    {
+        static const QLatin1String key("ROUTE=");
+        const qsizetype at = m_message.indexOf(key, m_next);
+        const QString pages = at < 0 ? QString() : m_message.mid(at + key.size());
+        return pages.isEmpty() ? QStringList() : pages.split(QLatin1Char('\r'));
+    }
+
+private:
+    const QString &m_message;
+    qsizetype m_next = 0;
+};
+} // namespace
+
+QLatin1String OutcomeWord(Outcome outcome)
+{
+    for (const auto &[value, text] : kOutcomes) {
+        if (value == outcome)
+            return text;
+    }
+    return QLatin1String("");
+}
+
+std::optional<PlayerResult> DecodeResult(const QString &message)
+{
+    if (VerbOf(message) != Verb::Result)
+        return std::nullopt;
+    FieldReader read(message);
+    PlayerResult result;
+    const auto round = read.number("ROUND");
+    result.name = read.text("NAME");
+    const auto outcome = parseOutcome(read.text("OUTCOME"));
+    result.reason = read.text("REASON");
+    const auto milliseconds = read.number("MS");
+    const auto clicks = read.number("CLICKS");
+    if (!round || !outcome || !milliseconds || !clicks)
+        return std::nullopt;
+    result.round = *round;
+    result.outcome = *outcome;
+    result.milliseconds = *milliseconds;
+    result.clicks = *clicks;
+    result.route = read.route();
+    return result;
+}
+
+QString ReasonInWords(const QString &reason)
+{
+    if (reason == kReasonLeft)
+        return QStringLiteral("left the game");
+    return OutReason(KindOfWord(reason));
+}
+
+std::optional<ShortestRoute> DecodeShortest(const QString &message)
+{
+    if (VerbOf(message) != Verb::Shortest)
+        return std::nullopt;
+    FieldReader read(message);
+    const auto round = read.number("ROUND");
+    const auto clicks = read.number("CLICKS");
+    if (!round || !clicks)
+        return std::nullopt;
+    return ShortestRoute{*round, *clicks, read.route()};
+}
+
+std::optional<qint32> DecodePar(const QString &message)
+{
+    if (VerbOf(message) != Verb::Par)
+        return std::nullopt;
+    return GetNumber(message, QStringLiteral("CLICKS"));
 }
 
 } // namespace msg

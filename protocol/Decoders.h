@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/PageKinds.h"
 #include "protocol/Protocol.h"
 #include "protocol/Verbs.h"
 
@@ -80,7 +81,8 @@ std::optional<Rejected> DecodeConnectReject(const QString &message);
 // value when nothing follows the verb.
 std::optional<QString> DecodeWelcome(const QString &message);
 
-// The messages that name one player and nothing else: ISHOST, JOIN, LEAVE, DROP, WINNER, NEWGAME.
+// The messages that name one player and nothing else: ISHOST, JOIN, LEAVE, DROP, WINNER, NEWGAME,
+// TURN.
 struct PlayerNamed {
     Verb verb = Verb::Unknown;
     QString name;
@@ -168,5 +170,57 @@ struct ServerStatus {
     friend bool operator==(const ServerStatus &, const ServerStatus &) = default;
 };
 std::optional<ServerStatus> DecodeStatusReply(const QString &message);
+
+// ---- a round's results, which the server sends when a round ends ----
+
+// How a player's round ended. On the wire: "first", "finished", "racing", "gaveup", "out". Racing
+// is a player still on the way when the round ended; Finished one who arrived after the first
+// (this server ends a round at its first arrival, so it never sends it).
+enum class Outcome { First, Finished, Racing, GaveUp, Out };
+QLatin1String OutcomeWord(Outcome outcome);
+
+// The reason of a player who left the game, or was dropped from it, during the round.
+inline const QString kReasonLeft = QStringLiteral("left");
+
+// RESULT: one player's round.
+struct PlayerResult {
+    qint32 round = 0; // the server's count of started rounds
+    QString name;
+    Outcome outcome = Outcome::Racing;
+    // When Out: the page-kind word that took the player out ("talk", "nowiki", ...) or kReasonLeft;
+    // else "".
+    QString reason;
+    // From the round's start to the player's last report (the win, the page that took them out,
+    // giving up, leaving).
+    qint32 milliseconds = 0;
+    qint32 clicks = 0;
+    QStringList route; // the pages reported in the round, the start article first
+    friend bool operator==(const PlayerResult &, const PlayerResult &) = default;
+};
+// The fields are read in order, each after the one before, so a key's text inside a name is never
+// read as that key; the route runs to the end of the datagram. No value when ROUND, MS or CLICKS
+// is no number or OUTCOME is none of the words.
+std::optional<PlayerResult> DecodeResult(const QString &message);
+
+// A result's reason in plain words: "opened a Talk page", "left the game"; "" for no reason.
+QString ReasonInWords(const QString &reason);
+
+// SHORTEST: one shortest route of the round, start and destination included.
+struct ShortestRoute {
+    qint32 round = 0;
+    qint32 clicks = 0;
+    QStringList route;
+    friend bool operator==(const ShortestRoute &, const ShortestRoute &) = default;
+};
+// Read like RESULT. No value when ROUND or CLICKS is no number.
+std::optional<ShortestRoute> DecodeShortest(const QString &message);
+
+// PAR: how many clicks a shortest route of the round takes. No value when CLICKS is no number.
+std::optional<qint32> DecodePar(const QString &message);
+
+// Where RESULT and SHORTEST shorten a route that would not fit one datagram: in the middle, keeping
+// as many pages from both ends as fit (the first and last at least), with this one page standing for
+// what was left out.
+inline const QString kLeftOut = QStringLiteral("\u2026");
 
 } // namespace msg

@@ -1,5 +1,6 @@
 #include "protocol/Messages.h"
 
+#include "protocol/Protocol.h"
 #include "protocol/Verbs.h"
 
 namespace msg
@@ -16,6 +17,52 @@ QString head(Verb verb)
 QString yesNo(bool b)
 {
     return b ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+QString pageAsSent(const QString &page)
+{
+    QString sent = page;
+    sent.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return sent;
+}
+
+qsizetype utf8Size(const QString &text)
+{
+    return QStringView(text).toUtf8().size();
+}
+
+// `head` and the route after it, the route whole when the message fits one datagram; else the pages
+// taken from both ends in turn for as long as they fit, with kLeftOut between them.
+QString withRoute(const QString &head, const QStringList &route)
+{
+    QStringList pages;
+    pages.reserve(route.size());
+    for (const QString &page : route)
+        pages << pageAsSent(page);
+    QString whole = head + pages.join(QLatin1Char('\r'));
+    if (FitsDatagram(whole))
+        return whole;
+    // The marker and a carriage return on each side of it, kept free from the start.
+    qsizetype room = kMaxDatagramBytes - utf8Size(head) - utf8Size(kLeftOut) - 2;
+    qsizetype front = 0, back = pages.size(); // pages[0, front) and pages[back, end) are kept
+    bool fromFront = true;
+    while (front < back) {
+        const QString &next = fromFront ? pages[front] : pages[back - 1];
+        // Every kept page but the one next to the marker is followed or preceded by a separator.
+        const qsizetype cost = utf8Size(next) + (fromFront ? (front > 0) : (back < pages.size()));
+        if (cost > room)
+            break;
+        room -= cost;
+        if (fromFront)
+            ++front;
+        else
+            --back;
+        fromFront = !fromFront;
+    }
+    QStringList kept = pages.mid(0, front);
+    kept << kLeftOut;
+    kept << pages.mid(back);
+    return head + kept.join(QLatin1Char('\r'));
 }
 } // namespace
 
@@ -221,6 +268,32 @@ QString Winner(const QString &name)
 QString PathIs(const QString &name, const QString &route)
 {
     return head(Verb::PathIs) + "NAME=" + name + ";PATH=" + route + ";";
+}
+
+QString Par(qint32 clicks)
+{
+    return head(Verb::Par) + "CLICKS=" + QString::number(clicks) + ";";
+}
+
+QString Turn(const QString &name)
+{
+    return head(Verb::Turn) + "NAME=" + name + ";";
+}
+
+QString Result(const PlayerResult &result)
+{
+    return withRoute(head(Verb::Result) + "ROUND=" + QString::number(result.round) + ";NAME=" + result.name +
+                         ";OUTCOME=" + OutcomeWord(result.outcome) + ";REASON=" + result.reason +
+                         ";MS=" + QString::number(result.milliseconds) +
+                         ";CLICKS=" + QString::number(result.clicks) + ";ROUTE=",
+                     result.route);
+}
+
+QString Shortest(const ShortestRoute &shortest)
+{
+    return withRoute(head(Verb::Shortest) + "ROUND=" + QString::number(shortest.round) +
+                         ";CLICKS=" + QString::number(shortest.clicks) + ";ROUTE=",
+                     shortest.route);
 }
 
 } // namespace msg

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/Decoders.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -52,5 +54,18 @@ QString Disqualify(const QString &page);
 QString NewGame(const QString &name);
 QString Winner(const QString &name);
 QString PathIs(const QString &name, const QString &route);
+
+// Server to client, newer messages a peer that does not know them ignores.
+// "PAR CLICKS=n;": how many clicks a shortest route of the round takes.
+QString Par(qint32 clicks);
+// "TURN NAME=x;": who chooses the next words.
+QString Turn(const QString &name);
+// "RESULT ROUND=r;NAME=x;OUTCOME=w;REASON=k;MS=t;CLICKS=n;ROUTE=p1\rp2\rp3" and
+// "SHORTEST ROUND=r;CLICKS=n;ROUTE=p1\rp2": the route comes last and runs to the end of the
+// datagram, so its pages may hold ";" and "="; a carriage return inside a page travels as a blank,
+// so that the pages stay as many as they were. A route that would not fit one datagram is shortened
+// around kLeftOut.
+QString Result(const PlayerResult &result);
+QString Shortest(const ShortestRoute &shortest);
 
 } // namespace msg

@@ -92,17 +92,26 @@ struct KindEntry {
     PageKind kind;
     QLatin1String word;
     bool takesOut;
+    // Why a player whom such a page took out is out, in the words a player reads.
+    QLatin1String outReason;
 };
 
-// Every kind with its word and whether it takes a player out, in the order of the enum.
+// Every kind with its word, whether it takes a player out and why, in the order of the enum.
 constexpr KindEntry kKinds[] = {
-    {PageKind::Article, QLatin1String(""), false},         {PageKind::List, QLatin1String("list"), true},
-    {PageKind::History, QLatin1String("history"), true},   {PageKind::Edit, QLatin1String("edit"), true},
-    {PageKind::Talk, QLatin1String("talk"), true},         {PageKind::Project, QLatin1String("wiki"), true},
-    {PageKind::Category, QLatin1String("category"), true}, {PageKind::Help, QLatin1String("help"), true},
-    {PageKind::Special, QLatin1String("special"), true},   {PageKind::User, QLatin1String("user"), true},
-    {PageKind::Portal, QLatin1String("portal"), true},     {PageKind::Search, QLatin1String("search"), false},
-    {PageKind::Number, QLatin1String("number"), true},     {PageKind::OffSite, QLatin1String("nowiki"), true},
+    {PageKind::Article, QLatin1String(""), false, QLatin1String("")},
+    {PageKind::List, QLatin1String("list"), true, QLatin1String("opened a list page")},
+    {PageKind::History, QLatin1String("history"), true, QLatin1String("opened a page's history")},
+    {PageKind::Edit, QLatin1String("edit"), true, QLatin1String("opened an edit page")},
+    {PageKind::Talk, QLatin1String("talk"), true, QLatin1String("opened a Talk page")},
+    {PageKind::Project, QLatin1String("wiki"), true, QLatin1String("opened a project page")},
+    {PageKind::Category, QLatin1String("category"), true, QLatin1String("opened a category page")},
+    {PageKind::Help, QLatin1String("help"), true, QLatin1String("opened a help page")},
+    {PageKind::Special, QLatin1String("special"), true, QLatin1String("opened a special page")},
+    {PageKind::User, QLatin1String("user"), true, QLatin1String("opened a user page")},
+    {PageKind::Portal, QLatin1String("portal"), true, QLatin1String("opened a portal page")},
+    {PageKind::Search, QLatin1String("search"), false, QLatin1String("")},
+    {PageKind::Number, QLatin1String("number"), true, QLatin1String("opened a page named by a number")},
+    {PageKind::OffSite, QLatin1String("nowiki"), true, QLatin1String("left the encyclopedia")},
 };
 
 constexpr bool inEnumOrder()
@@ -114,6 +123,16 @@ constexpr bool inEnumOrder()
     return std::size(kKinds) == static_cast<size_t>(PageKind::OffSite) + 1;
 }
 static_assert(inEnumOrder(), "one entry per kind, in the order of the enum");
+
+constexpr bool reasonWhereOut()
+{
+    for (const KindEntry &entry : kKinds) {
+        if (entry.takesOut == entry.outReason.isEmpty())
+            return false;
+    }
+    return true;
+}
+static_assert(reasonWhereOut(), "every kind that takes a player out says why, and only those");
 
 const KindEntry &entryOf(PageKind kind)
 {
@@ -143,36 +162,7 @@ bool TakesPlayerOut(PageKind kind)
 
 QString OutReason(PageKind kind)
 {
-    switch (kind) {
-    case PageKind::Article:
-    case PageKind::Search:
-        return QString();
-    case PageKind::List:
-        return QStringLiteral("opened a list page");
-    case PageKind::History:
-        return QStringLiteral("opened a page's history");
-    case PageKind::Edit:
-        return QStringLiteral("opened an edit page");
-    case PageKind::Talk:
-        return QStringLiteral("opened a Talk page");
-    case PageKind::Project:
-        return QStringLiteral("opened a project page");
-    case PageKind::Category:
-        return QStringLiteral("opened a category page");
-    case PageKind::Help:
-        return QStringLiteral("opened a help page");
-    case PageKind::Special:
-        return QStringLiteral("opened a special page");
-    case PageKind::User:
-        return QStringLiteral("opened a user page");
-    case PageKind::Portal:
-        return QStringLiteral("opened a portal page");
-    case PageKind::Number:
-        return QStringLiteral("opened a page named by a number");
-    case PageKind::OffSite:
-        return QStringLiteral("left the encyclopedia");
-    }
-    return QString();
+    return entryOf(kind).outReason;
 }
 
 bool MayEndRound(PageKind kind)

@@ -46,10 +46,9 @@ PageKind KindOfPage(const QString &pageName);
 // Whether reporting a page of this kind takes a player out of the round. A search page does not: it
 // counts as a click and the player goes on from it.
 bool TakesPlayerOut(PageKind kind);
-// Why a page of this kind took a player out, in plain words after "you" ("left the encyclopedia",
-// "opened a Talk page"); "" for the kinds that take nobody out.
+// Why a page of this kind took a player out, in plain words ("opened a Talk page", "left the
+// encyclopedia"); "" for the kinds that take nobody out.
 QString OutReason(PageKind kind);
-
 // Whether a round can end on such a page: only an article is reported by its name, which is what
 // the destination is compared with.
 bool MayEndRound(PageKind kind);

@@ -41,7 +41,12 @@
     X(SetRandom, "SETRANDOM")                                                                                \
     X(Disqualify, "DISQUALIFY")                                                                              \
     X(Winner, "WINNER")                                                                                      \
-    X(PathIs, "PATHIS")
+    X(PathIs, "PATHIS")                                                                                      \
+    /* server to client, newer: a peer that does not know them ignores them */                               \
+    X(Par, "PAR")                                                                                            \
+    X(Turn, "TURN")                                                                                          \
+    X(Result, "RESULT")                                                                                      \
+    X(Shortest, "SHORTEST")
 
 // Unknown: any other text, which both programs ignore.
 enum class Verb {

@@ -32,6 +32,116 @@ bool addOne(qint32 &value)
 
 } // namespace
 
+// ---- the round record ----
+
+void RoundRecord::Start(const QString &startPage, qint32 tick, const QList<const PlayerRecord *> &players)
+{
+    m_open = true;
+    m_round = m_round == std::numeric_limits<qint32>::max() ? 1 : m_round + 1;
+    m_startTick = tick;
+    m_startPage = startPage;
+    m_rows.clear();
+    for (const PlayerRecord *player : players)
+        rowOf(*player, true);
+}
+
+RoundRecord::Row *RoundRecord::rowOf(const PlayerRecord &player, bool join)
+{
+    for (Row &row : m_rows) {
+        if (row.playerId == player.Id)
+            return &row;
+    }
+    // Every player at once fits the table; joins and leaves without end cannot grow the record.
+    if (!join || m_rows.size() >= msg::kMaxPlayers)
+        return nullptr;
+    Row row;
+    row.playerId = player.Id;
+    row.result.round = m_round;
+    row.result.name = player.Name;
+    row.first << m_startPage;
+    row.firstBytes = m_startPage.toUtf8().size();
+    m_rows << row;
+    return &m_rows.last();
+}
+
+qint32 RoundRecord::sinceStart(qint32 tick) const
+{
+    return qint32(qBound(qint64(0), qint64(tick) - m_startTick, qint64(std::numeric_limits<qint32>::max())));
+}
+
+void RoundRecord::Report(const PlayerRecord &player, const QString &page, qint32 tick)
+{
+    Row *row = m_open ? rowOf(player, true) : nullptr;
+    if (!row || row->result.outcome != msg::Outcome::Racing)
+        return;
+    const qsizetype bytes = page.toUtf8().size();
+    if (!row->leftOut && row->firstBytes + bytes <= kMaxDatagramBytes) {
+        row->first << page;
+        row->firstBytes += bytes;
+    } else {
+        row->last << page;
+        row->lastBytes += bytes;
+        while (row->lastBytes > kMaxDatagramBytes) {
+            row->lastBytes -= row->last.first().toUtf8().size();
+            row->last.removeFirst();
+            row->leftOut = true;
+        }
+    }
+    if (row->result.clicks < std::numeric_limits<qint32>::max())
+        ++row->result.clicks;
+    row->result.milliseconds = sinceStart(tick);
+}
+
+void RoundRecord::Finish(const PlayerRecord &player, msg::Outcome outcome, const QString &reason, qint32 tick)
+{
+    Row *row = m_open ? rowOf(player, true) : nullptr;
+    if (!row || row->result.outcome != msg::Outcome::Racing)
+        return;
+    row->result.outcome = outcome;
+    row->result.reason = reason;
+    row->result.milliseconds = sinceStart(tick);
+}
+
+void RoundRecord::Leave(quint64 playerId, qint32 tick)
+{
+    for (Row &row : m_rows) {
+        if (row.playerId != playerId || !m_open || row.result.outcome != msg::Outcome::Racing)
+            continue;
+        row.result.outcome = msg::Outcome::Out;
+        row.result.reason = msg::kReasonLeft;
+        row.result.milliseconds = sinceStart(tick);
+    }
+}
+
+QStringList RoundRecord::RouteOf(quint64 playerId) const
+{
+    for (const Row &row : m_rows) {
+        if (row.playerId != playerId)
+            continue;
+        QStringList route = row.first;
+        if (row.leftOut)
+            route << msg::kLeftOut;
+        return route << row.last;
+    }
+    return {};
+}
+
+QList<msg::PlayerResult> RoundRecord::Close()
+{
+    QList<msg::PlayerResult> results;
+    if (!m_open)
+        return results;
+    m_open = false;
+    for (const Row &row : m_rows) {
+        msg::PlayerResult result = row.result;
+        result.route = RouteOf(row.playerId);
+        results << result;
+    }
+    return results;
+}
+
+// ---- the game server ----
+
 GameServer::GameServer(DatagramSocket &socket, Browser &browser, Clock &clock, QObject *parent)
     : QObject(parent), m_socket(socket), m_browser(browser), m_clock(clock)
 {
@@ -60,6 +170,7 @@ void GameServer::Stop()
     m_state = ServerState::Stopped;
     while (m_players.PlayerCount() != 0) {
         sendTo(1, msg::DisconnectNotice());
+        leavesRound(1);
         removeAt(1);
     }
     m_round.Turn.clear();
@@ -158,8 +269,8 @@ void GameServer::HandleDatagram(const QString &text, const QString &fromAddress,
     const auto player = identify(route->sender, text, from);
     if (!player)
         return;
-    QString answer;
-    const Request request{text, *player, answer};
+    QString answer, then;
+    const Request request{text, *player, answer, then};
     const Outcome outcome =
         route->join ? (this->*route->join)(request, from) : (this->*route->handle)(request);
     if (outcome == Outcome::Failed)
@@ -175,8 +286,11 @@ void GameServer::HandleDatagram(const QString &text, const QString &fromAddress,
     if (*port == m_socket.LocalPort() && m_socket.IsOwnAddress(fromAddress))
         return;
     // An answer that cannot travel in one datagram is not given, like one without a port.
-    if (!answer.isEmpty() && FitsDatagram(answer))
-        m_socket.SendTo(fromAddress, *port, answer);
+    if (answer.isEmpty() || !FitsDatagram(answer))
+        return;
+    m_socket.SendTo(fromAddress, *port, answer);
+    if (!then.isEmpty() && FitsDatagram(then))
+        m_socket.SendTo(fromAddress, *port, then);
 }
 
 std::optional<qint32> GameServer::identify(Sender rule, const QString &text, const Origin &from) const
@@ -315,12 +429,16 @@ GameServer::Outcome GameServer::onConnect(const Request &r, const Origin &from)
             sendTo(i, msg::IsHost(name));
         }
     }
+    // A player who joins between rounds hears who chooses the next words; the host knows by ISHOST.
+    if (!host && !m_round.Turn.isEmpty())
+        r.then = msg::Turn(m_round.Turn);
     return Outcome::Done;
 }
 
 GameServer::Outcome GameServer::onDisconnect(const Request &r)
 {
     const QString name = m_players.Players(r.player).Name;
+    leavesRound(r.player);
     removeAt(r.player);
     // The others hear the name as the leaving player spelled it.
     if (m_players.PlayerCount() >= 1)
@@ -335,6 +453,11 @@ GameServer::Outcome GameServer::onChat(const Request &r)
     // one datagram reaches nobody, so it is refused like any message that cannot be delivered.
     if (!FitsDatagram(r.text))
         return Outcome::Failed;
+    const quint64 id = m_players.Players(r.player).Id;
+    if (const auto told = m_toldForClient.constFind(id); told != m_toldForClient.cend() && *told == r.text) {
+        m_toldForClient.erase(told);
+        return Outcome::Done;
+    }
     sendToAll(r.text);
     return Outcome::Done;
 }
@@ -372,6 +495,13 @@ GameServer::Outcome GameServer::onSetWords(const Request &r)
     m_round.Words = *words;
     m_round.GameInProgress = true;
     m_round.Turn.clear();
+    QList<const PlayerRecord *> racing;
+    for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
+        if (!m_players.Players(i).Banned)
+            racing << &m_players.Players(i);
+    }
+    m_record.Start(words->first(), m_clock.TickCount(), racing);
+    m_toldForClient.clear();
     sendToAll(wordsText());
     announcePar();
     return Outcome::Done;
@@ -439,7 +569,6 @@ QString ClickCount(qint32 n)
 
 void GameServer::announcePar()
 {
-    m_roundStartTick = m_clock.TickCount();
     m_par.reset();
     if (!m_routeFinder || m_round.Words->isEmpty())
         return;
@@ -454,29 +583,39 @@ void GameServer::announcePar()
     const QString chat = msg::Chat(QStringLiteral("GAME"), line);
     if (FitsDatagram(chat))
         sendToAll(chat);
+    if (!m_par->isEmpty())
+        sendToAll(msg::Par(qint32(m_par->size()) - 1));
 }
 
-void GameServer::announceWin(const QString &winner, qint32 clicks)
+void GameServer::announceWin(const QString &winner, qint32 clicks, const QStringList &route)
 {
     // Round facts come with a route finder (the server window always has one).
     if (!m_routeFinder)
         return;
-    const qint64 ms = qint64(m_clock.TickCount()) - m_roundStartTick;
+    const qint64 ms = qint64(m_clock.TickCount()) - m_record.StartTick();
     const qint64 seconds = qMax<qint64>(0, ms) / 1000;
-    QString line = winner + " reached " + m_round.Words->last() + " in " + QString::number(seconds / 60) +
-                   ":" + QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0')) + " with " +
-                   ClickCount(clicks);
-    QString chat = msg::Chat(QStringLiteral("GAME"), line + ".");
-    if (m_par && !m_par->isEmpty()) {
-        // A route too long for one datagram is left out; the time and clicks still go out.
-        const QString withRoute = msg::Chat(
-            QStringLiteral("GAME"), line + "; a shortest route takes " + QString::number(m_par->size() - 1) +
-                                        ": " + m_par->join(QStringLiteral(" --> ")) + ".");
-        if (FitsDatagram(withRoute))
-            chat = withRoute;
+    const QString won =
+        msg::Chat(QStringLiteral("GAME"),
+                  winner + " reached " + m_round.Words->last() + " in " + QString::number(seconds / 60) +
+                      ":" + QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0')) + " with " +
+                      ClickCount(clicks) + ".");
+    if (FitsDatagram(won))
+        sendToAll(won);
+    if (!m_par || m_par->isEmpty())
+        return;
+    // The winner's own route is in the chat already (PATHIS); a shortest one is told only when it
+    // is another.
+    if (route == *m_par) {
+        sendToAll(msg::Chat(QStringLiteral("GAME"), QStringLiteral("No route is shorter.")));
+        return;
     }
-    if (FitsDatagram(chat))
-        sendToAll(chat);
+    const QString takes = "A shortest route takes " + ClickCount(qint32(m_par->size()) - 1);
+    // A route too long for one datagram is left out; the number of clicks still goes out.
+    QString shortest =
+        msg::Chat(QStringLiteral("GAME"), takes + ": " + m_par->join(QStringLiteral(" --> ")) + ".");
+    if (!FitsDatagram(shortest))
+        shortest = msg::Chat(QStringLiteral("GAME"), takes + ".");
+    sendToAll(shortest);
 }
 
 void GameServer::restartIfEverybodyOut()
@@ -492,6 +631,38 @@ void GameServer::restartIfEverybodyOut()
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::NewGame(m_round.Chooser));
     }
+    sendResults();
+}
+
+void GameServer::sendResults()
+{
+    if (!m_record.Open())
+        return;
+    const qint32 round = m_record.Round();
+    const QList<msg::PlayerResult> results = m_record.Close();
+    if (m_par && !m_par->isEmpty())
+        sendToAll(msg::Shortest({round, qint32(m_par->size()) - 1, *m_par}));
+    for (const msg::PlayerResult &result : results)
+        sendToAll(msg::Result(result));
+}
+
+void GameServer::leavesRound(qint32 index)
+{
+    m_record.Leave(m_players.Players(index).Id, m_clock.TickCount());
+}
+
+void GameServer::announceDisqualified(qint32 index, const QString &page)
+{
+    const PlayerRecord &player = m_players.Players(index);
+    // The words the player's own client has always told the others with.
+    const QString chat = msg::Chat(QStringLiteral("GAME"), player.Name +
+                                                               " has been disqualified for visiting an "
+                                                               "illegal page: \"" +
+                                                               page + "\"");
+    if (!FitsDatagram(chat))
+        return;
+    sendToAll(chat);
+    m_toldForClient.insert(player.Id, chat);
 }
 
 void GameServer::passTurnIfChooserLeft(const QString &leftName)
@@ -517,6 +688,7 @@ GameServer::Outcome GameServer::onGiveUp(const Request &r)
     if (!m_round.GameInProgress || !m_round.Turn.isEmpty() || player.InGame == kNo)
         return Outcome::Done;
     player.InGame = kNo;
+    m_record.Finish(player, msg::Outcome::GaveUp, QString(), m_clock.TickCount());
     const QString name = player.Name;
     sendToAll(msg::Chat(QStringLiteral("GAME"), name + QStringLiteral(" gave up the round.")));
     restartIfEverybodyOut();
@@ -531,9 +703,13 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
     if (m_players.Players(index).InGame == kNo)
         return Outcome::Done;
     const QString page = GetValue(r.text, QStringLiteral("URL"));
+    const qint32 tick = m_clock.TickCount();
+    m_record.Report(m_players.Players(index), page, tick);
     if (IsForbiddenPage(page)) {
         m_players.Players(index).InGame = kNo;
+        m_record.Finish(m_players.Players(index), msg::Outcome::Out, page, tick);
         sendTo(index, msg::Disqualify(page));
+        announceDisqualified(index, page);
         restartIfEverybodyOut();
     }
     PlayerRecord &player = m_players.Players(index);
@@ -551,12 +727,15 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
         return Outcome::Failed;
     const QString winner = player.Name;
     const qint32 clicks = player.RoundClicks;
+    const QStringList route = m_record.Open() ? m_record.RouteOf(player.Id) : QStringList();
+    m_record.Finish(player, msg::Outcome::First, QString(), tick);
     for (qint32 i = 1; i <= m_players.PlayerCount(); ++i) {
         m_players.Players(i).RoundClicks = 0;
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::Winner(winner));
     }
-    announceWin(winner, clicks);
+    sendResults();
+    announceWin(winner, clicks, route);
     return Outcome::Done;
 }
 
@@ -568,6 +747,8 @@ GameServer::Outcome GameServer::onNewGame(const Request &)
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::NewGame(m_round.Chooser));
     }
+    // A round called off has no results to tell; its record ends, so later reports add nothing.
+    m_record.Close();
     return Outcome::Done;
 }
 
@@ -598,6 +779,7 @@ void GameServer::InactivityTick()
             if (j != i)
                 sendTo(j, msg::Drop(name));
         }
+        leavesRound(i);
         removeAt(i);
         passTurnIfChooserLeft(name);
         return; // one drop per tick
@@ -633,6 +815,7 @@ void GameServer::ApplyBan(const BanQuestion &question, bool yes)
     sendTo(index, msg::DisconnectNotice());
     r.Banned = true;
     r.InGame = kNo;
+    leavesRound(index);
 }
 
 // ---- helpers ----

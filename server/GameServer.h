@@ -5,6 +5,7 @@
 #include "server/PlayerTable.h"
 #include "settings/SiteSettings.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,49 @@ struct RoundState {
 };
 
 enum class ServerState { BeforeStart, Serving, Stopped };
+
+// Who raced in the round that runs and how: for each player the pages they reported, the start
+// article first, and how their round went. A player is recorded from the round's start, or from
+// their first report when they joined later; a player who leaves keeps their row.
+class RoundRecord
+{
+public:
+    // A new round: the last round's rows go and the count of started rounds goes up.
+    void Start(const QString &startPage, qint32 tick, const QList<const PlayerRecord *> &players);
+    // From the start until the round ends (a win, or nobody left in it).
+    bool Open() const { return m_open; }
+    qint32 Round() const { return m_round; }
+    qint32 StartTick() const { return m_startTick; }
+    // A page a player still racing reported.
+    void Report(const PlayerRecord &player, const QString &page, qint32 tick);
+    // How a player's round ended, while they are still racing in it.
+    void Finish(const PlayerRecord &player, msg::Outcome outcome, const QString &reason, qint32 tick);
+    // A recorded player who is still racing left the game: out, for kReasonLeft.
+    void Leave(quint64 playerId, qint32 tick);
+    // The round is over (or called off); its results, in the order the players joined the record.
+    QList<msg::PlayerResult> Close();
+    // The pages a player reported in the round, the start first; empty for a player not recorded.
+    QStringList RouteOf(quint64 playerId) const;
+
+private:
+    // A route keeps its first and its last pages up to a datagram's size each and counts the rest:
+    // no message can carry more, and reports without end cannot make the server hold more.
+    struct Row {
+        quint64 playerId = 0;
+        msg::PlayerResult result; // its route unused: the pages are kept below
+        QStringList first, last;
+        qsizetype firstBytes = 0, lastBytes = 0;
+        bool leftOut = false;
+    };
+    Row *rowOf(const PlayerRecord &player, bool join);
+    qint32 sinceStart(qint32 tick) const;
+
+    bool m_open = false;
+    qint32 m_round = 0;
+    qint32 m_startTick = 0;
+    QString m_startPage;
+    QList<Row> m_rows;
+};
 
 // The game server without its window: the datagram dispatcher with every handler, the round
 // engine, the inactivity tick, start and stop, and the ban decisions. The host hands it the
@@ -128,6 +172,7 @@ private:
         const QString &text;
         qint32 player;   // the record the rule found; 0 for Anyone
         QString &answer; // what goes back to the sender, for the verbs that answer
+        QString &then;   // what follows the answer the same way, once it was sent
     };
     struct Route {
         Verb verb;
@@ -174,9 +219,17 @@ private:
     // The facts of a round the players hear as chat from GAME: its par when it starts, the
     // winner's time and clicks and a shortest route when it is won.
     void announcePar();
-    void announceWin(const QString &winner, qint32 clicks);
+    void announceWin(const QString &winner, qint32 clicks, const QStringList &route);
     // The player whose turn it was to choose has gone: the oldest player chooses instead.
     void passTurnIfChooserLeft(const QString &leftName);
+    // The round's end, told to everybody: a shortest route, when known, and each recorded player's
+    // result. Nothing when no round is recorded.
+    void sendResults();
+    // A player leaves the game (by leaving, a drop or a ban): their row in the round stays, as out.
+    void leavesRound(qint32 index);
+    // A disqualification, told by the server before the round's end: the player's own client tells
+    // it afterwards, and that relay is then dropped once.
+    void announceDisqualified(qint32 index, const QString &page);
     QString wordsText() const;
 
     DatagramSocket &m_socket;
@@ -191,7 +244,9 @@ private:
     QString m_siteHost = QStringLiteral("127.0.0.1:%1").arg(site::kSitePort);
     bool m_randomPending = false;
     RouteFinder m_routeFinder;
-    // The round's shortest route, as told when it started, and when it started (server clock).
+    // The round's shortest route, as told when it started.
     std::optional<QStringList> m_par;
-    qint32 m_roundStartTick = 0;
+    RoundRecord m_record;
+    // By player Id: the chat line the server already told for that player's client.
+    QHash<quint64, QString> m_toldForClient;
 };

@@ -29,6 +29,41 @@ QString servedTitle(const QString &article)
     return status == 200 ? HeadlessBrowser::ExtractTitle(body) : QString();
 }
 
+// The round's par, heard after its words: the chat line, then PAR when a route leads there. True
+// when one does, and so a shortest route comes with the results.
+bool TakePar(UdpPeer &p, const QString &start, const QString &destination)
+{
+    const QStringList line = p.Take(1);
+    const QString shortest = "CHAT NAME=GAME;TEXT=Shortest route from " + start + " to " + destination + ": ";
+    if (line.value(0).startsWith(shortest)) {
+        const QString clicks = line[0].mid(shortest.size()).section(' ', 0, 0);
+        EXPECT_EQ(p.Take(1), QStringList({"PAR CLICKS=" + clicks + ";"})) << p.Name().toStdString();
+        return true;
+    }
+    EXPECT_EQ(line, QStringList({"CHAT NAME=GAME;TEXT=No route leads from " + start + " to " + destination +
+                                 " in this encyclopedia."}))
+        << p.Name().toStdString();
+    return false;
+}
+
+// A round's end: a shortest route when one is known, then one result per player in the round.
+void ExpectResults(UdpPeer &p, bool shortest, const QStringList &names)
+{
+    if (shortest)
+        EXPECT_TRUE(p.Take(1).value(0).startsWith("SHORTEST ROUND=")) << p.Name().toStdString();
+    for (const QString &name : names) {
+        const QString result = p.Take(1).value(0);
+        EXPECT_TRUE(result.startsWith("RESULT ") && result.contains(";NAME=" + name + ";"))
+            << p.Name().toStdString() << ": " << result.toStdString();
+    }
+}
+
+QString notice(const QString &name, const QString &page)
+{
+    return "CHAT NAME=GAME;TEXT=" + name + " has been disqualified for visiting an illegal page: \"" + page +
+           "\"";
+}
+
 TEST(ServerE2e, TwoWholeRounds)
 {
     ServerProcess server;
@@ -64,14 +99,10 @@ TEST(ServerE2e, TwoWholeRounds)
     ann.Send("SETWORDS COUNT=1;WORD0=" + start + ";WORD1=" + destination + ";");
     const QString startGame = "STARTGAME COUNT=1;WORD0=" + start + ";WORD1=" + destination + ";";
     // Each hears the words, then the round's par from GAME.
+    bool shortest = false;
     for (UdpPeer *p : three) {
-        const QStringList got = p->Take(2);
-        ASSERT_EQ(got.size(), 2) << p->Name().toStdString();
-        EXPECT_EQ(got[0], startGame);
-        EXPECT_TRUE(got[1].startsWith("CHAT NAME=GAME;TEXT=Shortest route from " + start + " to ") ||
-                    got[1] == "CHAT NAME=GAME;TEXT=No route leads from " + start + " to " + destination +
-                                  " in this encyclopedia.")
-            << got[1].toStdString();
+        EXPECT_EQ(p->Take(1), QStringList({startGame}));
+        shortest = TakePar(*p, start, destination);
     }
 
     bob.Send("NAVIGATE NAME=Bob;URL=Stepping stone;");
@@ -79,9 +110,10 @@ TEST(ServerE2e, TwoWholeRounds)
         EXPECT_EQ(p->Take(1), QStringList({score("Bob", 0, 1, 1, "yes")}));
 
     cy.Send("NAVIGATE NAME=Cy;URL=special;");
-    EXPECT_EQ(cy.Take(2), QStringList({"DISQUALIFY URL=special;", score("Cy", 0, 1, 1, "no")}));
-    EXPECT_EQ(ann.Take(1), QStringList({score("Cy", 0, 1, 1, "no")}));
-    EXPECT_EQ(bob.Take(1), QStringList({score("Cy", 0, 1, 1, "no")}));
+    EXPECT_EQ(cy.Take(3),
+              QStringList({"DISQUALIFY URL=special;", notice("Cy", "special"), score("Cy", 0, 1, 1, "no")}));
+    EXPECT_EQ(ann.Take(2), QStringList({notice("Cy", "special"), score("Cy", 0, 1, 1, "no")}));
+    EXPECT_EQ(bob.Take(2), QStringList({notice("Cy", "special"), score("Cy", 0, 1, 1, "no")}));
 
     // A join in the middle of the round fetches the words.
     dan.Send(connectText(dan));
@@ -92,13 +124,15 @@ TEST(ServerE2e, TwoWholeRounds)
     EXPECT_EQ(dan.Take(1), QStringList({startGame}));
 
     ann.Send("NAVIGATE NAME=Ann;URL=" + destination + ";");
-    // The win, then the winner's time and clicks from GAME.
+    // The win, the results (Dan reported nothing), then the winner's time and clicks from GAME.
     for (UdpPeer *p : all) {
-        const QStringList got = p->Take(3);
-        ASSERT_EQ(got.size(), 3) << p->Name().toStdString();
-        EXPECT_EQ(got.mid(0, 2), QStringList({score("Ann", 0, 1, 1, "yes"), "WINNER NAME=Ann;"}));
-        EXPECT_TRUE(got[2].startsWith("CHAT NAME=GAME;TEXT=Ann reached " + destination + " in 0:"))
-            << got[2].toStdString();
+        EXPECT_EQ(p->Take(2), QStringList({score("Ann", 0, 1, 1, "yes"), "WINNER NAME=Ann;"}));
+        ExpectResults(*p, shortest, {"Ann", "Bob", "Cy"});
+        const QString won = p->Take(1).value(0);
+        EXPECT_TRUE(won.startsWith("CHAT NAME=GAME;TEXT=Ann reached " + destination + " in 0:"))
+            << won.toStdString();
+        if (shortest)
+            EXPECT_TRUE(p->Take(1).value(0).startsWith("CHAT NAME=GAME;TEXT=")) << "a shortest route";
     }
     ann.Send("SENDMYPATH NAME=Ann;PATH=" + start + "\r" + destination + ";");
     for (UdpPeer *p : all)
@@ -107,10 +141,8 @@ TEST(ServerE2e, TwoWholeRounds)
     // Round two: everyone is disqualified and the oldest player chooses again.
     ann.Send("SETWORDS COUNT=1;WORD0=Apple;WORD1=Pear;");
     for (UdpPeer *p : all) {
-        const QStringList got = p->Take(2);
-        ASSERT_EQ(got.size(), 2) << p->Name().toStdString();
-        EXPECT_EQ(got[0], "STARTGAME COUNT=1;WORD0=Apple;WORD1=Pear;");
-        EXPECT_TRUE(got[1].startsWith("CHAT NAME=GAME;TEXT=")) << "the par: " << got[1].toStdString();
+        EXPECT_EQ(p->Take(1), QStringList({"STARTGAME COUNT=1;WORD0=Apple;WORD1=Pear;"}));
+        shortest = TakePar(*p, "Apple", "Pear");
     }
     const QStringList kinds = {"list", "number", "talk"};
     for (int i = 0; i < 3; ++i) {
@@ -118,18 +150,22 @@ TEST(ServerE2e, TwoWholeRounds)
         p->Send("NAVIGATE NAME=" + p->Name() + ";URL=" + kinds[i] + ";");
         // Each of the three reported once in round one; the win reset the round clicks.
         const QString s = score(p->Name(), p == &ann ? 1 : 0, 2, 1, "no");
-        EXPECT_EQ(p->Take(2), QStringList({"DISQUALIFY URL=" + kinds[i] + ";", s}));
+        EXPECT_EQ(p->Take(3),
+                  QStringList({"DISQUALIFY URL=" + kinds[i] + ";", notice(p->Name(), kinds[i]), s}));
         for (UdpPeer *other : all) {
             if (other != p) {
-                EXPECT_EQ(other->Take(1), QStringList({s}));
+                EXPECT_EQ(other->Take(2), QStringList({notice(p->Name(), kinds[i]), s}));
             }
         }
     }
+    // The last one out: their notice comes before the round's end, then the results, then the score.
     dan.Send("NAVIGATE NAME=Dan;URL=user;");
-    EXPECT_EQ(dan.Take(3),
-              QStringList({"DISQUALIFY URL=user;", "NEWGAME NAME=Ann;", score("Dan", 0, 1, 1, "yes")}));
-    for (UdpPeer *p : three)
-        EXPECT_EQ(p->Take(2), QStringList({"NEWGAME NAME=Ann;", score("Dan", 0, 1, 1, "yes")}));
+    EXPECT_EQ(dan.Take(1), QStringList({"DISQUALIFY URL=user;"}));
+    for (UdpPeer *p : all) {
+        EXPECT_EQ(p->Take(2), QStringList({notice("Dan", "user"), "NEWGAME NAME=Ann;"}));
+        ExpectResults(*p, shortest, {"Ann", "Bob", "Cy", "Dan"});
+        EXPECT_EQ(p->Take(1), QStringList({score("Dan", 0, 1, 1, "yes")}));
+    }
     for (UdpPeer *p : all)
         EXPECT_TRUE(p->Drain().isEmpty()) << p->Name().toStdString();
 }
