@@ -46,6 +46,8 @@ bool GameCore::InitGame()
     // A host that joined an idle server chooses the first words.
     if (modData.IsHost)
         m_nextChooser = modData.PlayerName;
+    else if (!modData.Turn.isEmpty())
+        m_nextChooser = modData.Turn;
     m_browser.Navigate(MainPageUrl());
     if (modData.JoinedMidRound) {
         m_view.AddChat(QStringLiteral("GAME"), QStringLiteral("Game is in progress; joining..."));
@@ -245,6 +247,22 @@ void GameCore::HandleDatagram(const QString &d)
         if (const auto start = msg::DecodeStartGame(d))
             onStartGame(*start);
         break;
+    case Verb::Par:
+        if (const auto par = msg::DecodePar(d))
+            m_par = *par;
+        break;
+    case Verb::Turn:
+        if (const auto turn = msg::DecodePlayerNamed(d); turn && !modData.InRound)
+            m_nextChooser = turn->name;
+        break;
+    case Verb::Result:
+        if (const auto result = msg::DecodeResult(d))
+            resultsAdded(m_results.Add(*result));
+        break;
+    case Verb::Shortest:
+        if (const auto shortest = msg::DecodeShortest(d))
+            resultsAdded(m_results.Add(*shortest));
+        break;
     default:
         // What a client sends, replies to joining, and anything unknown: not for the game window.
         break;
@@ -308,6 +326,13 @@ void GameCore::onPlayerCameOrWent(const msg::PlayerNamed &player)
     m_view.AddChat(kGame, line);
     m_view.UpdateChatList();
     m_view.UpdateScores(ScoreFlags::All());
+}
+
+void GameCore::resultsAdded(bool fresh)
+{
+    if (fresh)
+        emit ResultsArrived();
+    emit ResultsChanged();
 }
 
 void GameCore::endRoundClock()
@@ -413,6 +438,10 @@ void GameCore::onStartGame(const msg::RoundStart &start)
     modData.CurrentPage = start.start;
     modData.Route = start.start + QLatin1Char('\r');
     m_par.reset();
+    if (!m_results.Empty()) {
+        m_results.Clear();
+        emit ResultsChanged();
+    }
     m_winner.clear();
     m_outReason.clear();
     m_roundClock.invalidate();

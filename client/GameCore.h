@@ -4,6 +4,7 @@
 #include "protocol/Decoders.h"
 #include "protocol/Protocol.h"
 
+#include "client/RoundResults.h"
 #include "client/RoundStatus.h"
 
 #include <QElapsedTimer>
@@ -109,6 +110,16 @@ public:
     bool StartPending() const { return m_pendingStart.has_value(); }
     // What the round bar shows now.
     RoundFacts Facts() const;
+    // The last round's results, from its end until the next round starts.
+    const RoundResults &Results() const { return m_results; }
+
+signals:
+    // A round's results began to arrive: the view opens by itself.
+    void ResultsArrived();
+    // More of them came, or they were cleared at a round's start.
+    void ResultsChanged();
+
+public:
     int LoadLimitMs = kLoadLimitMs;
 
 private:
@@ -156,5 +167,7 @@ private:
     QString m_winner;
     // The winner, or whom NEWGAME named.
     QString m_nextChooser;
+    RoundResults m_results;
+    void resultsAdded(bool fresh);
     void endRoundClock();
 };

@@ -77,6 +77,7 @@ bool JoinSession::beginAttempt(const QString &name)
     }
     modData.IsHost = false;
     modData.WelcomeText.clear();
+    modData.Turn.clear();
     modData.ChosenServer.clear();
     return true;
 }
@@ -221,6 +222,10 @@ void JoinSession::HandleReply(const QString &datagram, const QString &senderAddr
         break;
     case Verb::NeedPwd:
         replyNeedPassword();
+        break;
+    case Verb::Turn:
+        if (const auto turn = msg::DecodePlayerNamed(datagram))
+            modData.Turn = turn->name;
         break;
     case Verb::IsHost:
         if (const auto host = msg::DecodePlayerNamed(datagram); host && host->name == modData.PlayerName)

@@ -80,6 +80,8 @@ public:
     bool IsHost = false;
     // The server's welcome text from MESSAGE; shown in the chat under "GAME" when not empty.
     QString WelcomeText;
+    // Who chooses the next words, as the server tells a player who joins between rounds (TURN).
+    QString Turn;
 
     // Adds a player unless one with the same name (ignoring letter case) is listed.
     void AddPlayer(const QString &name);

@@ -2,6 +2,7 @@
 
 #include "client/ModData.h"
 #include "client/game/GameServices.h"
+#include "client/game/ResultsView.h"
 #include "client/game/RoundBar.h"
 #include "platform/Browser.h"
 #include "platform/DatagramSocket.h"
@@ -32,11 +33,21 @@ frmGame::frmGame(ModData &data, const GameServices &services, GameView &around, 
     wbMain->setAccessibleName(QStringLiteral("Article"));
     m_bar = new RoundBar(this);
     m_bar->move(kMargin, kMargin);
+    m_resultsView = new ResultsView(this);
+    m_resultsView->hide();
     // The server address may carry the blanks it was typed with; datagrams reach it all the same,
     // and the site's address must too, or every page of the round would count as off the site.
     const QString siteHost = site::ClientSiteHost(modData.ServerHost.trimmed());
     m_core = std::make_unique<GameCore>(modData, *m_socket, *m_browser, *services.dialogs, around, siteHost,
                                         services.serverPort);
+
+    connect(m_core.get(), &GameCore::ResultsArrived, this, &frmGame::ShowResults);
+    connect(m_core.get(), &GameCore::ResultsChanged, this, [this] {
+        m_resultsView->Fill(m_core->Results());
+        if (m_core->Results().Empty())
+            m_resultsView->hide();
+    });
+    connect(m_bar, &RoundBar::ResultsRequested, this, &frmGame::ShowResults);
 
     tmrGetScores = new QTimer(this);
     tmrGetScores->setInterval(services.scorePollMs);
@@ -98,12 +109,24 @@ void frmGame::layoutParts()
     // Too small a window keeps the browser's old size.
     if (h > 0)
         wbMain->setGeometry(kMargin, top, w, h);
+    // The results lie over the article, never over the other windows (the chooser's boxes).
+    const QRect article = wbMain->geometry();
+    m_resultsView->setGeometry(article.adjusted(16, 16, -16, -16));
+}
+
+void frmGame::ShowResults()
+{
+    m_resultsView->Fill(m_core->Results());
+    layoutParts();
+    m_resultsView->show();
+    m_resultsView->raise();
 }
 
 void frmGame::tmrRound_Timer()
 {
     const int before = m_bar->height();
-    m_bar->Show(DescribeRound(m_core->Facts()), false);
+    const RoundFacts facts = m_core->Facts();
+    m_bar->Show(DescribeRound(facts), !facts.racing && !m_core->Results().Empty());
     const int w = width() - 2 * kMargin;
     if (w > 0 && m_bar->heightForWidth(w) != before)
         layoutParts();

@@ -11,6 +11,7 @@ struct GameServices;
 class Browser;
 class DatagramSocket;
 class QTimer;
+class ResultsView;
 class RoundBar;
 
 // The game window: the encyclopedia in wbMain, and the socket that carries every datagram after
@@ -39,6 +40,9 @@ public:
     QTimer *tmrRound = nullptr;
     // Over the article: the round's words, par, clicks and clock.
     RoundBar *Bar() const { return m_bar; }
+    // The last round's results over the article; they open by themselves when a round ends.
+    ResultsView *Results() const { return m_resultsView; }
+    void ShowResults();
 
 signals:
     // The window is closing: the other windows go now, before the farewell to the server.
@@ -61,5 +65,6 @@ private:
     std::unique_ptr<GameCore> m_core;
     bool m_closing = false;
     RoundBar *m_bar = nullptr;
+    ResultsView *m_resultsView = nullptr;
     ModData &modData;
 };

@@ -113,7 +113,7 @@ protected:
 // A screen reader finds the article view by its name; the page inside it is the site's to label.
 TEST_F(RealBrowserTest, TheArticleViewHasAnAccessibleName)
 {
-    ExpectAllNamed(session->Game(), 1, {"Article"});
+    ExpectAllNamed(session->Game(), 1, {"Article", "Round", "Round status"});
 }
 
 TEST_F(RealBrowserTest, ClickedPagesAreReportedByTheRules)

@@ -115,6 +115,23 @@ TEST(TwoClientsE2e, ARematchIsWonByItsFirstClickAndAGivenUpRoundNamesTheNextChoo
         EXPECT_TRUE(ann.Heard(QStringLiteral("GAME: No route is shorter.")));
         EXPECT_TRUE(ann.Heard(QStringLiteral("GAME: The winning route was: \r\nCat --> Dog")));
         EXPECT_TRUE(QTest::qWaitFor([&] { return bob.view.chooserOpened == round; }, kStepMs));
+        // Both see the same results: the winner, who was still on the way, and a shortest route.
+        const auto resultsIn = [](Client &c) {
+            return QTest::qWaitFor([&] { return c.core->Results().Rows().size() == 2; }, kStepMs);
+        };
+        ASSERT_TRUE(resultsIn(ann) && resultsIn(bob)) << "round " << round;
+        for (Client *c : {&ann, &bob}) {
+            const QList<ResultRow> rows = c->core->Results().Rows();
+            EXPECT_TRUE(rows[0].spoken.startsWith(QStringLiteral("Bob: finished first in 0:")))
+                << rows[0].spoken.toStdString();
+            EXPECT_TRUE(rows[0].spoken.endsWith(QStringLiteral("with 1 click: Cat, Dog")))
+                << rows[0].spoken.toStdString();
+            EXPECT_EQ(rows[1].name, QStringLiteral("Ann"));
+            EXPECT_EQ(rows[1].outcome, QStringLiteral("was still on the way"));
+            EXPECT_EQ(c->core->Results().ShortestSpoken(),
+                      QStringLiteral("A shortest route takes 1 click: Cat, Dog"));
+            EXPECT_EQ(c->core->Facts().par, 1);
+        }
     }
 
     // Round 3: nobody can finish; both give up, and the oldest player chooses next.
@@ -131,6 +148,17 @@ TEST(TwoClientsE2e, ARematchIsWonByItsFirstClickAndAGivenUpRoundNamesTheNextChoo
     }
     EXPECT_TRUE(ann.Heard(QStringLiteral("GAME: It is your turn to choose the next words.")));
     EXPECT_EQ(ann.view.chooserOpened, 1);
+    // Nobody finished: the results still tell how far each came, and a shortest route.
+    for (Client *c : {&ann, &bob}) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return c->core->Results().Rows().size() == 2; }, kStepMs));
+        for (const ResultRow &row : c->core->Results().Rows())
+            EXPECT_EQ(row.outcome, QStringLiteral("gave up")) << row.spoken.toStdString();
+        EXPECT_EQ(c->core->Results().ShortestSpoken(),
+                  QStringLiteral("A shortest route takes 1 click: Cat, Dog"));
+        EXPECT_EQ(DescribeRound(c->core->Facts()).status,
+                  c == &ann ? QStringLiteral("Your turn to choose the next words.")
+                            : QStringLiteral("Ann chooses the next words."));
+    }
 }
 
 } // namespace
