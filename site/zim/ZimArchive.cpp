@@ -85,6 +85,16 @@ std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error
                 if (const auto main = a->Follow(a->m_archive.getMainEntry()))
                     a->m_mainIndex = main->getIndex();
             }
+            // libzim opens an archive whose clusters cannot be read; its first pages tell.
+            ReadFailure unreadable;
+            const QString firstPage = a->FirstUnreadablePage(&unreadable);
+            if (!firstPage.isEmpty()) {
+                damage = unreadable.what.isEmpty()
+                             ? QStringLiteral("%1 is damaged: its %2 cannot be read").arg(file, firstPage)
+                             : QStringLiteral("%1 is damaged: its %2 cannot be read (%3)")
+                                   .arg(file, firstPage, unreadable.what);
+                return nullptr;
+            }
             a->m_title = Guarded(
                 [&] { return FromUtf8(a->m_archive.getMetadata("Title")).simplified().left(kMaxTitleChars); },
                 QString());
@@ -102,6 +112,38 @@ std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error
     if (archive->m_title.isEmpty())
         archive->m_title = info.fileName();
     return archive;
+}
+
+QString ZimArchive::FirstUnreadablePage(ReadFailure *failure) const
+{
+    auto readable = [&](const zim::Entry &e) {
+        return Guarded(
+            [&] {
+                (void)e.getItem(true).getData();
+                return true;
+            },
+            false, failure);
+    };
+    if (const auto main = MainEntry(); main && !readable(*main))
+        return QStringLiteral("main page");
+    // The first article in title order, after any entries of other kinds in an older archive.
+    const auto first = Guarded(
+        [&]() -> std::optional<zim::Entry> {
+            const quint32 count =
+                m_archive.hasNewNamespaceScheme() ? m_archive.getArticleCount() : m_archive.getEntryCount();
+            for (quint32 i = 0; i < count && i < quint32(kMaxRandomTries); ++i) {
+                const zim::Entry e = m_archive.getEntryByTitle(i);
+                if (IsArticle(e))
+                    return e;
+            }
+            return std::nullopt;
+        },
+        std::optional<zim::Entry>(), failure);
+    if (failure && failure->failed)
+        return QStringLiteral("first article");
+    if (first && !readable(*first))
+        return QStringLiteral("first article");
+    return {};
 }
 
 std::optional<zim::Entry> ZimArchive::ByPath(const std::string &path) const

@@ -84,6 +84,9 @@ public:
 
 private:
     ZimArchive(const QString &file, const std::string &path);
+    // "main page" or "first article" when that page's content cannot be read (the failure says
+    // why), "" when both can.
+    QString FirstUnreadablePage(ReadFailure *failure) const;
 
     QString m_file;
     zim::Archive m_archive;

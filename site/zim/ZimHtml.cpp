@@ -21,16 +21,95 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-QByteArray DecodeEntities(QByteArray v)
+void AppendUtf8(QByteArray &out, char32_t c)
 {
-    v.replace("&quot;", "\"");
-    v.replace("&#39;", "'");
-    v.replace("&apos;", "'");
-    v.replace("&lt;", "<");
-    v.replace("&gt;", ">");
-    v.replace("&amp;", "&");
-    return v;
+    // What a browser makes of a reference to no character.
+    if (c == 0 || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff))
+        c = 0xfffd;
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xc0 | (c >> 6)));
+        out.append(char(0x80 | (c & 0x3f)));
+    } else if (c < 0x10000) {
+        out.append(char(0xe0 | (c >> 12)));
+        out.append(char(0x80 | ((c >> 6) & 0x3f)));
+        out.append(char(0x80 | (c & 0x3f)));
+    } else {
+        out.append(char(0xf0 | (c >> 18)));
+        out.append(char(0x80 | ((c >> 12) & 0x3f)));
+        out.append(char(0x80 | ((c >> 6) & 0x3f)));
+        out.append(char(0x80 | (c & 0x3f)));
+    }
 }
+
+// A numeric reference "&#38;", "&#x26;" or "&#X26;" at `at`: its character, and where it ends.
+// A browser takes one without its ";" too.
+bool ReadNumericReference(QByteArrayView v, qsizetype at, char32_t *c, qsizetype *end)
+{
+    qsizetype i = at + 2;
+    const bool hex = i < v.size() && (v[i] == 'x' || v[i] == 'X');
+    if (hex)
+        ++i;
+    const qsizetype digits = i;
+    quint32 value = 0;
+    for (; i < v.size(); ++i) {
+        const char d = v[i];
+        int digit;
+        if (d >= '0' && d <= '9')
+            digit = d - '0';
+        else if (hex && d >= 'a' && d <= 'f')
+            digit = d - 'a' + 10;
+        else if (hex && d >= 'A' && d <= 'F')
+            digit = d - 'A' + 10;
+        else
+            break;
+        value = qMin<quint32>(value * (hex ? 16 : 10) + quint32(digit), 0x110000);
+    }
+    if (i == digits)
+        return false;
+    *c = char32_t(value);
+    *end = i < v.size() && v[i] == ';' ? i + 1 : i;
+    return true;
+}
+
+} // namespace
+
+QByteArray DecodeEntities(QByteArrayView v)
+{
+    static const std::pair<QByteArrayView, char> kNamed[] = {
+        {"&quot;", '"'}, {"&apos;", '\''}, {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
+    QByteArray out;
+    out.reserve(v.size());
+    qsizetype pos = 0;
+    for (qsizetype amp = v.indexOf('&'); amp >= 0; amp = v.indexOf('&', pos)) {
+        out.append(v.sliced(pos, amp - pos));
+        pos = amp + 1;
+        char32_t c = 0;
+        qsizetype end = 0;
+        if (amp + 1 < v.size() && v[amp + 1] == '#' && ReadNumericReference(v, amp, &c, &end)) {
+            AppendUtf8(out, c);
+            pos = end;
+            continue;
+        }
+        bool named = false;
+        for (const auto &[name, ch] : kNamed) {
+            if (v.sliced(amp).startsWith(name)) {
+                out.append(ch);
+                pos = amp + name.size();
+                named = true;
+                break;
+            }
+        }
+        if (!named)
+            out.append('&');
+    }
+    out.append(v.sliced(pos));
+    return out;
+}
+
+namespace
+{
 
 // "https:", "mailto:", "//host": the link leaves the archive. A name such as "User:Keeper" that
 // only looks like a scheme is a page of the archive.

@@ -29,6 +29,10 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
                              const QByteArray &tabs,
                              const std::function<LinkTarget(const std::string &path)> &resolve);
 
+// An attribute's value as a browser reads it: the named references of markup ("&amp;", "&quot;",
+// "&apos;", "&lt;", "&gt;") and every numeric one ("&#47;", "&#x2F;", "&#X2f;") decoded to UTF-8.
+QByteArray DecodeEntities(QByteArrayView value);
+
 // The talk, edit, history and category links shown above every article.
 QByteArray ArticleTabs(const QString &title);
 
