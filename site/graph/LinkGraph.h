@@ -53,6 +53,8 @@ public:
     // `marks` has one entry per article.
     LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node>> links);
     LinkGraph(std::vector<quint8> marks, Rows rows);
+    // Links gathered on several threads, each its own rows; the graph is the same in any order.
+    LinkGraph(std::vector<quint8> marks, std::vector<Rows> rows);
 
     Node NodeCount() const { return Node(m_marks.size()); }
     quint64 LinkCount() const { return m_out.size(); }

@@ -14,11 +14,8 @@
 class ZimGraph
 {
 public:
-    // With no cache folder, the graph is built at every start.
-    ZimGraph(const ZimArchive &archive, QString cacheFolder)
-        : m_archive(archive), m_cacheFolder(std::move(cacheFolder))
-    {
-    }
+    // With no cache folder, the graph is built at every start; on `threads` threads, 0 for one a core.
+    ZimGraph(const ZimArchive &archive, QString cacheFolder, int threads = 0);
 
     // Reads or builds the graph; returns early, with no graph, once `stop` is set. A damaged
     // archive has no graph: its rounds go without par and shortest routes.
@@ -38,6 +35,7 @@ private:
 
     const ZimArchive &m_archive;
     QString m_cacheFolder;
+    int m_threads;
     PendingGraph m_graph;
     std::atomic<int> m_progress{0};
     std::atomic<bool> m_fromCache{false};

@@ -132,7 +132,7 @@ struct Attribute {
 };
 
 // The attributes of a start tag; `tag` runs from '<' to '>'.
-std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
+std::vector<Attribute> ParseAttributes(QByteArrayView tag, qsizetype from)
 {
     std::vector<Attribute> out;
     qsizetype i = from;
@@ -146,7 +146,7 @@ std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
         a.start = i;
         while (i < n && !IsSpace(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/')
             ++i;
-        a.name = tag.mid(a.start, i - a.start).toLower();
+        a.name = tag.sliced(a.start, i - a.start).toByteArray().toLower();
         while (i < n && IsSpace(tag[i]))
             ++i;
         if (i < n && tag[i] == '=') {
@@ -157,13 +157,13 @@ std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
                 const char quote = tag[i];
                 const qsizetype close = tag.indexOf(quote, i + 1);
                 const qsizetype stop = close < 0 || close > n ? n : close;
-                a.value = DecodeEntities(tag.mid(i + 1, stop - i - 1));
+                a.value = DecodeEntities(tag.sliced(i + 1, stop - i - 1));
                 i = stop < n ? stop + 1 : n;
             } else {
                 const qsizetype s = i;
                 while (i < n && !IsSpace(tag[i]))
                     ++i;
-                a.value = DecodeEntities(tag.mid(s, i - s));
+                a.value = DecodeEntities(tag.sliced(s, i - s));
             }
         }
         a.end = i;
@@ -176,7 +176,7 @@ std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
 }
 
 // Where a tag that starts at `lt` ends (just past its '>'), quotes respected; -1 when it never ends.
-qsizetype TagEnd(const QByteArray &html, qsizetype lt)
+qsizetype TagEnd(QByteArrayView html, qsizetype lt)
 {
     char quote = 0;
     for (qsizetype i = lt + 1; i < html.size(); ++i) {
@@ -195,14 +195,11 @@ qsizetype TagEnd(const QByteArray &html, qsizetype lt)
     return -1;
 }
 
-qsizetype FindCaseInsensitive(const QByteArray &html, const char *needle, qsizetype from)
+qsizetype FindCaseInsensitive(QByteArrayView html, const char *needle, qsizetype from)
 {
     const QByteArrayView n(needle);
     for (qsizetype i = html.indexOf('<', from); i >= 0; i = html.indexOf('<', i + 1)) {
-        if (QByteArrayView(html)
-                .sliced(i)
-                .first(qMin(n.size(), html.size() - i))
-                .compare(n, Qt::CaseInsensitive) == 0)
+        if (html.sliced(i).first(qMin(n.size(), html.size() - i)).compare(n, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -265,6 +262,82 @@ std::string ResolveRelative(const std::string &entryPath, const std::string &hre
     return out;
 }
 
+std::string ArchivePathOfLink(const QByteArray &href, const std::string &entryPath, QByteArray *fragment,
+                              bool *external)
+{
+    const bool leaves = LeavesArchive(href);
+    if (external)
+        *external = leaves;
+    if (leaves)
+        return {};
+    QByteArray u = href;
+    if (const qsizetype hash = u.indexOf('#'); hash >= 0) {
+        if (fragment)
+            *fragment = u.mid(hash);
+        u.truncate(hash);
+    }
+    if (const qsizetype q = u.indexOf('?'); q >= 0)
+        u.truncate(q);
+    if (u.isEmpty())
+        return {};
+    return ResolveRelative(entryPath, QByteArray::fromPercentEncoding(u).toStdString());
+}
+
+void ScanLinks(QByteArrayView html, const std::function<void(const QByteArray &href)> &found)
+{
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto named = [&](qsizetype at, qsizetype end, const char *name) {
+        const QByteArrayView n(name);
+        return end - at == n.size() && html.sliced(at, n.size()).compare(n, Qt::CaseInsensitive) == 0;
+    };
+    qsizetype pos = 0;
+    while (pos < html.size()) {
+        const qsizetype lt = html.indexOf('<', pos);
+        if (lt < 0 || lt + 1 >= html.size())
+            return;
+        const char next = html[lt + 1];
+        if (next == '!' && html.sliced(lt).startsWith("<!--")) {
+            const qsizetype close = html.indexOf("-->", lt + 4);
+            if (close < 0)
+                return;
+            pos = close + 3;
+            continue;
+        }
+        if (!isLetter(next) && next != '/' && next != '!') {
+            pos = lt + 1; // a "<" in text
+            continue;
+        }
+        const qsizetype end = TagEnd(html, lt);
+        if (end < 0)
+            return;
+        pos = end;
+        if (next == '/' || next == '!')
+            continue;
+        qsizetype nameEnd = lt + 1;
+        while (nameEnd < end && IsNameChar(html[nameEnd]))
+            ++nameEnd;
+        if (named(lt + 1, nameEnd, "a") || named(lt + 1, nameEnd, "area")) {
+            // A browser follows the first href of a tag.
+            for (const Attribute &a : ParseAttributes(html.sliced(lt, end - lt), nameEnd - lt)) {
+                if (a.name == "href") {
+                    found(a.value);
+                    break;
+                }
+            }
+        } else if (named(lt + 1, nameEnd, "script") || named(lt + 1, nameEnd, "style") ||
+                   named(lt + 1, nameEnd, "title")) {
+            // Their text is no markup, whatever it looks like.
+            const char *close = named(lt + 1, nameEnd, "script")  ? "</script"
+                                : named(lt + 1, nameEnd, "style") ? "</style"
+                                                                  : "</title";
+            const qsizetype at = FindCaseInsensitive(html, close, end);
+            if (at < 0)
+                return;
+            pos = at;
+        }
+    }
+}
+
 QByteArray ArticleTabs(const QString &title)
 {
     QByteArray out = "<div class=\"quillory-tabs\" style=\"font:15px sans-serif;margin:.4em 0 .8em\">";
@@ -299,20 +372,8 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
         return t;
     };
     // An address inside the archive for a tag's attribute; `external` is set for one that leaves it.
-    auto internalPath = [&](const QByteArray &url, QByteArray *fragment, bool *external) -> std::string {
-        *external = LeavesArchive(url);
-        if (*external)
-            return {};
-        QByteArray u = url;
-        if (const qsizetype hash = u.indexOf('#'); hash >= 0) {
-            *fragment = u.mid(hash);
-            u.truncate(hash);
-        }
-        if (const qsizetype q = u.indexOf('?'); q >= 0)
-            u.truncate(q);
-        if (u.isEmpty())
-            return {};
-        return ResolveRelative(entryPath, QByteArray::fromPercentEncoding(u).toStdString());
+    auto internalPath = [&](const QByteArray &url, QByteArray *fragment, bool *external) {
+        return ArchivePathOfLink(url, entryPath, fragment, external);
     };
 
     qsizetype pos = 0;
