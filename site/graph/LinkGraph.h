@@ -42,6 +42,8 @@ public:
         // The links that follow are from this article.
         void Begin(Node from) { m_rows.emplace_back(from, quint32(m_targets.size())); }
         void Add(Node to) { m_targets.push_back(to); }
+        // Links added so far.
+        size_t Size() const { return m_targets.size(); }
 
     private:
         friend class LinkGraph;

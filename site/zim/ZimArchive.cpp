@@ -271,7 +271,7 @@ LinkTarget ZimArchive::Resolve(const std::string &path, zim::entry_index_type *i
     return t;
 }
 
-QString ZimArchive::DrawArticle() const
+QString ZimArchive::DrawArticle(const std::function<Candidate(zim::entry_index_type)> &judge) const
 {
     // Drawing again after a miss keeps the draw uniform over the articles that are accepted. The
     // library's own random entry never picks the last front article, so the draw is made here.
@@ -283,21 +283,31 @@ QString ZimArchive::DrawArticle() const
         quint32(0));
     if (count == 0)
         return {};
+    QString possible;
     for (int i = 0; i < kMaxRandomTries; ++i) {
         // Nothing: draw again. A read that fails ends the draw.
         ReadFailure failure;
         const std::optional<QString> title = Guarded(
             [&]() -> std::optional<QString> {
                 const zim::Entry e = m_archive.getEntryByTitle(QRandomGenerator::global()->bounded(count));
-                if (e.isRedirect() || IsMain(e) || !IsArticle(e) || IsDisambiguation(e))
+                if (e.isRedirect() || IsMain(e) || !IsArticle(e))
                     return std::nullopt;
+                // The rating first: it is cheap, a disambiguation page is told by its text.
+                const Candidate rating = judge ? judge(e.getIndex()) : Candidate::Preferred;
+                if (rating == Candidate::Refused || (rating == Candidate::Possible && !possible.isEmpty()) ||
+                    IsDisambiguation(e))
+                    return std::nullopt;
+                if (rating == Candidate::Possible) {
+                    possible = TitleOf(e);
+                    return std::nullopt;
+                }
                 return TitleOf(e);
             },
             std::optional<QString>(), &failure);
         if (failure.failed)
-            return {};
+            return possible;
         if (title)
             return *title;
     }
-    return {};
+    return possible;
 }

@@ -83,7 +83,8 @@ private:
 
 // Marks an article and adds its links; false when it is no article or cannot be read.
 bool ReadArticle(const ZimArchive &archive, const zim::Entry &e, const PathTable &paths, bool exactPaths,
-                 std::vector<quint8> &marks, LinkGraph::Rows &links)
+                 std::vector<quint8> &marks, LinkGraph::Rows &links,
+                 const std::function<void(quint32)> &linked)
 {
     if (e.isRedirect())
         return false;
@@ -110,14 +111,18 @@ bool ReadArticle(const ZimArchive &archive, const zim::Entry &e, const PathTable
         quint32 leadsTo = PathTable::kNone;
         const PathTable::Found found = paths.Find(path, &leadsTo);
         if (found == PathTable::Found::Here || (found == PathTable::Found::Absent && exactPaths)) {
-            if (leadsTo != PathTable::kNone)
+            if (leadsTo != PathTable::kNone && leadsTo != from) {
                 links.Add(leadsTo);
+                linked(leadsTo);
+            }
             return;
         }
         zim::entry_index_type to = 0;
         const LinkTarget t = archive.Resolve(path, &to);
-        if (t.article && !t.main)
+        if (t.article && !t.main && to != from) {
             links.Add(to);
+            linked(to);
+        }
     });
     return true;
 }
@@ -135,10 +140,43 @@ template <typename Work> void OnThreads(int threads, const Work &work)
 
 } // namespace
 
+qint64 NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 ZimGraph::ZimGraph(const ZimArchive &archive, QString cacheFolder, int threads)
     : m_archive(archive), m_cacheFolder(std::move(cacheFolder)),
-      m_threads(threads > 0 ? threads : int(qMax(1u, std::thread::hardware_concurrency())))
+      m_threads(threads > 0 ? threads : int(qMax(1u, std::thread::hardware_concurrency()))),
+      m_known(std::make_unique<std::atomic<quint8>[]>(archive.EntryCount()))
 {
+}
+
+Candidate ZimGraph::KnownLinks(zim::entry_index_type index) const
+{
+    if (index >= m_archive.EntryCount())
+        return Candidate::Refused;
+    const quint8 known = m_known[index].load(std::memory_order_relaxed);
+    if ((known & LinksOut) && (known & LinkedTo))
+        return Candidate::Preferred;
+    if (((known & Read) && !(known & LinksOut)) ||
+        (m_everyArticleRead.load(std::memory_order_relaxed) && !(known & LinkedTo)))
+        return Candidate::Refused;
+    return Candidate::Possible;
+}
+
+int ZimGraph::SecondsLeft() const
+{
+    const qint64 started = m_startedMs.load();
+    const int percent = Progress();
+    if (started < 0 || percent < 1 || percent >= 100)
+        return -1;
+    const qint64 elapsed = NowMs() - started;
+    if (elapsed < 1000)
+        return -1;
+    return int(elapsed * (100 - percent) / percent / 1000);
 }
 
 QString ZimGraph::CacheFile(const QByteArray &key) const
@@ -173,6 +211,7 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
 {
     const zim::entry_index_type n = m_archive.EntryCount();
     const zim::Archive &library = m_archive.Library();
+    m_startedMs = NowMs();
     std::atomic<quint64> done{0};
     // Progress: the first fifth for the paths, the rest for the articles.
     auto report = [&](quint64 count, int from, int span) {
@@ -235,6 +274,10 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
     std::atomic<zim::entry_index_type> nextBlock{0};
     std::atomic<bool> failed{false};
     done = 0;
+    // Random draws prefer the articles known to link both ways, as soon as that is known.
+    const std::function<void(quint32)> linkedTo = [this](quint32 to) {
+        m_known[to].fetch_or(LinkedTo, std::memory_order_relaxed);
+    };
     OnThreads(m_threads, [&](int t) {
         LinkGraph::Rows &links = rows[size_t(t)];
         while (!stop.load(std::memory_order_relaxed)) {
@@ -265,8 +308,15 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
                     for (zim::entry_index_type k = begin; k < end; ++k) {
                         const zim::Entry e = library.getEntryByClusterOrder(k);
                         // A damaged article is left without links; the others still count.
-                        Guarded([&] { return ReadArticle(m_archive, e, paths, exactPaths, marks, links); },
-                                false);
+                        const size_t before = links.Size();
+                        Guarded(
+                            [&] {
+                                return ReadArticle(m_archive, e, paths, exactPaths, marks, links, linkedTo);
+                            },
+                            false);
+                        const zim::entry_index_type index = e.getIndex();
+                        m_known[index].fetch_or(quint8(Read | (links.Size() > before ? LinksOut : 0)),
+                                                std::memory_order_relaxed);
                     }
                     return true;
                 },
@@ -278,6 +328,7 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
     });
     if (stop.load() || failed.load())
         return;
+    m_everyArticleRead = true;
     auto built = std::make_shared<const LinkGraph>(std::move(marks), std::move(rows));
     m_graph.Set(built);
     if (!cache.isEmpty() && QDir().mkpath(m_cacheFolder))

@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 // The link graph of an archive: read back from the cache folder where it was kept for this archive
@@ -24,6 +26,11 @@ public:
     void Finish();
 
     std::shared_ptr<const LinkGraph> Get() const { return m_graph.Get(); }
+    // What the build has found so far of an article's links (by its index): preferred once it is
+    // known to link out and be linked to, refused once it is known to lack either, else possible.
+    Candidate KnownLinks(zim::entry_index_type index) const;
+    // Seconds the build still needs at its pace so far; -1 while that cannot be told.
+    int SecondsLeft() const;
     // In percent; 100 once finished.
     int Progress() const { return m_progress.load(std::memory_order_relaxed); }
     bool LoadedFromCache() const { return m_fromCache.load(); }
@@ -38,6 +45,11 @@ private:
     int m_threads;
     PendingGraph m_graph;
     std::atomic<int> m_progress{0};
+    // Per entry, what the build has found so far: read, links out, linked to.
+    enum Known : quint8 { Read = 1, LinksOut = 2, LinkedTo = 4 };
+    std::unique_ptr<std::atomic<quint8>[]> m_known;
+    std::atomic<bool> m_everyArticleRead{false};
+    std::atomic<qint64> m_startedMs{-1};
     std::atomic<bool> m_fromCache{false};
     std::atomic<bool> m_finished{false};
     mutable std::mutex m_mutex;

@@ -1,5 +1,6 @@
 // The link graph of an archive: which links the scan finds in an article, and the same graph
 // however many threads build it.
+#include "site/Encyclopedia.h"
 #include "site/graph/LinkGraph.h"
 #include "site/zim/ZimArchive.h"
 #include "site/zim/ZimGraph.h"
@@ -132,6 +133,74 @@ TEST(ZimLinkGraph, EveryThreadCountWritesTheSameCacheFile)
             EXPECT_TRUE(many == one) << count << " articles on " << threads << " threads";
         }
     }
+}
+
+TEST(ZimLinkGraph, EarlyDrawsPreferArticlesKnownToLinkBothWays)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("draw.zim"));
+    ASSERT_TRUE(ZimTestArchive()
+                    .Main("Home")
+                    .Article("Home", "Home", "<a href=\"Ant\">ant</a>")
+                    .Article("Ant", "Ant", "<a href=\"Bee\">bee</a> <a href=\"Ant\">itself</a>")
+                    .Article("Bee", "Bee", "<a href=\"Ant\">ant</a>")
+                    .Article("Cow", "Cow", "<a href=\"Cow\">only itself</a>")
+                    .Article("Dog", "Dog", "<a href=\"Ant\">ant</a>")
+                    .Write(file));
+    QString error;
+    const auto archive = ZimArchive::Open(file, &error);
+    ASSERT_TRUE(archive) << error.toStdString();
+    ZimGraph graph(*archive, QString(), 1);
+    auto known = [&](const char *path) { return graph.KnownLinks(archive->ByPath(path)->getIndex()); };
+    for (const char *path : {"Ant", "Bee", "Cow", "Dog"})
+        EXPECT_EQ(known(path), Candidate::Possible) << path << " before the build";
+    EXPECT_EQ(graph.SecondsLeft(), -1);
+    const std::atomic<bool> stop{false};
+    graph.Build(stop);
+    struct Row {
+        const char *path;
+        Candidate candidate;
+    };
+    const Row rows[] = {
+        {"Ant", Candidate::Preferred},
+        {"Bee", Candidate::Preferred},
+        {"Cow", Candidate::Refused}, // links only to itself
+        {"Dog", Candidate::Refused}, // nothing links to it
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(known(r.path), r.candidate) << r.path;
+
+    const zim::entry_index_type bee = archive->ByPath("Bee")->getIndex();
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(archive->DrawArticle([&](zim::entry_index_type e) {
+            return e == bee ? Candidate::Preferred : Candidate::Possible;
+        }),
+                  QStringLiteral("Bee"));
+    }
+    EXPECT_EQ(archive->DrawArticle([](zim::entry_index_type) { return Candidate::Refused; }), QString());
+    EXPECT_FALSE(archive->DrawArticle([](zim::entry_index_type) { return Candidate::Possible; }).isEmpty())
+        << "with nothing preferred, a possible article";
+}
+
+TEST(ZimLinkGraph, TimeLeftReadsAsTheOperatorExpects)
+{
+    struct Row {
+        int seconds;
+        const char *text;
+    };
+    const Row rows[] = {
+        {-1, ""},
+        {0, "less than a minute left"},
+        {59, "less than a minute left"},
+        {60, "about 1 min left"},
+        {61, "about 2 min left"},
+        {3599, "about 60 min left"},
+        {5340, "about 89 min left"},
+        {5341, "about 1 h 30 min left"},
+        {2 * 3600 + 50, "about 2 h 1 min left"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(TimeLeftText(r.seconds), QString::fromUtf8(r.text)) << r.seconds;
 }
 
 } // namespace
