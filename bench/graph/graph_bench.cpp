@@ -256,8 +256,26 @@ void MeasureGenerated(quint32 articles, quint64 linkCount)
     const bool saved = g.Save(file, key);
     const double saveS = Seconds(t);
     t.restart();
+    const long rssBeforeLoad = ResidentKiB();
     const std::optional<LinkGraph> loaded = LinkGraph::Load(file, key, articles);
     const double loadS = Seconds(t);
+    if (loaded) {
+        std::printf("%s: built from the cache file in %.2f s: graph_mib=%.1f rss_added_by_load_mib=%.1f "
+                    "(targets: memory at most 1536 MiB)\n",
+                    label, loadS, double(loaded->BytesUsed()) / 1048576.0,
+                    double(ResidentKiB() - rssBeforeLoad) / 1024.0);
+        QRandomGenerator loadedRandom(20261208);
+        PrintRoutes("generated (from cache)", "uniformly drawn pairs", kLargePairs,
+                    MeasureRoutes(
+                        kLargePairs,
+                        [&] {
+                            return std::make_pair(loadedRandom.bounded(articles),
+                                                  loadedRandom.bounded(articles));
+                        },
+                        [&loaded](LinkGraph::Node a, LinkGraph::Node b) {
+                            return qsizetype(loaded->ShortestRoute(a, b).size());
+                        }));
+    }
     const bool loadedSame =
         loaded && loaded->LinkCount() == g.LinkCount() && loaded->Winnable() == g.Winnable();
     std::printf(
