@@ -48,6 +48,19 @@ std::shared_ptr<const Corpus> LoadEncyclopedia(QString *description, QString *er
     return LoadEncyclopediaFrom(site::EncyclopediaSetting(), description, error);
 }
 
+QString TimeLeftText(int seconds)
+{
+    if (seconds < 0)
+        return {};
+    if (seconds < 60)
+        return QStringLiteral("less than a minute left");
+    // Rounded up: an estimate that runs out before the work does reads as broken.
+    const int minutes = (seconds + 59) / 60;
+    if (minutes < 90)
+        return QStringLiteral("about %1 min left").arg(minutes);
+    return QStringLiteral("about %1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
+}
+
 QString LinkCacheFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +

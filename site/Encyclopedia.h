@@ -21,5 +21,8 @@ std::shared_ptr<const Corpus> LoadEncyclopediaFrom(const QString &setting, QStri
 std::shared_ptr<const EncyclopediaSite> OpenEncyclopedia(const QString &setting, QString *description,
                                                          QString *error, const QString &cacheFolder = {});
 
+// "about 3 min left" for the operator, from seconds; "" when they cannot be told (negative).
+QString TimeLeftText(int seconds);
+
 // Where this user's link graphs of archives are kept: the "Quillory" folder of the user's cache folder.
 QString LinkCacheFolder();

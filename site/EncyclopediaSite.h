@@ -32,7 +32,8 @@ public:
 
     // A uniformly drawn front article (never a redirect, nor the main page); "" when there is none.
     // Once the link graph is ready, only articles that every other drawn article reaches and is
-    // reached from are drawn, so any two draws make a round that can be won.
+    // reached from are drawn, so any two draws make a round that can be won. Before, articles known
+    // to link out and to be linked to are drawn first, so early rounds are rarely unwinnable.
     virtual QString RandomArticle() const = 0;
     // The answer to "/wiki/Main_Page".
     SiteAnswer MainPage() const { return Answer(QByteArrayLiteral("/wiki/Main_Page")); }
@@ -49,6 +50,8 @@ public:
     virtual std::shared_ptr<const LinkGraph> Graph() const = 0;
     // Building the graph, in percent; 100 when it is ready or will not be.
     virtual int GraphProgress() const { return 100; }
+    // Seconds the graph still needs, estimated from the pace so far; -1 when that cannot be told.
+    virtual int GraphSecondsLeft() const { return -1; }
     // The graph's number for an article, LinkGraph::kNoNode when it names none; and back.
     virtual LinkGraph::Node GraphNode(const QString &title) const = 0;
     virtual QString GraphTitle(LinkGraph::Node node) const = 0;

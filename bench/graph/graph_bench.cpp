@@ -6,19 +6,26 @@
 //     save and load times of its cache file;
 //  3. a generated ZIM archive (500,000 articles unless given): time from opening it to a built graph,
 //     then from opening it again to the graph read back from the cache folder, the cache file's size,
-//     and shortest routes between titles.
+//     and shortest routes between titles;
+//  4. the real-size archive (30,000 articles unless given): every article read once in storage
+//     order on one thread, then start to the graph's cache file, as a ratio to that reading; the
+//     graph alone on one thread and on every core; the time extrapolated to 6.8 M articles of 1.5x
+//     the size; bytes per link.
 // Each route search starts after one untimed search, which allocates the search's working space.
 //
-// graph_bench [wikispeedia-folder] [zim-articles] [graph-articles] [graph-links]
-//     (default: $QUILLORY_DATA_DIR/wikispeedia 500000 1000000 30000000)
+// graph_bench [wikispeedia-folder] [zim-articles] [graph-articles] [graph-links] [real-size-articles]
+//     (default: $QUILLORY_DATA_DIR/wikispeedia 500000 1000000 30000000 30000)
 
 #include "site/corpus/CorpusSite.h"
 #include "site/corpus/WikispeediaCorpus.h"
 #include "site/graph/LinkGraph.h"
 #include "site/graph/Routes.h"
+#include "site/zim/ZimArchive.h"
+#include "site/zim/ZimGraph.h"
 #include "site/zim/ZimSite.h"
 
 #include "bench/common/BenchSupport.h"
+#include "bench/common/RealSizeArchive.h"
 #include "bench/common/ZimArchive.h"
 
 #include <QCoreApplication>
@@ -29,6 +36,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <zim/item.h>
 
 #include <cmath>
 #include <cstdio>
@@ -247,8 +256,26 @@ void MeasureGenerated(quint32 articles, quint64 linkCount)
     const bool saved = g.Save(file, key);
     const double saveS = Seconds(t);
     t.restart();
+    const long rssBeforeLoad = ResidentKiB();
     const std::optional<LinkGraph> loaded = LinkGraph::Load(file, key, articles);
     const double loadS = Seconds(t);
+    if (loaded) {
+        std::printf("%s: built from the cache file in %.2f s: graph_mib=%.1f rss_added_by_load_mib=%.1f "
+                    "(targets: memory at most 1536 MiB)\n",
+                    label, loadS, double(loaded->BytesUsed()) / 1048576.0,
+                    double(ResidentKiB() - rssBeforeLoad) / 1024.0);
+        QRandomGenerator loadedRandom(20261208);
+        PrintRoutes("generated (from cache)", "uniformly drawn pairs", kLargePairs,
+                    MeasureRoutes(
+                        kLargePairs,
+                        [&] {
+                            return std::make_pair(loadedRandom.bounded(articles),
+                                                  loadedRandom.bounded(articles));
+                        },
+                        [&loaded](LinkGraph::Node a, LinkGraph::Node b) {
+                            return qsizetype(loaded->ShortestRoute(a, b).size());
+                        }));
+    }
     const bool loadedSame =
         loaded && loaded->LinkCount() == g.LinkCount() && loaded->Winnable() == g.Winnable();
     std::printf(
@@ -339,6 +366,109 @@ bool MeasureZim(int articles)
     return notReady == 0;
 }
 
+// The full-size encyclopedia the build time is extrapolated to: its article count, and its
+// articles' size against those of the real-size archive.
+constexpr double kFullSizeArticles = 6.8e6;
+constexpr double kFullSizeArticleScale = 1.5;
+
+// Every article's HTML read once with libzim, in storage order, on one thread: the least any
+// build that looks at every article must do. Seconds, and the articles and bytes read.
+double ReadEveryArticle(const QString &file, qint64 *articles, qint64 *bytes)
+{
+    const zim::Archive archive(file.toStdString());
+    QElapsedTimer t;
+    t.start();
+    for (const zim::Entry &e : archive.iterEfficient()) {
+        if (e.isRedirect())
+            continue;
+        const zim::Item item = e.getItem();
+        if (item.getMimetype().rfind("text/html", 0) != 0)
+            continue;
+        *bytes += qint64(item.getData().size());
+        ++*articles;
+    }
+    return Seconds(t);
+}
+
+// The graph of one archive built on `threads` threads (0: one a core), without the title index;
+// seconds.
+double BuildGraphOnly(const QString &file, int threads, const QString &cacheFolder, quint64 *links)
+{
+    QString error;
+    const auto archive = ZimArchive::Open(file, &error);
+    if (!archive)
+        return -1;
+    QElapsedTimer t;
+    t.start();
+    ZimGraph graph(*archive, cacheFolder, threads);
+    const std::atomic<bool> stop{false};
+    graph.Build(stop);
+    graph.Finish();
+    *links = graph.Get() ? graph.Get()->LinkCount() : 0;
+    return Seconds(t);
+}
+
+bool MeasureRealSizeZim(int articles)
+{
+    const char *label = "zim-real";
+    const QString file = RealSizeArchive(articles);
+    if (file.isEmpty())
+        return false;
+    qint64 read = 0, bytes = 0;
+    (void)ReadEveryArticle(file, &read, &bytes); // the file into the page cache, as for any later start
+    read = bytes = 0;
+    const double readS = ReadEveryArticle(file, &read, &bytes);
+    std::printf("%s: %s, %.1f MiB; %lld articles, %.1f MiB of HTML (%.1f KB each)\n", label, qPrintable(file),
+                double(QFileInfo(file).size()) / 1048576.0, read, double(bytes) / 1048576.0,
+                double(bytes) / 1000.0 / double(qMax<qint64>(1, read)));
+    std::printf("%s: reading every article once, storage order, one thread: %.2f s (%.1f us an article)\n",
+                label, readS, readS * 1e6 / double(qMax<qint64>(1, read)));
+    std::fflush(stdout);
+
+    QTemporaryDir cache;
+    QElapsedTimer t;
+    t.start();
+    QString error;
+    std::shared_ptr<ZimSite> site = ZimSite::Open(file, &error, cache.path());
+    if (!site) {
+        std::printf("%s: %s\n", label, qPrintable(error));
+        return false;
+    }
+    site->WaitForIndex();
+    const double indexS = Seconds(t);
+    site->WaitForGraph();
+    const double startToCacheS = Seconds(t);
+    const bool cached = !QDir(cache.path()).entryList({QStringLiteral("*.links")}, QDir::Files).isEmpty();
+    if (!site->Graph() || !cached) {
+        std::printf("%s: the graph was not built or not kept\n", label);
+        return false;
+    }
+    std::printf(
+        "%s: start to the graph's cache file on %d threads: %.2f s (title index %.2f s, graph %.2f s); "
+        "ratio to reading: %.2f (target at most 1.0 on 2 cores)\n",
+        label, QThread::idealThreadCount(), startToCacheS, indexS, startToCacheS - indexS,
+        startToCacheS / readS);
+    PrintGraph(label, *site->Graph());
+    site.reset();
+
+    QTemporaryDir one, every;
+    quint64 linksOne = 0, linksEvery = 0;
+    const double oneS = BuildGraphOnly(file, 1, one.path(), &linksOne);
+    const double everyS = BuildGraphOnly(file, 0, every.path(), &linksEvery);
+    std::printf("%s: graph alone (no title index): one thread %.2f s (ratio %.2f), every core %.2f s (ratio "
+                "%.2f); links %llu / %llu\n",
+                label, oneS, oneS / readS, everyS, everyS / readS, (unsigned long long)linksOne,
+                (unsigned long long)linksEvery);
+    const double scale = kFullSizeArticles / double(qMax<qint64>(1, read)) * kFullSizeArticleScale;
+    std::printf(
+        "%s: extrapolated to %.1f M articles of %.1fx the size: start to cache file %.1f min; reading "
+        "alone %.1f min on one thread, %.1f min spread over %d cores\n",
+        label, kFullSizeArticles / 1e6, kFullSizeArticleScale, startToCacheS * scale / 60, readS * scale / 60,
+        readS * scale / 60 / QThread::idealThreadCount(), QThread::idealThreadCount());
+    std::fflush(stdout);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -350,11 +480,13 @@ int main(int argc, char **argv)
     const int zimArticles = qMax(1000, args.value(2, QStringLiteral("500000")).toInt());
     const quint32 graphArticles = qMax(1000u, args.value(3, QStringLiteral("1000000")).toUInt());
     const quint64 graphLinks = qMax(1000ull, args.value(4, QStringLiteral("30000000")).toULongLong());
+    const int realSizeArticles = qMax(1000, args.value(5, QString::number(kRealSizeArticles)).toInt());
 
     PrintMachine("start");
     bool ok = MeasureWikispeedia(folder);
     MeasureGenerated(graphArticles, graphLinks);
     ok = MeasureZim(zimArticles) && ok;
+    ok = MeasureRealSizeZim(realSizeArticles) && ok;
     PrintMachine("end");
     return ok ? 0 : 1;
 }

@@ -1,17 +1,18 @@
-// Measures the site on ZIM archives and prints the figures, for a small archive and a large one
-// (500,000 articles unless given):
+// Measures the site on ZIM archives and prints the figures, for a small archive, a large one of
+// small articles (500,000 unless given) and one of articles of real size (30,000 unless given):
 //  - time from opening the archive to the first served page (main page and an article), over HTTP;
 //  - resident memory added by the open archive, and by its case-blind index per million titles;
 //  - look-up ("go", in the title's case and in another) and random-draw latency, p50/p99;
 //  - article pages per second and p50/p99 latency over 8 keep-alive loopback connections.
 // The archives are generated once and kept in the system's temporary folder (bench/common/ZimArchive.h).
 //
-// zim_bench [large-article-count]
+// zim_bench [large-article-count] [real-size-article-count]
 
 #include "site/http/SiteServer.h"
 #include "site/zim/ZimSite.h"
 
 #include "bench/common/BenchSupport.h"
+#include "bench/common/RealSizeArchive.h"
 #include "bench/common/ZimArchive.h"
 
 #include <QCoreApplication>
@@ -53,12 +54,12 @@ QByteArray SearchTarget(const QString &word)
     return "/wiki/Special:Search?search=" + QUrl::toPercentEncoding(word) + "&go=Go";
 }
 
-void Measure(int articles, const QString &program, QTemporaryDir &work)
+// Article i has a redirect "Alias i" when i is a multiple of `aliasEvery`.
+void Measure(const char *label, const QString &file, int articles, int aliasEvery, const QString &program,
+             QTemporaryDir &work)
 {
-    const QString file = GeneratedArchive(articles);
     if (file.isEmpty())
         return;
-    const char *label = articles >= 100000 ? "large" : "small";
     std::printf("%s: %s, %.1f MiB\n", label, qPrintable(file), double(QFileInfo(file).size()) / 1048576.0);
 
     const long rssBefore = ResidentKiB();
@@ -112,7 +113,7 @@ void Measure(int articles, const QString &program, QTemporaryDir &work)
     const Latency other =
         Time(kLookUps, [&](int) { go(TitleOf(int(random.bounded(quint32(articles)))).toUpper()); });
     const Latency redirect = Time(kLookUps, [&](int) {
-        go(QStringLiteral("alias %1").arg(int(random.bounded(quint32(articles / 10))) * 10));
+        go(QStringLiteral("alias %1").arg(int(random.bounded(quint32(articles / aliasEvery))) * aliasEvery));
     });
     const Latency draw = Time(kLookUps, [&](int) { (void)site->Answer("/wiki/Special:Random"); });
     std::printf("%s: go exact p50_ms=%.3f p99_ms=%.3f | go other case p50_ms=%.3f p99_ms=%.3f | go redirect "
@@ -153,6 +154,7 @@ int main(int argc, char **argv)
     if (args.size() >= 4 && args[1] == QLatin1String("--client"))
         return RunClient(quint16(args[2].toUInt()), args[3]);
     const int large = qMax(1000, args.value(1, QStringLiteral("500000")).toInt());
+    const int realSize = qMax(1000, args.value(2, QString::number(kRealSizeArticles)).toInt());
 
     QTemporaryDir work;
     QFile loadavg(QStringLiteral("/proc/loadavg"));
@@ -160,8 +162,11 @@ int main(int argc, char **argv)
     std::printf("machine: %d cores; Qt %s; load average %s\n", QThread::idealThreadCount(), qVersion(),
                 loadavg.readAll().trimmed().constData());
     std::fflush(stdout);
-    Measure(2000, app.applicationFilePath(), work);
+    Measure("small", GeneratedArchive(2000), 2000, 10, app.applicationFilePath(), work);
     std::fflush(stdout);
-    Measure(large, app.applicationFilePath(), work);
+    Measure("large", GeneratedArchive(large), large, 10, app.applicationFilePath(), work);
+    std::fflush(stdout);
+    Measure("real-size", RealSizeArchive(realSize), realSize, kRealSizeAliasEvery, app.applicationFilePath(),
+            work);
     return 0;
 }

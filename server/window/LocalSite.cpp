@@ -26,8 +26,12 @@ SiteProgress LocalSite::Progress() const
         return {};
     if (const int percent = m_site->Progress(); percent < 100)
         return {QStringLiteral("Building the title index"), percent};
-    if (const int percent = m_site->GraphProgress(); percent < 100)
-        return {QStringLiteral("Building the link graph"), percent};
+    if (const int percent = m_site->GraphProgress(); percent < 100) {
+        const QString left = TimeLeftText(m_site->GraphSecondsLeft());
+        return {left.isEmpty() ? QStringLiteral("Building the link graph")
+                               : QStringLiteral("Building the link graph (%1)").arg(left),
+                percent};
+    }
     return {};
 }
 

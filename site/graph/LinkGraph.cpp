@@ -111,17 +111,29 @@ LinkGraph::LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node
     FindWinnable();
 }
 
-LinkGraph::LinkGraph(std::vector<quint8> marks, Rows rows) : m_marks(std::move(marks))
+LinkGraph::LinkGraph(std::vector<quint8> marks, Rows rows)
+    : LinkGraph(std::move(marks), [&rows] {
+          std::vector<Rows> one;
+          one.push_back(std::move(rows));
+          return one;
+      }())
 {
-    Pack([&rows](const auto &add) {
-        for (size_t r = 0; r < rows.m_rows.size(); ++r) {
-            const auto [from, begin] = rows.m_rows[r];
-            const size_t end = r + 1 < rows.m_rows.size() ? rows.m_rows[r + 1].second : rows.m_targets.size();
-            for (size_t k = begin; k < end; ++k)
-                add(from, rows.m_targets[k]);
+}
+
+LinkGraph::LinkGraph(std::vector<quint8> marks, std::vector<Rows> parts) : m_marks(std::move(marks))
+{
+    Pack([&parts](const auto &add) {
+        for (const Rows &rows : parts) {
+            for (size_t r = 0; r < rows.m_rows.size(); ++r) {
+                const auto [from, begin] = rows.m_rows[r];
+                const size_t end =
+                    r + 1 < rows.m_rows.size() ? rows.m_rows[r + 1].second : rows.m_targets.size();
+                for (size_t k = begin; k < end; ++k)
+                    add(from, rows.m_targets[k]);
+            }
         }
     });
-    rows = {};
+    parts = {};
     BuildIncoming();
     FindWinnable();
 }

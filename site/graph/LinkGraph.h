@@ -42,6 +42,8 @@ public:
         // The links that follow are from this article.
         void Begin(Node from) { m_rows.emplace_back(from, quint32(m_targets.size())); }
         void Add(Node to) { m_targets.push_back(to); }
+        // Links added so far.
+        size_t Size() const { return m_targets.size(); }
 
     private:
         friend class LinkGraph;
@@ -53,6 +55,8 @@ public:
     // `marks` has one entry per article.
     LinkGraph(std::vector<quint8> marks, std::vector<std::pair<Node, Node>> links);
     LinkGraph(std::vector<quint8> marks, Rows rows);
+    // Links gathered on several threads, each its own rows; the graph is the same in any order.
+    LinkGraph(std::vector<quint8> marks, std::vector<Rows> rows);
 
     Node NodeCount() const { return Node(m_marks.size()); }
     quint64 LinkCount() const { return m_out.size(); }

@@ -85,6 +85,16 @@ std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error
                 if (const auto main = a->Follow(a->m_archive.getMainEntry()))
                     a->m_mainIndex = main->getIndex();
             }
+            // libzim opens an archive whose clusters cannot be read; its first pages tell.
+            ReadFailure unreadable;
+            const QString firstPage = a->FirstUnreadablePage(&unreadable);
+            if (!firstPage.isEmpty()) {
+                damage = unreadable.what.isEmpty()
+                             ? QStringLiteral("%1 is damaged: its %2 cannot be read").arg(file, firstPage)
+                             : QStringLiteral("%1 is damaged: its %2 cannot be read (%3)")
+                                   .arg(file, firstPage, unreadable.what);
+                return nullptr;
+            }
             a->m_title = Guarded(
                 [&] { return FromUtf8(a->m_archive.getMetadata("Title")).simplified().left(kMaxTitleChars); },
                 QString());
@@ -102,6 +112,38 @@ std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error
     if (archive->m_title.isEmpty())
         archive->m_title = info.fileName();
     return archive;
+}
+
+QString ZimArchive::FirstUnreadablePage(ReadFailure *failure) const
+{
+    auto readable = [&](const zim::Entry &e) {
+        return Guarded(
+            [&] {
+                (void)e.getItem(true).getData();
+                return true;
+            },
+            false, failure);
+    };
+    if (const auto main = MainEntry(); main && !readable(*main))
+        return QStringLiteral("main page");
+    // The first article in title order, after any entries of other kinds in an older archive.
+    const auto first = Guarded(
+        [&]() -> std::optional<zim::Entry> {
+            const quint32 count =
+                m_archive.hasNewNamespaceScheme() ? m_archive.getArticleCount() : m_archive.getEntryCount();
+            for (quint32 i = 0; i < count && i < quint32(kMaxRandomTries); ++i) {
+                const zim::Entry e = m_archive.getEntryByTitle(i);
+                if (IsArticle(e))
+                    return e;
+            }
+            return std::nullopt;
+        },
+        std::optional<zim::Entry>(), failure);
+    if (failure && failure->failed)
+        return QStringLiteral("first article");
+    if (first && !readable(*first))
+        return QStringLiteral("first article");
+    return {};
 }
 
 std::optional<zim::Entry> ZimArchive::ByPath(const std::string &path) const
@@ -229,7 +271,7 @@ LinkTarget ZimArchive::Resolve(const std::string &path, zim::entry_index_type *i
     return t;
 }
 
-QString ZimArchive::DrawArticle() const
+QString ZimArchive::DrawArticle(const std::function<Candidate(zim::entry_index_type)> &judge) const
 {
     // Drawing again after a miss keeps the draw uniform over the articles that are accepted. The
     // library's own random entry never picks the last front article, so the draw is made here.
@@ -241,21 +283,31 @@ QString ZimArchive::DrawArticle() const
         quint32(0));
     if (count == 0)
         return {};
+    QString possible;
     for (int i = 0; i < kMaxRandomTries; ++i) {
         // Nothing: draw again. A read that fails ends the draw.
         ReadFailure failure;
         const std::optional<QString> title = Guarded(
             [&]() -> std::optional<QString> {
                 const zim::Entry e = m_archive.getEntryByTitle(QRandomGenerator::global()->bounded(count));
-                if (e.isRedirect() || IsMain(e) || !IsArticle(e) || IsDisambiguation(e))
+                if (e.isRedirect() || IsMain(e) || !IsArticle(e))
                     return std::nullopt;
+                // The rating first: it is cheap, a disambiguation page is told by its text.
+                const Candidate rating = judge ? judge(e.getIndex()) : Candidate::Preferred;
+                if (rating == Candidate::Refused || (rating == Candidate::Possible && !possible.isEmpty()) ||
+                    IsDisambiguation(e))
+                    return std::nullopt;
+                if (rating == Candidate::Possible) {
+                    possible = TitleOf(e);
+                    return std::nullopt;
+                }
                 return TitleOf(e);
             },
             std::optional<QString>(), &failure);
         if (failure.failed)
-            return {};
+            return possible;
         if (title)
             return *title;
     }
-    return {};
+    return possible;
 }

@@ -8,6 +8,7 @@
 #include <zim/archive.h>
 #include <zim/entry.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,10 @@ template <typename T, typename Read> T Guarded(Read &&read, T fallback, ReadFail
     }
     return fallback;
 }
+
+// What a random draw makes of an article: taken at once, taken when no preferred one turns up, or
+// never.
+enum class Candidate { Preferred, Possible, Refused };
 
 // One ZIM archive, and the look-ups the site makes in it. No call throws.
 class ZimArchive
@@ -76,14 +81,18 @@ public:
     // path order.
     LinkTarget Resolve(const std::string &path, zim::entry_index_type *index = nullptr) const;
     // A uniformly drawn front article (never a redirect, the main page or a disambiguation page);
-    // "" when none is found.
-    QString DrawArticle() const;
+    // "" when none is found. `judge`, when given, rates each drawn article by its index: the draw is
+    // uniform over the preferred ones when any turns up, else it is the first possible one.
+    QString DrawArticle(const std::function<Candidate(zim::entry_index_type)> &judge = {}) const;
 
     // Whether a page of that title and HTML only lists the articles a word may mean.
     static bool IsDisambiguationPage(const QString &title, std::string_view html);
 
 private:
     ZimArchive(const QString &file, const std::string &path);
+    // "main page" or "first article" when that page's content cannot be read (the failure says
+    // why), "" when both can.
+    QString FirstUnreadablePage(ReadFailure *failure) const;
 
     QString m_file;
     zim::Archive m_archive;

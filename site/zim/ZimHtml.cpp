@@ -21,16 +21,95 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-QByteArray DecodeEntities(QByteArray v)
+void AppendUtf8(QByteArray &out, char32_t c)
 {
-    v.replace("&quot;", "\"");
-    v.replace("&#39;", "'");
-    v.replace("&apos;", "'");
-    v.replace("&lt;", "<");
-    v.replace("&gt;", ">");
-    v.replace("&amp;", "&");
-    return v;
+    // What a browser makes of a reference to no character.
+    if (c == 0 || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff))
+        c = 0xfffd;
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xc0 | (c >> 6)));
+        out.append(char(0x80 | (c & 0x3f)));
+    } else if (c < 0x10000) {
+        out.append(char(0xe0 | (c >> 12)));
+        out.append(char(0x80 | ((c >> 6) & 0x3f)));
+        out.append(char(0x80 | (c & 0x3f)));
+    } else {
+        out.append(char(0xf0 | (c >> 18)));
+        out.append(char(0x80 | ((c >> 12) & 0x3f)));
+        out.append(char(0x80 | ((c >> 6) & 0x3f)));
+        out.append(char(0x80 | (c & 0x3f)));
+    }
 }
+
+// A numeric reference "&#38;", "&#x26;" or "&#X26;" at `at`: its character, and where it ends.
+// A browser takes one without its ";" too.
+bool ReadNumericReference(QByteArrayView v, qsizetype at, char32_t *c, qsizetype *end)
+{
+    qsizetype i = at + 2;
+    const bool hex = i < v.size() && (v[i] == 'x' || v[i] == 'X');
+    if (hex)
+        ++i;
+    const qsizetype digits = i;
+    quint32 value = 0;
+    for (; i < v.size(); ++i) {
+        const char d = v[i];
+        int digit;
+        if (d >= '0' && d <= '9')
+            digit = d - '0';
+        else if (hex && d >= 'a' && d <= 'f')
+            digit = d - 'a' + 10;
+        else if (hex && d >= 'A' && d <= 'F')
+            digit = d - 'A' + 10;
+        else
+            break;
+        value = qMin<quint32>(value * (hex ? 16 : 10) + quint32(digit), 0x110000);
+    }
+    if (i == digits)
+        return false;
+    *c = char32_t(value);
+    *end = i < v.size() && v[i] == ';' ? i + 1 : i;
+    return true;
+}
+
+} // namespace
+
+QByteArray DecodeEntities(QByteArrayView v)
+{
+    static const std::pair<QByteArrayView, char> kNamed[] = {
+        {"&quot;", '"'}, {"&apos;", '\''}, {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}};
+    QByteArray out;
+    out.reserve(v.size());
+    qsizetype pos = 0;
+    for (qsizetype amp = v.indexOf('&'); amp >= 0; amp = v.indexOf('&', pos)) {
+        out.append(v.sliced(pos, amp - pos));
+        pos = amp + 1;
+        char32_t c = 0;
+        qsizetype end = 0;
+        if (amp + 1 < v.size() && v[amp + 1] == '#' && ReadNumericReference(v, amp, &c, &end)) {
+            AppendUtf8(out, c);
+            pos = end;
+            continue;
+        }
+        bool named = false;
+        for (const auto &[name, ch] : kNamed) {
+            if (v.sliced(amp).startsWith(name)) {
+                out.append(ch);
+                pos = amp + name.size();
+                named = true;
+                break;
+            }
+        }
+        if (!named)
+            out.append('&');
+    }
+    out.append(v.sliced(pos));
+    return out;
+}
+
+namespace
+{
 
 // "https:", "mailto:", "//host": the link leaves the archive. A name such as "User:Keeper" that
 // only looks like a scheme is a page of the archive.
@@ -53,7 +132,7 @@ struct Attribute {
 };
 
 // The attributes of a start tag; `tag` runs from '<' to '>'.
-std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
+std::vector<Attribute> ParseAttributes(QByteArrayView tag, qsizetype from)
 {
     std::vector<Attribute> out;
     qsizetype i = from;
@@ -67,7 +146,7 @@ std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
         a.start = i;
         while (i < n && !IsSpace(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/')
             ++i;
-        a.name = tag.mid(a.start, i - a.start).toLower();
+        a.name = tag.sliced(a.start, i - a.start).toByteArray().toLower();
         while (i < n && IsSpace(tag[i]))
             ++i;
         if (i < n && tag[i] == '=') {
@@ -78,13 +157,13 @@ std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
                 const char quote = tag[i];
                 const qsizetype close = tag.indexOf(quote, i + 1);
                 const qsizetype stop = close < 0 || close > n ? n : close;
-                a.value = DecodeEntities(tag.mid(i + 1, stop - i - 1));
+                a.value = DecodeEntities(tag.sliced(i + 1, stop - i - 1));
                 i = stop < n ? stop + 1 : n;
             } else {
                 const qsizetype s = i;
                 while (i < n && !IsSpace(tag[i]))
                     ++i;
-                a.value = DecodeEntities(tag.mid(s, i - s));
+                a.value = DecodeEntities(tag.sliced(s, i - s));
             }
         }
         a.end = i;
@@ -97,7 +176,7 @@ std::vector<Attribute> ParseAttributes(const QByteArray &tag, qsizetype from)
 }
 
 // Where a tag that starts at `lt` ends (just past its '>'), quotes respected; -1 when it never ends.
-qsizetype TagEnd(const QByteArray &html, qsizetype lt)
+qsizetype TagEnd(QByteArrayView html, qsizetype lt)
 {
     char quote = 0;
     for (qsizetype i = lt + 1; i < html.size(); ++i) {
@@ -116,14 +195,11 @@ qsizetype TagEnd(const QByteArray &html, qsizetype lt)
     return -1;
 }
 
-qsizetype FindCaseInsensitive(const QByteArray &html, const char *needle, qsizetype from)
+qsizetype FindCaseInsensitive(QByteArrayView html, const char *needle, qsizetype from)
 {
     const QByteArrayView n(needle);
     for (qsizetype i = html.indexOf('<', from); i >= 0; i = html.indexOf('<', i + 1)) {
-        if (QByteArrayView(html)
-                .sliced(i)
-                .first(qMin(n.size(), html.size() - i))
-                .compare(n, Qt::CaseInsensitive) == 0)
+        if (html.sliced(i).first(qMin(n.size(), html.size() - i)).compare(n, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -186,6 +262,82 @@ std::string ResolveRelative(const std::string &entryPath, const std::string &hre
     return out;
 }
 
+std::string ArchivePathOfLink(const QByteArray &href, const std::string &entryPath, QByteArray *fragment,
+                              bool *external)
+{
+    const bool leaves = LeavesArchive(href);
+    if (external)
+        *external = leaves;
+    if (leaves)
+        return {};
+    QByteArray u = href;
+    if (const qsizetype hash = u.indexOf('#'); hash >= 0) {
+        if (fragment)
+            *fragment = u.mid(hash);
+        u.truncate(hash);
+    }
+    if (const qsizetype q = u.indexOf('?'); q >= 0)
+        u.truncate(q);
+    if (u.isEmpty())
+        return {};
+    return ResolveRelative(entryPath, QByteArray::fromPercentEncoding(u).toStdString());
+}
+
+void ScanLinks(QByteArrayView html, const std::function<void(const QByteArray &href)> &found)
+{
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto named = [&](qsizetype at, qsizetype end, const char *name) {
+        const QByteArrayView n(name);
+        return end - at == n.size() && html.sliced(at, n.size()).compare(n, Qt::CaseInsensitive) == 0;
+    };
+    qsizetype pos = 0;
+    while (pos < html.size()) {
+        const qsizetype lt = html.indexOf('<', pos);
+        if (lt < 0 || lt + 1 >= html.size())
+            return;
+        const char next = html[lt + 1];
+        if (next == '!' && html.sliced(lt).startsWith("<!--")) {
+            const qsizetype close = html.indexOf("-->", lt + 4);
+            if (close < 0)
+                return;
+            pos = close + 3;
+            continue;
+        }
+        if (!isLetter(next) && next != '/' && next != '!') {
+            pos = lt + 1; // a "<" in text
+            continue;
+        }
+        const qsizetype end = TagEnd(html, lt);
+        if (end < 0)
+            return;
+        pos = end;
+        if (next == '/' || next == '!')
+            continue;
+        qsizetype nameEnd = lt + 1;
+        while (nameEnd < end && IsNameChar(html[nameEnd]))
+            ++nameEnd;
+        if (named(lt + 1, nameEnd, "a") || named(lt + 1, nameEnd, "area")) {
+            // A browser follows the first href of a tag.
+            for (const Attribute &a : ParseAttributes(html.sliced(lt, end - lt), nameEnd - lt)) {
+                if (a.name == "href") {
+                    found(a.value);
+                    break;
+                }
+            }
+        } else if (named(lt + 1, nameEnd, "script") || named(lt + 1, nameEnd, "style") ||
+                   named(lt + 1, nameEnd, "title")) {
+            // Their text is no markup, whatever it looks like.
+            const char *close = named(lt + 1, nameEnd, "script")  ? "</script"
+                                : named(lt + 1, nameEnd, "style") ? "</style"
+                                                                  : "</title";
+            const qsizetype at = FindCaseInsensitive(html, close, end);
+            if (at < 0)
+                return;
+            pos = at;
+        }
+    }
+}
+
 QByteArray ArticleTabs(const QString &title)
 {
     QByteArray out = "<div class=\"quillory-tabs\" style=\"font:15px sans-serif;margin:.4em 0 .8em\">";
@@ -220,20 +372,8 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
         return t;
     };
     // An address inside the archive for a tag's attribute; `external` is set for one that leaves it.
-    auto internalPath = [&](const QByteArray &url, QByteArray *fragment, bool *external) -> std::string {
-        *external = LeavesArchive(url);
-        if (*external)
-            return {};
-        QByteArray u = url;
-        if (const qsizetype hash = u.indexOf('#'); hash >= 0) {
-            *fragment = u.mid(hash);
-            u.truncate(hash);
-        }
-        if (const qsizetype q = u.indexOf('?'); q >= 0)
-            u.truncate(q);
-        if (u.isEmpty())
-            return {};
-        return ResolveRelative(entryPath, QByteArray::fromPercentEncoding(u).toStdString());
+    auto internalPath = [&](const QByteArray &url, QByteArray *fragment, bool *external) {
+        return ArchivePathOfLink(url, entryPath, fragment, external);
     };
 
     qsizetype pos = 0;

@@ -29,6 +29,21 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
                              const QByteArray &tabs,
                              const std::function<LinkTarget(const std::string &path)> &resolve);
 
+// An attribute's value as a browser reads it: the named references of markup ("&amp;", "&quot;",
+// "&apos;", "&lt;", "&gt;") and every numeric one ("&#47;", "&#x2F;", "&#X2f;") decoded to UTF-8.
+QByteArray DecodeEntities(QByteArrayView value);
+
+// The addresses an article's links lead to, in page order, repeats included: the first href of
+// every <a> and <area> with its references decoded. Quoted values may hold any character; nothing
+// inside a comment, a script, a style or the title counts. Reads the page without rewriting it.
+void ScanLinks(QByteArrayView html, const std::function<void(const QByteArray &href)> &found);
+
+// The path inside the archive that a link's (decoded) address leads to from the page at
+// `entryPath`; "" when it leaves the archive (*external set), only names a place on the page, or
+// is empty. *fragment receives its "#…", when there is one.
+std::string ArchivePathOfLink(const QByteArray &href, const std::string &entryPath,
+                              QByteArray *fragment = nullptr, bool *external = nullptr);
+
 // The talk, edit, history and category links shown above every article.
 QByteArray ArticleTabs(const QString &title);
 

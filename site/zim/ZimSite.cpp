@@ -133,7 +133,8 @@ QString ZimSite::RandomArticle() const
         if (const LinkGraph::Node node = graph->RandomWinnable(); node != LinkGraph::kNoNode)
             return GraphTitle(node);
     }
-    return m_impl->archive->DrawArticle();
+    const ZimGraph &graph = m_impl->graph;
+    return m_impl->archive->DrawArticle([&graph](zim::entry_index_type i) { return graph.KnownLinks(i); });
 }
 
 QStringList ZimSite::Links(const QString &title) const
@@ -167,6 +168,11 @@ std::shared_ptr<const LinkGraph> ZimSite::Graph() const
 int ZimSite::GraphProgress() const
 {
     return m_impl->graph.Progress();
+}
+
+int ZimSite::GraphSecondsLeft() const
+{
+    return m_impl->graph.SecondsLeft();
 }
 
 void ZimSite::WaitForGraph() const

@@ -33,6 +33,7 @@ public:
     int Progress() const override;
     std::shared_ptr<const LinkGraph> Graph() const override;
     int GraphProgress() const override;
+    int GraphSecondsLeft() const override;
     LinkGraph::Node GraphNode(const QString &title) const override;
     QString GraphTitle(LinkGraph::Node node) const override;
 

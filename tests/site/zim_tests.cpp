@@ -1,4 +1,7 @@
 // ZIM archives as the site serves them, on small archives written here with libzim's writer.
+// The cluster an item is in: exported by libzim 8, but declared only behind this switch.
+#define ZIM_PRIVATE
+
 #include "settings/Options.h"
 #include "site/Encyclopedia.h"
 #include "site/graph/Routes.h"
@@ -15,7 +18,10 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <zim/archive.h>
+#include <zim/item.h>
 
+#include <cstring>
 #include <map>
 
 namespace
@@ -333,6 +339,130 @@ TEST(ZimHtml, OddMarkupIsRewrittenWithoutLosingText)
         EXPECT_FALSE(p.html.contains(r.absent)) << r.html << "\n => " << p.html.toStdString();
         EXPECT_EQ(p.html.count("<title>"), 1) << r.html;
         EXPECT_EQ(p.html.count("Tabs"), 1) << r.html;
+    }
+}
+
+TEST(ZimHtml, CharacterReferencesInLinksAreDecodedAsABrowserDoes)
+{
+    struct Decoded {
+        const char *value, *expected;
+    };
+    const Decoded values[] = {
+        {"AC&#47;DC", "AC/DC"},
+        {"AC&#x2F;DC", "AC/DC"},
+        {"AC&#X2f;DC", "AC/DC"},
+        {"AC&#047DC", "AC/DC"}, // a browser needs no ";" after digits
+        {"&#65;&#x42;&#X43;", "ABC"},
+        {"&#xC5;ngstr&#246;m", "\xc3\x85ngstr\xc3\xb6m"},
+        {"&#x1F600;", "\xf0\x9f\x98\x80"},
+        {"&#0;|&#xD800;|&#x110000;|&#99999999999;", "\xef\xbf\xbd|\xef\xbf\xbd|\xef\xbf\xbd|\xef\xbf\xbd"},
+        {"&amp;#38;", "&#38;"}, // decoded once, not twice
+        {"&#;&#x;&#xg;&nbsp;&", "&#;&#x;&#xg;&nbsp;&"},
+        {"&quot;&apos;&lt;&gt;&amp;&#39;", "\"'<>&'"},
+    };
+    for (const Decoded &d : values)
+        EXPECT_EQ(DecodeEntities(d.value), QByteArray(d.expected)) << d.value;
+
+    // Each form in every place of a path, as an article's link, leads to its article.
+    const std::map<std::string, QString> articles = {{"AC/DC", QStringLiteral("AC/DC")},
+                                                     {"AT&T", QStringLiteral("AT&T")},
+                                                     {"\xc3\x85ngstr\xc3\xb6m", QStringLiteral("Ångström")}};
+    auto resolve = [&](const std::string &path) {
+        LinkTarget t;
+        if (const auto it = articles.find(path); it != articles.end()) {
+            t.exists = t.article = true;
+            t.title = it->second;
+            t.address = ArticleAddress(it->second);
+        }
+        return t;
+    };
+    struct Link {
+        const char *href;
+        QString title;
+    };
+    const Link links[] = {
+        {"&#65;C/DC", "AC/DC"},
+        {"AC&#47;DC", "AC/DC"},
+        {"AC/D&#67;", "AC/DC"},
+        {"&#x41;C/DC", "AC/DC"},
+        {"AC&#x2F;DC", "AC/DC"},
+        {"AC/D&#x43;", "AC/DC"},
+        {"&#X41;C/DC", "AC/DC"},
+        {"AC&#X2f;DC", "AC/DC"},
+        {"AC/D&#X43;", "AC/DC"},
+        {"./AC&#x2F;DC", "AC/DC"},
+        {"./AT&#38;T", "AT&T"},
+        {"./AT&amp;T", "AT&T"},
+        {"AT&#x26;T#Hist", "AT&T"},
+        {"./&#xC5;ngstr&#xF6;m", "Ångström"},
+        {"&#197;ngstr&#246;m", "Ångström"},
+        {"%C3%85ngstr&#246;m", "Ångström"},
+    };
+    for (const Link &l : links) {
+        const QByteArray html = QByteArray("<body><a href=\"") + l.href + "\">x</a></body>";
+        const RewrittenPage page = RewriteArticle(html, "Here", QStringLiteral("Here"), {}, resolve);
+        EXPECT_EQ(page.links, QStringList{l.title}) << l.href;
+        EXPECT_TRUE(page.html.contains("href=\"" + ArticleAddress(l.title))) << l.href << page.html.data();
+    }
+}
+
+// The archive's bytes with one cluster pointer (when `cluster` is none, every one but the last,
+// which libzim checks as it opens) sent past its end: libzim still opens it, but cannot read the
+// pages those clusters hold.
+QByteArray WithClusterOutOfBounds(QByteArray zim, std::optional<quint32> cluster)
+{
+    quint32 clusters = 0;
+    quint64 table = 0;
+    std::memcpy(&clusters, zim.constData() + 28, 4);
+    std::memcpy(&table, zim.constData() + 48, 8);
+    const quint64 past = quint64(zim.size()) * 4;
+    for (quint32 c = 0; c < clusters; ++c) {
+        if (cluster ? c == *cluster : c + 1 < clusters)
+            std::memcpy(zim.data() + table + 8 * c, &past, 8);
+    }
+    return zim;
+}
+
+TEST(ZimSiteFiles, AnArchiveWhosePagesCannotBeReadGivesWayToTheBuiltIn)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.zim"));
+    ASSERT_TRUE(TestArchive().Write(good));
+    QFile g(good);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    const QByteArray whole = g.readAll();
+    const zim::Archive archive(good.toStdString());
+    struct Row {
+        const char *name;
+        std::optional<quint32> cluster;
+    };
+    const Row rows[] = {
+        {"main page's cluster", archive.getMainEntry().getItem(true).getClusterIndex()},
+        {"first article's cluster", archive.getEntryByTitle(0).getItem(true).getClusterIndex()},
+        {"every cluster but the last", std::nullopt},
+    };
+    for (const Row &r : rows) {
+        const QString file = dir.filePath(QString::fromLatin1(r.name) + QStringLiteral(".zim"));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(WithClusterOutOfBounds(whole, r.cluster));
+        f.close();
+
+        QString error;
+        EXPECT_FALSE(ZimSite::Open(file, &error)) << r.name;
+        EXPECT_TRUE(error.contains(QLatin1String("damaged"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String("cannot be read"))) << error.toStdString();
+
+        QString description;
+        const auto site = OpenEncyclopedia(file, &description, &error);
+        ASSERT_TRUE(site);
+        EXPECT_TRUE(description.startsWith(QLatin1String("built-in encyclopedia")))
+            << description.toStdString();
+        EXPECT_TRUE(error.startsWith(QLatin1String("Could not load the encyclopedia")))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String("cannot be read"))) << error.toStdString();
+        EXPECT_EQ(site->MainPage().status, 200) << r.name;
+        EXPECT_EQ(site->Answer("/wiki/Special:Random").status, 302) << r.name;
     }
 }
 
