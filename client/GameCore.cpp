@@ -346,14 +346,21 @@ RoundFacts GameCore::Facts() const
 {
     RoundFacts f;
     f.racing = modData.InRound || m_pendingStart.has_value();
-    if (!modData.Words.isEmpty() && !modData.Words.first().isEmpty()) {
-        f.start = modData.Words.first();
-        f.destination = modData.Words.value(modData.TargetIndex);
+    // A round waiting for its start article already shows its words.
+    const bool pendingWords = m_pendingStart && m_pendingStart->words && m_pendingStart->words->size() > 1;
+    const QStringList &words = pendingWords ? *m_pendingStart->words : modData.Words;
+    const qint32 target = pendingWords ? 1 : modData.TargetIndex;
+    if (!words.isEmpty() && !words.first().isEmpty()) {
+        f.start = words.first();
+        f.destination = words.value(target);
     }
     f.par = m_par;
     if (const qint32 me = modData.FindPlayer(modData.PlayerName))
         f.clicks = modData.Players[me].RoundClicks;
     f.elapsedMs = m_roundClock.isValid() ? m_roundClock.elapsed() : m_roundTimeMs;
+    // Once the round's results came, its time is the server's, as the results show it.
+    if (const auto mine = m_results.Of(modData.PlayerName); mine && !f.racing)
+        f.elapsedMs = mine->milliseconds;
     f.outReason = m_outReason;
     f.winner = m_winner;
     f.wonByMe = !m_winner.isEmpty() && m_winner == modData.PlayerName;

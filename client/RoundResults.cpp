@@ -108,6 +108,15 @@ QList<ResultRow> RoundResults::Rows() const
     return rows;
 }
 
+std::optional<msg::PlayerResult> RoundResults::Of(const QString &name) const
+{
+    for (const msg::PlayerResult &r : m_results) {
+        if (r.name == name)
+            return r;
+    }
+    return std::nullopt;
+}
+
 QString RoundResults::ShortestSpoken() const
 {
     if (!m_shortest)

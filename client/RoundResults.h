@@ -34,6 +34,8 @@ public:
     // each group by fewer clicks.
     QList<ResultRow> Rows() const;
     const std::optional<msg::ShortestRoute> &Shortest() const { return m_shortest; }
+    // The result of one player, when it came.
+    std::optional<msg::PlayerResult> Of(const QString &name) const;
     // "A shortest route takes 2 clicks: Cat, Dog, River"; "" when none came.
     QString ShortestSpoken() const;
 
