@@ -6,6 +6,7 @@
 #include "protocol/Messages.h"
 #include "protocol/PageKinds.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace
@@ -184,6 +185,9 @@ TEST(Results, ARouteTooLongIsShortenedInTheMiddleToFitOneDatagram)
             longest = qMax(longest, Utf8Size(page));
         EXPECT_GT(Utf8Size(text) + longest + 1, kMaxDatagramBytes) << c.what;
 
+        std::printf("[ figure ] RESULT at its largest, %s: %lld bytes of %lld, %lld of %lld pages kept\n",
+                    c.what, qint64(Utf8Size(text)), qint64(kMaxDatagramBytes), qint64(route.size() - 1),
+                    qint64(c.route.size()));
         const msg::ShortestRoute shortest{12, 5000, c.route};
         const QString shortestText = msg::Shortest(shortest);
         EXPECT_LE(Utf8Size(shortestText), kMaxDatagramBytes) << c.what;
