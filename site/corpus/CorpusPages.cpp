@@ -51,9 +51,7 @@ SiteAnswer ArticlePage(const Corpus &corpus, int index)
             continue;
         appendPlain(anchor.offset);
         const int target = a.links[anchor.link];
-        out.append("<a href=\"");
-        AppendEscaped(out, QByteArrayView(ArticleAddress(corpus.At(target).title)));
-        out.append("\">");
+        AppendLinkStart(out, ArticleAddress(corpus.At(target).title));
         AppendEscaped(out, text.sliced(anchor.offset, anchor.length));
         out.append("</a>");
         pos = anchor.offset + anchor.length;

@@ -23,6 +23,13 @@ constexpr char kStyle[] =
     ".foot a{margin-right:1.2em}"
     "textarea{width:100%;height:22em;font:15px monospace}";
 
+// Strong enough to win over an archive's own link colours; the mark sits outside the underline so
+// it reads as a sign, not as part of the link's text.
+constexpr char kOutStyle[] =
+    "a.quillory-out,a.quillory-out:visited{color:#b32424!important;"
+    "text-decoration:underline dashed #d33!important}"
+    "a.quillory-out::after{content:'\\00a0\\26d4';display:inline-block;font-size:.8em;text-decoration:none}";
+
 } // namespace
 
 namespace page
@@ -76,13 +83,83 @@ void AppendEscaped(QByteArray &out, const QString &text)
     AppendEscaped(out, QByteArrayView(text.toUtf8()));
 }
 
-void AppendLink(QByteArray &out, const QByteArray &href, const QString &shown)
+void AppendLinkStart(QByteArray &out, const QByteArrayView href)
 {
     out.append("<a href=\"");
-    AppendEscaped(out, QByteArrayView(href));
-    out.append("\">");
+    AppendEscaped(out, href);
+    out.append('"');
+    const PageKind kind = KindOfLink(href);
+    if (TakesPlayerOut(kind)) {
+        out.append(" class=\"");
+        out.append(kOutLinkClass);
+        out.append("\" title=\"");
+        out.append(OutLinkTitleValue(kind));
+        out.append('"');
+    }
+    out.append('>');
+}
+
+void AppendLink(QByteArray &out, const QByteArray &href, const QString &shown)
+{
+    AppendLinkStart(out, href);
     AppendEscaped(out, shown);
     out.append("</a>");
+}
+
+PageKind KindOfLink(QByteArrayView href)
+{
+    if (href.startsWith("//"))
+        return PageKind::OffSite;
+    const qsizetype colon = href.indexOf(':');
+    const qsizetype slash = href.indexOf('/');
+    if (colon > 0 && (slash < 0 || colon < slash))
+        return PageKind::OffSite; // "https:", "mailto:": a scheme comes before any path
+    QByteArrayView path = href;
+    if (const qsizetype hash = path.indexOf('#'); hash >= 0)
+        path = path.first(hash);
+    if (path.startsWith("/wiki/")) {
+        path = path.sliced(6);
+        if (const qsizetype q = path.indexOf('?'); q >= 0)
+            path = path.first(q);
+        const QString name = DecodePathName(path);
+        if (name == QLatin1String("Special:Search") || name == QLatin1String("Special:Random"))
+            return PageKind::Article;
+        return KindOfPage(name);
+    }
+    if (path.startsWith("/w/index.php?")) {
+        const QString action = ParseQuery(path.sliced(13)).value("action");
+        if (action == QLatin1String("edit"))
+            return PageKind::Edit;
+        if (action == QLatin1String("history"))
+            return PageKind::History;
+    }
+    return PageKind::Article;
+}
+
+QString OutLinkTooltip(PageKind kind)
+{
+    if (!TakesPlayerOut(kind))
+        return {};
+    if (kind == PageKind::OffSite)
+        return QStringLiteral("Leaves the encyclopedia: following it ends your round");
+    // The reasons a player reads when out name the page ("opened a list page"); the tooltip names
+    // it the same way, so the two never tell different stories.
+    QString page = OutReason(kind);
+    page.remove(0, page.indexOf(QLatin1Char(' ')) + 1);
+    page[0] = page[0].toUpper();
+    return page + QStringLiteral(": opening it ends your round");
+}
+
+QByteArray OutLinkTitleValue(PageKind kind)
+{
+    QByteArray out;
+    AppendEscaped(out, OutLinkTooltip(kind));
+    return out;
+}
+
+QByteArray OutLinkStyle()
+{
+    return QByteArray("<style>") + kOutStyle + "</style>";
 }
 
 QByteArray EncodeQueryValue(const QString &value)
@@ -106,6 +183,7 @@ QByteArray PageStart(const QString &pageName, const QString &heading)
     AppendEscaped(out, PageTitle(pageName));
     out.append("</title><style>");
     out.append(kStyle);
+    out.append(kOutStyle);
     out.append("</style></head>\n<body>\n<h1>");
     AppendEscaped(out, heading);
     out.append("</h1>\n<div class=\"sub\">From the local encyclopedia</div>\n");
@@ -114,8 +192,10 @@ QByteArray PageStart(const QString &pageName, const QString &heading)
 
 void PageEnd(QByteArray &out)
 {
-    out.append("<div class=\"foot\"><a href=\"/wiki/Help:Contents\">Help</a>"
-               "<a href=\"/wiki/Wikipedia:About\">About this encyclopedia</a></div>\n</body></html>\n");
+    out.append("<div class=\"foot\">");
+    AppendLink(out, "/wiki/Help:Contents", QStringLiteral("Help"));
+    AppendLink(out, "/wiki/Wikipedia:About", QStringLiteral("About this encyclopedia"));
+    out.append("</div>\n</body></html>\n");
 }
 
 SiteAnswer Page(QByteArray body, int status)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/PageKinds.h"
 #include "settings/SiteSettings.h"
 
 #include <QByteArray>
@@ -35,6 +36,23 @@ namespace page
 void AppendEscaped(QByteArray &out, QByteArrayView text, bool paragraphs = false);
 void AppendEscaped(QByteArray &out, const QString &text);
 void AppendLink(QByteArray &out, const QByteArray &href, const QString &shown);
+// "<a href=\"…\">", marked when following the link ends a player's round.
+void AppendLinkStart(QByteArray &out, const QByteArrayView href);
+
+// A player loses a round by one click on a link that leaves the encyclopedia or opens a page of a
+// kind that takes players out; such links carry this class and a tooltip saying so.
+inline constexpr char kOutLinkClass[] = "quillory-out";
+// What a link on the site leads to: OffSite for one with a scheme or a host of its own, the kind of
+// the page it opens for /wiki/ and /w/index.php addresses, Article for anything else. The search
+// and random pages lead on to articles or to a search page, which take nobody out.
+PageKind KindOfLink(QByteArrayView href);
+// "Leaves the encyclopedia: following it ends your round", "A list page: opening it ends your
+// round"; "" for the kinds that take nobody out.
+QString OutLinkTooltip(PageKind kind);
+// The tooltip as an escaped `title` value; "" for the kinds that take nobody out.
+QByteArray OutLinkTitleValue(PageKind kind);
+// The rules that colour and mark such links, as a <style> element for a page's head.
+QByteArray OutLinkStyle();
 // "/w/index.php?title=T&action=edit"
 QByteArray EditAddress(const QString &title, const char *action);
 // The top of a page: the title with its marker, the stylesheet and the heading.

@@ -369,6 +369,7 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
         QByteArray t = "<title>";
         AppendEscaped(t, pageTitle);
         t.append("</title>");
+        t.append(OutLinkStyle());
         return t;
     };
     // An address inside the archive for a tag's attribute; `external` is set for one that leaves it.
@@ -446,7 +447,67 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
         QByteArray rebuilt = tag.left(nameEnd);
         qsizetype copied = nameEnd;
         bool strip = false;
+        // A URL attribute's new value; `strip` is set for a link to an article the archive lacks.
+        auto rewrite = [&](const Attribute &a, bool *external) -> QByteArray {
+            QByteArray fragment;
+            const std::string path = internalPath(a.value, &fragment, external);
+            if (*external || a.value.startsWith('#'))
+                return a.value; // off the site, or a place on this page: kept as it is
+            if (isLink && a.name == "href") {
+                const LinkTarget t = path.empty() ? LinkTarget() : resolve(path);
+                if (!t.exists) {
+                    strip = true;
+                    return {};
+                }
+                if (t.article && !t.main && !linked.contains(t.title)) {
+                    linked.insert(t.title);
+                    page.links.append(t.title);
+                }
+                return t.address + (t.article ? fragment : QByteArray());
+            }
+            if (path.empty())
+                return {};
+            return "/zim/" + QByteArray::fromStdString(path).toPercentEncoding("/") + fragment;
+        };
+        // A browser follows a link's first href; whether it ends a round must be known before the
+        // link's own class and title are copied, which may come first.
+        const Attribute *followed = nullptr;
+        QByteArray followedValue;
+        PageKind followedKind = PageKind::Article;
+        if (isLink) {
+            for (const Attribute &a : attributes) {
+                if (a.name == "href") {
+                    followed = &a;
+                    bool external = false;
+                    followedValue = rewrite(a, &external);
+                    followedKind = external ? PageKind::OffSite : KindOfLink(followedValue);
+                    break;
+                }
+            }
+        }
+        const bool markOut = !strip && TakesPlayerOut(followedKind);
+        bool classMarked = false;
+        if (markOut) {
+            rebuilt.append(" title=\"");
+            rebuilt.append(OutLinkTitleValue(followedKind));
+            rebuilt.append('"');
+        }
         for (const Attribute &a : attributes) {
+            if (strip)
+                break;
+            if (markOut && (a.name == "title" || a.name == "class")) {
+                rebuilt.append(tag.constData() + copied, a.start - copied);
+                copied = a.end;
+                if (a.name == "class" && !classMarked) {
+                    rebuilt.append("class=\"");
+                    AppendEscaped(rebuilt, QByteArrayView(a.value));
+                    rebuilt.append(' ');
+                    rebuilt.append(kOutLinkClass);
+                    rebuilt.append('"');
+                    classMarked = true;
+                }
+                continue; // the tooltip says what following the link does; a second class is ignored
+            }
             const bool urlAttribute = a.name == "href" || a.name == "src" || a.name == "poster" ||
                                       (a.name == "data" && name == "object");
             if (!urlAttribute && a.name != "srcset")
@@ -455,31 +516,10 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
             copied = a.end;
             if (a.name == "srcset")
                 continue; // the plain src is enough, and every address in it would need rewriting
-            QByteArray fragment;
             bool external = false;
-            const std::string path = internalPath(a.value, &fragment, &external);
-            QByteArray value = a.value;
-            if (external) {
-                // kept as it is: following it leaves the site
-            } else if (a.value.startsWith('#')) {
-                // a place on this page
-            } else if (isLink && a.name == "href") {
-                const LinkTarget t = path.empty() ? LinkTarget() : resolve(path);
-                if (!t.exists) {
-                    strip = true;
-                    break;
-                }
-                value = t.address + (t.article ? fragment : QByteArray());
-                if (t.article && !t.main && !linked.contains(t.title)) {
-                    linked.insert(t.title);
-                    page.links.append(t.title);
-                }
-            } else if (path.empty()) {
-                value.clear();
-            } else {
-                value = "/zim/" + QByteArray::fromStdString(path).toPercentEncoding("/");
-                value += fragment;
-            }
+            const QByteArray value = &a == followed ? followedValue : rewrite(a, &external);
+            if (strip)
+                break;
             rebuilt.append(a.name);
             rebuilt.append("=\"");
             AppendEscaped(rebuilt, QByteArrayView(value));
@@ -491,6 +531,11 @@ RewrittenPage RewriteArticle(const QByteArray &html, const std::string &entryPat
                 anchorStripped = true;
             }
             continue;
+        }
+        if (markOut && !classMarked) {
+            rebuilt.append(" class=\"");
+            rebuilt.append(kOutLinkClass);
+            rebuilt.append('"');
         }
         rebuilt.append(tag.constData() + copied, tag.size() - copied);
         out.append(rebuilt);
