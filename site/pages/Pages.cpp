@@ -28,7 +28,7 @@ constexpr char kStyle[] =
 constexpr char kOutStyle[] =
     "a.quillory-out,a.quillory-out:visited{color:#b32424!important;"
     "text-decoration:underline dashed #d33!important}"
-    "a.quillory-out::after{content:'\\00a0\\26d4';display:inline-block;font-size:.8em;text-decoration:none}";
+    "a.quillory-out::after{content:'\\00a0\\00d7';display:inline-block;font-size:.8em;text-decoration:none}";
 
 } // namespace
 
