@@ -2,13 +2,16 @@
 #include "WindowTestSupport.h"
 #include "common/AccessibleWalk.h"
 
+#include "client/WindowPlacement.h"
 #include "client/chat/frmChat.h"
+#include "client/game/ResultsView.h"
 #include "client/game/RoundBar.h"
 #include "client/game/frmGame.h"
 #include "client/scores/frmScores.h"
 #include "client/winner/frmWinner.h"
 #include "fakes/ScriptedBrowser.h"
 #include "platform/qt/UdpSocket.h"
+#include "protocol/Decoders.h"
 #include "protocol/Messages.h"
 
 #include <QElapsedTimer>
@@ -457,6 +460,56 @@ TEST_F(WindowsTest, WinnerOpensTheChooserOfTheWinnerOnly)
     EXPECT_TRUE(session->ChooserShown());
     EXPECT_EQ(Received(), QStringList{"SENDMYPATH NAME=Ann;PATH=Cat;"});
     EXPECT_EQ(session->Scores()->lblStartWord->text(), QStringLiteral("Cat"));
+}
+
+} // namespace
+
+namespace
+{
+
+// The round bar and the results at the two screen sizes players have: the whole destination shows
+// (wrapped, never cut), the bar leaves the article its room, and the results stay over the article,
+// clear of the chooser's word boxes.
+TEST_F(WindowsTest, RoundBarAndResultsFitTheScreen)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")}, true);
+    const QString destination =
+        QStringLiteral("Modern Sounds in Country and Western Music (Ray Charles album)");
+    FromServer(msg::StartGame({QStringLiteral("Cat"), destination}));
+    FromServer(msg::Par(4));
+    FromServer(msg::Winner(QStringLiteral("Bob")));
+    FromServer(msg::Shortest({1, 2, {"Cat", "Dog", destination}}));
+    FromServer(
+        msg::Result({1, "Bob", msg::Outcome::First, {}, 41000, 4, {"Cat", "Dog", "Fish", destination}}));
+    FromServer(msg::Result({1, "Ann", msg::Outcome::Out, "talk", 9000, 1, {"Cat", "talk"}}));
+    frmGame *game = session->Game();
+    ASSERT_TRUE(game->Results()->isVisible()) << "the results open by themselves";
+    ASSERT_EQ(game->Results()->Rows().size(), 2);
+    EXPECT_EQ(game->Results()->Rows()[1]->accessibleDescription(),
+              QStringLiteral("Ann: out: opened a Talk page in 0:09 with 1 click: Cat, talk"));
+
+    for (const QSize screen : {QSize(1366, 768), QSize(1920, 1080)}) {
+        SCOPED_TRACE(screen.width());
+        const GameWindowsPlacement place =
+            PlaceGameWindows(QRect(QPoint(0, 0), screen), QMargins(2, 30, 2, 2),
+                             {QSize(368, 217), 240, 200, frmWinner::kInside, 32});
+        game->setGeometry(place.game.adjusted(2, 30, -2, -2));
+        QTest::qWait(300); // a tick of the bar
+        RoundBar *bar = game->Bar();
+        EXPECT_TRUE(bar->lblRoute->text().endsWith(destination)) << "the whole title";
+        EXPECT_GE(bar->lblRoute->height(), bar->lblRoute->heightForWidth(bar->lblRoute->width()))
+            << "not cut";
+        EXPECT_LT(bar->height(), game->height() / 4) << "the article keeps its room";
+        EXPECT_TRUE(game->wbMain->geometry().contains(game->Results()->geometry()));
+        const QRect results(game->mapToGlobal(game->Results()->pos()), game->Results()->size());
+        EXPECT_FALSE(results.intersects(place.chooser)) << "the chooser's boxes stay clear";
+    }
+    // Closed, they come back from the bar's button until the next round.
+    game->Results()->cmdClose->click();
+    EXPECT_FALSE(game->Results()->isVisible());
+    ASSERT_TRUE(game->Bar()->cmdResults->isVisible());
+    game->Bar()->cmdResults->click();
+    EXPECT_TRUE(game->Results()->isVisible());
 }
 
 } // namespace
