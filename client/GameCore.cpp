@@ -445,10 +445,10 @@ void GameCore::onStartGame(const msg::RoundStart &start)
     modData.CurrentPage = start.start;
     modData.Route = start.start + QLatin1Char('\r');
     m_par.reset();
-    if (!m_results.Empty()) {
-        m_results.Clear();
+    const bool hadResults = !m_results.Empty();
+    m_results.Retire();
+    if (hadResults)
         emit ResultsChanged();
-    }
     m_winner.clear();
     m_outReason.clear();
     m_roundClock.invalidate();

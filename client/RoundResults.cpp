@@ -48,20 +48,29 @@ QString OutcomeText(const msg::PlayerResult &r)
     return QString();
 }
 
+void RoundResults::Retire()
+{
+    Clear();
+    m_retired = true;
+}
+
 bool RoundResults::begin(qint32 round)
 {
+    if (m_retired && round <= m_round)
+        return false;
     if (round == m_round && !Empty())
         return false;
     if (round < m_round)
         return false;
     Clear();
     m_round = round;
+    m_retired = false;
     return true;
 }
 
 bool RoundResults::Add(const msg::PlayerResult &result)
 {
-    if (result.round < m_round)
+    if (result.round < m_round || (m_retired && result.round == m_round))
         return false; // a late result of an earlier round
     const bool fresh = begin(result.round);
     // The same player twice (a datagram sent twice) keeps the last.
@@ -72,7 +81,7 @@ bool RoundResults::Add(const msg::PlayerResult &result)
 
 bool RoundResults::Add(const msg::ShortestRoute &shortest)
 {
-    if (shortest.round < m_round)
+    if (shortest.round < m_round || (m_retired && shortest.round == m_round))
         return false;
     const bool fresh = begin(shortest.round);
     m_shortest = shortest;

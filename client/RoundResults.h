@@ -27,6 +27,8 @@ public:
     bool Add(const msg::PlayerResult &result);
     bool Add(const msg::ShortestRoute &shortest);
     void Clear();
+    // A new round began: these results go, and a late one of their round no longer counts.
+    void Retire();
 
     bool Empty() const { return m_results.isEmpty() && !m_shortest; }
     qint32 Round() const { return m_round; }
@@ -43,6 +45,7 @@ private:
     bool begin(qint32 round);
 
     qint32 m_round = 0;
+    bool m_retired = false;
     QList<msg::PlayerResult> m_results;
     std::optional<msg::ShortestRoute> m_shortest;
 };

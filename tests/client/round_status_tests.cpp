@@ -126,6 +126,11 @@ TEST(RoundResults, RowsReadInTheOrderTheRoundEnded)
     EXPECT_TRUE(results.Add(result(4, "Ann", msg::Outcome::GaveUp, 1, {"Cat"})));
     EXPECT_EQ(results.Rows().size(), 1);
     EXPECT_FALSE(results.Shortest().has_value());
+    // Once the next round began, a late result of the round before opens nothing.
+    results.Retire();
+    EXPECT_FALSE(results.Add(result(4, "Bob", msg::Outcome::GaveUp, 2, {"Cat"})));
+    EXPECT_TRUE(results.Empty());
+    EXPECT_TRUE(results.Add(result(5, "Bob", msg::Outcome::GaveUp, 2, {"Cat"})));
     // Results decoded from the wire read the same.
     const auto wire =
         msg::DecodeResult(msg::Result(result(4, "Bob", msg::Outcome::Out, 1, {"Cat", "talk"}, "talk")));
