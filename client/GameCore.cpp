@@ -259,6 +259,10 @@ void GameCore::HandleDatagram(const QString &d)
         if (const auto result = msg::DecodeResult(d))
             resultsAdded(m_results.Add(*result));
         break;
+    case Verb::Bye:
+        if (const auto reason = msg::DecodeBye(d))
+            m_byeReason = *reason;
+        break;
     case Verb::Shortest:
         if (const auto shortest = msg::DecodeShortest(d))
             resultsAdded(m_results.Add(*shortest));
@@ -267,6 +271,22 @@ void GameCore::HandleDatagram(const QString &d)
         // What a client sends, replies to joining, and anything unknown: not for the game window.
         break;
     }
+}
+
+QString DisconnectText(std::optional<msg::ByeReason> reason)
+{
+    if (!reason)
+        return QStringLiteral("You have been disconnected from the game.");
+    switch (*reason) {
+    case msg::ByeReason::Stopped:
+        return QStringLiteral("You have been disconnected from the game: the server was stopped.");
+    case msg::ByeReason::Banned:
+        return QStringLiteral("You have been disconnected from the game: the server's operator banned you.");
+    case msg::ByeReason::Silent:
+        return QStringLiteral(
+            "You have been disconnected from the game: the server heard nothing from you for too long.");
+    }
+    return QStringLiteral("You have been disconnected from the game.");
 }
 
 void GameCore::onDisconnect()
@@ -485,6 +505,10 @@ void GameCore::continueStart(quint64 serial, bool limitReached)
     m_browser.ForgetHistory();
     m_roundClock.start();
     modData.InRound = true;
+    // The caption names the page the round starts on, not the last page of the round before.
+    m_view.SetCaption(modData.CurrentPage.isEmpty()
+                          ? TitleRules::kCaption
+                          : TitleRules::kCaption + QLatin1String(" - ") + modData.CurrentPage);
     m_view.AddChat(kGame, QStringLiteral("The game has begun!"));
     // A round announced with words that cannot be read starts all the same and keeps the old words.
     if (!words)

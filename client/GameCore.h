@@ -50,6 +50,10 @@ public:
     virtual void CloseGame() = 0;
 };
 
+// What the start window says after the server disconnected the player, for the reason it gave
+// (none from a server that gives none).
+QString DisconnectText(std::optional<msg::ByeReason> reason);
+
 // "1 click", "2 clicks": a count of clicks as a sentence shows it.
 QString Clicks(qint32 count);
 
@@ -103,6 +107,8 @@ public:
 
     QString LastReportedPage;
     bool Disconnected = false;
+    // Why the server said it would disconnect this player, once it did.
+    std::optional<msg::ByeReason> ByeReason() const { return m_byeReason; }
     qint32 ScorePollIndex = 1;
     // True once the window has closed.
     bool Closed = false;
@@ -159,6 +165,7 @@ private:
     QTimer m_startLimit;
     // The disconnection notice is open or was shown.
     bool m_disconnectShown = false;
+    std::optional<msg::ByeReason> m_byeReason;
     // The round as the bar tells it: its clock runs from the round's start to its end.
     QElapsedTimer m_roundClock;
     qint64 m_roundTimeMs = 0; // once the round ended

@@ -10,6 +10,7 @@
 #include "protocol/Messages.h"
 #include "protocol/Protocol.h"
 #include "protocol/Version.h"
+#include "settings/Options.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -76,6 +77,7 @@ bool JoinSession::beginAttempt(const QString &name)
         return false;
     }
     modData.IsHost = false;
+    m_hosting = false;
     modData.WelcomeText.clear();
     modData.Turn.clear();
     modData.ChosenServer.clear();
@@ -123,6 +125,7 @@ void JoinSession::hostChosen(const QString &name)
         return;
     }
     emit ControlsEnabled(false);
+    m_hosting = true;
     if (const QString failure = startServerProgram(); !failure.isEmpty()) {
         hostFailed(failure);
         return;
@@ -203,7 +206,9 @@ void JoinSession::connectTo(const QString &name)
                       .arg(reason.isEmpty() ? QStringLiteral("Address in use") : reason));
         return;
     }
-    m_connect->SendData(msg::Connect(modVersion::Version, name, modData.OwnPort, QString()));
+    // The host typed the password into the Host dialog a moment ago; the server it started reads it.
+    const QString password = m_hosting ? CleanName(LoadOption(QStringLiteral("Password"))) : QString();
+    m_connect->SendData(msg::Connect(modVersion::Version, name, modData.OwnPort, password));
 }
 
 void JoinSession::HandleReply(const QString &datagram, const QString &senderAddress)
@@ -324,6 +329,18 @@ void JoinSession::Abort()
         m_waiter->Cancel();
     stopTimer();
     closeSocket();
+}
+
+void JoinSession::Restart(const QString &why)
+{
+    Abort();
+    m_aborted = false;
+    if (m_waiter) {
+        m_waiter->deleteLater();
+        m_waiter = nullptr;
+    }
+    backToIdle();
+    setStatus(why);
 }
 
 void JoinSession::backToIdle()

@@ -57,6 +57,9 @@ public:
     void TimeoutTick();
     // The window is going away: stop everything, never complete.
     void Abort();
+    // The start window is back after a game ended without the player's doing: ready for the next
+    // attempt, saying why the last game ended.
+    void Restart(const QString &why);
 
     // One datagram from the handshake socket, with the address it came from as the socket reports it.
     void HandleReply(const QString &datagram, const QString &senderAddress = QString());
@@ -119,5 +122,7 @@ private:
     bool m_timerRunning = false;
     bool m_aborted = false;
     ServerWaiter *m_waiter = nullptr; // while Host waits for its server
+    // This attempt hosts: the client joins its own server with the password the Host dialog saved.
+    bool m_hosting = false;
     QString m_status;
 };

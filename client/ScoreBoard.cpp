@@ -52,6 +52,18 @@ QStringList RowSentences(const ModData &modData)
     return rows;
 }
 
+QStringList TableHeaders()
+{
+    return {QStringLiteral("Player"), QStringLiteral("Wins"), QStringLiteral("Clicks"),
+            QStringLiteral("This round"), QStringLiteral("Ping")};
+}
+
+QStringList TableCells(const PlayerInfo &p)
+{
+    return {p.Name, QString::number(p.Wins), QString::number(p.Clicks), QString::number(p.RoundClicks),
+            QString::number(p.Ping) + QStringLiteral(" ms")};
+}
+
 namespace
 {
 QString word(const ModData &modData, qint32 index)

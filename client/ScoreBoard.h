@@ -19,6 +19,10 @@ QString ColumnText(const ModData &modData, Column column);
 QString RowSentence(const PlayerInfo &player);
 // One sentence per listed player, in list order.
 QStringList RowSentences(const ModData &modData);
+// The players panel's table: its column headers, and a player's cells in that order, each figure
+// in whole words where a bare number would not say what it counts ("35 ms").
+QStringList TableHeaders();
+QStringList TableCells(const PlayerInfo &player);
 // Start and destination labels: "None" outside a round.
 QString StartWordText(const ModData &modData);
 QString WordToFindText(const ModData &modData);

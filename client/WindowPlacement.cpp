@@ -39,3 +39,20 @@ QRect InsideOf(const QRect &window, const QMargins &frame)
 {
     return window.marginsRemoved(frame);
 }
+
+PanelPlan PlanPanels(const QRect &available, const QMargins &frame, const PanelSizes &sizes)
+{
+    PanelPlan p;
+    p.window = available;
+    const QRect inside = InsideOf(available, frame);
+    // A quarter of the width for the panels: the article keeps most of the screen, and the chat's
+    // lines stay readable; a wide screen gives the article what the column does not need.
+    p.columnWidth = std::clamp(inside.width() / 4, sizes.minColumnWidth, sizes.maxColumnWidth);
+    const int column = std::max(0, inside.height() - sizes.menuHeight);
+    p.chooserHeight = sizes.chooserHeight;
+    // Players get a third of the rest (a full room scrolls), the chat the remainder.
+    const int rest = std::max(0, column - p.chooserHeight);
+    p.playersHeight = rest / 3;
+    p.chatHeight = rest - p.playersHeight;
+    return p;
+}

@@ -29,3 +29,23 @@ GameWindowsPlacement PlaceGameWindows(const QRect &available, const QMargins &fr
 
 // The window's inside for a whole-window rectangle.
 QRect InsideOf(const QRect &window, const QMargins &frame);
+
+// The one game window with its panels: the window fills the screen's area for windows; the chat,
+// the players and the word chooser stack in a column at its left, the article takes the rest.
+struct PanelPlan {
+    QRect window;          // whole window, frame included
+    int columnWidth = 0;   // the panels' column
+    int playersHeight = 0; // the players table, at the top of the column
+    int chooserHeight = 0; // the chooser, at the bottom when it is shown
+    int chatHeight = 0;    // the chat, between them
+};
+
+struct PanelSizes {
+    int chooserHeight = 0; // the chooser's fixed height, caption included
+    int captionHeight = 0; // a panel's caption
+    int menuHeight = 0;    // the window's menu bar
+    int minColumnWidth = 0;
+    int maxColumnWidth = 0;
+};
+
+PanelPlan PlanPanels(const QRect &available, const QMargins &frame, const PanelSizes &sizes);

@@ -12,6 +12,12 @@ namespace
 {
 const QString kNoArticle = QStringLiteral("This article doesn't exist.");
 const QString kDestinationProblem = QStringLiteral("There was a problem verifying the destination article.");
+const QString kSameArticle = QStringLiteral("Same article as the initial word");
+
+QString noArticleNote(const QString &word)
+{
+    return QStringLiteral("No article \u201C%1\u201D").arg(word);
+}
 } // namespace
 
 WordChooser::WordChooser(ModData &data, Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes,
@@ -43,6 +49,23 @@ void WordChooser::Randomize(int source)
     m_boxes.Focus(source == 1 ? Box::Initial : Box::Destination);
 }
 
+void WordChooser::TakeRandom(const QString &source, const QString &title)
+{
+    const bool initial = source == QLatin1String("1");
+    if (!initial && source != QLatin1String("2"))
+        return;
+    const Box box = initial ? Box::Initial : Box::Destination;
+    const Box other = initial ? Box::Destination : Box::Initial;
+    if (!title.isEmpty() && title.compare(m_boxes.Text(other), Qt::CaseInsensitive) == 0 &&
+        m_redraws < kMaxRedraws) {
+        ++m_redraws;
+        m_send(msg::GetRandom(initial ? 1 : 2));
+        return;
+    }
+    m_redraws = 0;
+    m_boxes.SetText(box, title);
+}
+
 void WordChooser::SendWords()
 {
     m_send(msg::SetWords(m_boxes.Text(Box::Initial), m_boxes.Text(Box::Destination)));
@@ -52,6 +75,7 @@ void WordChooser::TextChanged()
 {
     if (m_verifying)
         return;
+    clearNotes();
     m_boxes.SetStartEnabled(false);
     m_boxes.SetVerifyEnabled(true);
 }
@@ -95,14 +119,24 @@ void WordChooser::fail(Box box, const QString &message)
         m_dialogs.ShowMessage(message, MessageIcon::Critical, QStringLiteral("Quillory"), this, giveBack);
 }
 
+void WordChooser::clearNotes()
+{
+    m_boxes.SetNote(Box::Initial, QString());
+    m_boxes.SetNote(Box::Destination, QString());
+}
+
 void WordChooser::Verify()
 {
     const QString initial = m_boxes.Text(Box::Initial);
     const QString destination = m_boxes.Text(Box::Destination);
     if (initial.isEmpty() || destination.isEmpty())
         return;
-    if (initial.compare(destination, Qt::CaseInsensitive) == 0)
+    if (initial.compare(destination, Qt::CaseInsensitive) == 0) {
+        m_boxes.SetNote(Box::Destination, kSameArticle);
         return;
+    }
+    clearNotes();
+    m_sameAsInitial = false;
     Abort();
     m_boxes.SetVerifyEnabled(false);
     m_verifying = true;
@@ -119,6 +153,7 @@ void WordChooser::initialLookedUp(bool arrived)
         return;
     }
     if (modData.CurrentPage.toLower() == QLatin1String("search")) {
+        m_boxes.SetNote(Box::Initial, noArticleNote(m_boxes.Text(Box::Initial)));
         fail(Box::Initial, kNoArticle);
         return;
     }
@@ -134,6 +169,9 @@ void WordChooser::lookUpDestination()
 {
     ++m_attempts;
     if (m_attempts > kMaxDestinationLookups) {
+        // Every look-up came back with the initial article: the destination leads there too.
+        if (m_sameAsInitial)
+            m_boxes.SetNote(Box::Destination, kSameArticle);
         m_dialogs.ShowMessage(kDestinationProblem, MessageIcon::Critical, QStringLiteral("Quillory"), this,
                               [this] { m_verifying = false; });
         return;
@@ -143,11 +181,13 @@ void WordChooser::lookUpDestination()
 
 void WordChooser::destinationLookedUp(bool arrived)
 {
-    if (!arrived || modData.CurrentPage == m_boxes.Text(Box::Initial)) {
+    m_sameAsInitial = arrived && modData.CurrentPage == m_boxes.Text(Box::Initial);
+    if (!arrived || m_sameAsInitial) {
         lookUpDestination();
         return;
     }
     if (modData.CurrentPage.toLower() == QLatin1String("search")) {
+        m_boxes.SetNote(Box::Destination, noArticleNote(m_boxes.Text(Box::Destination)));
         fail(Box::Destination, kNoArticle);
         return;
     }

@@ -23,6 +23,8 @@ public:
     virtual void Focus(Box box) = 0;
     // Selects the whole text of the box and puts the focus in it.
     virtual void SelectAll(Box box) = 0;
+    // What is wrong with the box's word, shown next to it; "" clears it.
+    virtual void SetNote(Box box, const QString &note) = 0;
 };
 
 // The word chooser without widgets: randomizing, verifying both words against the site through
@@ -34,12 +36,18 @@ class WordChooser : public QObject
 public:
     static constexpr int kLookupLimitMs = 15000;
     static constexpr int kMaxDestinationLookups = 4;
+    // Random draws that gave the other box's article again, asked again at most.
+    static constexpr int kMaxRedraws = 8;
 
     WordChooser(ModData &modData, Browser &browser, Dialogs &dialogs, ChooserBoxes &boxes,
                 std::function<void(const QString &)> send, const QString &siteHost);
     ~WordChooser() override;
 
     void Randomize(int source);
+    // A random title from the server for the box of `source` ("1" the initial word, "2" the
+    // destination). The other box's article is drawn again instead: a round from an article to
+    // itself could never be won.
+    void TakeRandom(const QString &source, const QString &title);
     // Looks both words up and replaces them by the site's own titles; see the window for when.
     void Verify();
     // Sends the words as the boxes hold them, checked or not.
@@ -67,6 +75,7 @@ private:
     void lookUpDestination();
     void destinationLookedUp(bool arrived);
     void fail(Box box, const QString &message);
+    void clearNotes();
 
     ModData &modData;
     Browser &m_browser;
@@ -76,6 +85,9 @@ private:
     QString m_siteHost;
     bool m_verifying = false;
     qint32 m_attempts = 0;
+    int m_redraws = 0;
+    // The last destination look-up came back with the initial article.
+    bool m_sameAsInitial = false;
     // Counts verifications; a step of an earlier one finds it changed and stops.
     quint64 m_run = 0;
     // The look-up waiting for its page, and its time limit.

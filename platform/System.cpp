@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <csignal>
 #include <ctime>
+#include <sys/types.h>
 
 namespace sys
 {
@@ -26,6 +28,19 @@ bool StartDetached(const QString &program, const QStringList &arguments)
     if (!QFileInfo(program).isExecutable())
         return false;
     return QProcess::startDetached(program, arguments, QFileInfo(program).absolutePath());
+}
+
+bool IsRunning(qint64 pid, const QString &program)
+{
+    if (pid <= 0)
+        return false;
+    const QString running = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath();
+    return !running.isEmpty() && running == QFileInfo(program).canonicalFilePath();
+}
+
+bool StopProgram(qint64 pid, const QString &program)
+{
+    return IsRunning(pid, program) && ::kill(pid_t(pid), SIGTERM) == 0;
 }
 
 } // namespace sys

@@ -14,4 +14,9 @@ QString ProgramDirectory();
 // Starts a program without waiting for it; false when it could not be started.
 bool StartDetached(const QString &program, const QStringList &arguments = {});
 
+// Whether the process `pid` still runs `program` (a process number is reused once its program ended).
+bool IsRunning(qint64 pid, const QString &program);
+// Asks the process to end as its window's close would (SIGTERM), if it still runs `program`.
+bool StopProgram(qint64 pid, const QString &program);
+
 } // namespace sys

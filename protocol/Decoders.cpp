@@ -316,4 +316,34 @@ std::optional<qint32> DecodePar(const QString &message)
     return GetNumber(message, QStringLiteral("CLICKS"));
 }
 
+namespace
+{
+constexpr std::pair<ByeReason, const char *> kByeWords[] = {
+    {ByeReason::Stopped, "stopped"},
+    {ByeReason::Banned, "banned"},
+    {ByeReason::Silent, "silent"},
+};
+} // namespace
+
+QLatin1String ByeWord(ByeReason reason)
+{
+    for (const auto &[r, word] : kByeWords) {
+        if (r == reason)
+            return QLatin1String(word);
+    }
+    return QLatin1String();
+}
+
+std::optional<ByeReason> DecodeBye(const QString &message)
+{
+    if (VerbOf(message) != Verb::Bye)
+        return std::nullopt;
+    const QString word = GetValue(message, QStringLiteral("REASON"));
+    for (const auto &[r, text] : kByeWords) {
+        if (word == QLatin1String(text))
+            return r;
+    }
+    return std::nullopt;
+}
+
 } // namespace msg

@@ -218,6 +218,12 @@ std::optional<ShortestRoute> DecodeShortest(const QString &message);
 // PAR: how many clicks a shortest route of the round takes. No value when CLICKS is no number.
 std::optional<qint32> DecodePar(const QString &message);
 
+// BYE: why the server is about to disconnect a player. On the wire: "stopped", "banned", "silent".
+enum class ByeReason { Stopped, Banned, Silent };
+QLatin1String ByeWord(ByeReason reason);
+// No value for any other word.
+std::optional<ByeReason> DecodeBye(const QString &message);
+
 // Where RESULT and SHORTEST shorten a route that would not fit one datagram: in the middle, keeping
 // as many pages from both ends as fit (the first and last at least), with this one page standing for
 // what was left out.

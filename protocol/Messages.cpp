@@ -280,6 +280,11 @@ QString Turn(const QString &name)
     return head(Verb::Turn) + "NAME=" + name + ";";
 }
 
+QString Bye(ByeReason reason)
+{
+    return head(Verb::Bye) + "REASON=" + ByeWord(reason) + ";";
+}
+
 QString Result(const PlayerResult &result)
 {
     return withRoute(head(Verb::Result) + "ROUND=" + QString::number(result.round) + ";NAME=" + result.name +

@@ -67,5 +67,7 @@ QString Turn(const QString &name);
 // around kLeftOut.
 QString Result(const PlayerResult &result);
 QString Shortest(const ShortestRoute &shortest);
+// "BYE REASON=w;" right before the DISCONNECT that ends a player's game: why it ends.
+QString Bye(ByeReason reason);
 
 } // namespace msg

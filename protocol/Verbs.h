@@ -46,7 +46,8 @@
     X(Par, "PAR")                                                                                            \
     X(Turn, "TURN")                                                                                          \
     X(Result, "RESULT")                                                                                      \
-    X(Shortest, "SHORTEST")
+    X(Shortest, "SHORTEST")                                                                                  \
+    X(Bye, "BYE")
 
 // Unknown: any other text, which both programs ignore.
 enum class Verb {

@@ -169,6 +169,7 @@ void GameServer::Stop()
 {
     m_state = ServerState::Stopped;
     while (m_players.PlayerCount() != 0) {
+        sendTo(1, msg::Bye(msg::ByeReason::Stopped));
         sendTo(1, msg::DisconnectNotice());
         leavesRound(1);
         removeAt(1);
@@ -774,6 +775,7 @@ void GameServer::InactivityTick()
         if (record.Inactive < kDropAfter)
             continue;
         const QString name = record.Name;
+        sendTo(i, msg::Bye(msg::ByeReason::Silent));
         sendTo(i, msg::DisconnectNotice());
         for (qint32 j = 1; j <= m_players.PlayerCount(); ++j) {
             if (j != i)
@@ -812,6 +814,7 @@ void GameServer::ApplyBan(const BanQuestion &question, bool yes)
         r.Banned = false;
         return;
     }
+    sendTo(index, msg::Bye(msg::ByeReason::Banned));
     sendTo(index, msg::DisconnectNotice());
     r.Banned = true;
     r.InGame = kNo;

@@ -4,6 +4,7 @@
 #include "client/main/frmMain.h"
 #include "client/session/GameSession.h"
 #include "client/start/StartSteps.h"
+#include "platform/System.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
@@ -21,9 +22,28 @@ int main(int argc, char **argv)
     UdpSocketFactory sockets;
     QtDialogs dialogs;
     ModData modData;
-    GameSession game(modData, RealGameServices(dialogs));
     frmMain window(modData, sockets, dialogs);
-    window.SetProgramStarter(&StartProgramMinimized);
+    GameServices services = RealGameServices(dialogs);
+    // A game the server ended brings the start window back, saying why; the next join starts afresh.
+    services.backToStart = [&window, &modData](const QString &why) {
+        modData.ResetAll();
+        window.ComeBack(why);
+    };
+    GameSession game(modData, std::move(services));
+    // The server Host started: when its player quits, it does not linger unnoticed.
+    struct Hosted {
+        qint64 pid = 0;
+        QString program;
+    } hosted;
+    window.SetProgramStarter([&hosted](const QString &path) {
+        hosted = {};
+        if (!StartProgramMinimized(path, &hosted.pid))
+            return false;
+        hosted.program = path;
+        return true;
+    });
+    game.SetHostedServer({[&hosted] { return sys::IsRunning(hosted.pid, hosted.program); },
+                          [&hosted] { sys::StopProgram(hosted.pid, hosted.program); }});
     WireStartSteps(window, modData, sockets, dialogs);
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(

@@ -29,24 +29,19 @@ frmChat::frmChat(ModData &data, const std::function<void(QWidget *)> &place, QWi
 {
     setWindowTitle(QStringLiteral("Chat"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(5520 / 15, 3255 / 15);
+    setFixedSize(kSize);
 
     lblChat = new QLabel(QStringLiteral("Chat:"), this);
-    lblChat->setGeometry(twips(120, 120, 3375, 495));
     lblChat->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtChat = new QPlainTextEdit(this);
-    txtChat->setGeometry(twips(120, 360, 3375, 2415));
     txtChat->setReadOnly(true);
     txtChat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtSend = new QLineEdit(this);
-    txtSend->setGeometry(twips(120, 2880, 2775, 255));
     cmdSend = new QPushButton(QStringLiteral("Send"), this);
-    cmdSend->setGeometry(twips(3000, 2880, 495, 255));
     lblPlayers = new QLabel(QStringLiteral("Players:"), this);
-    lblPlayers->setGeometry(twips(3600, 120, 1815, 615));
     lblPlayers->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lstPlayers = new QListWidget(this);
-    lstPlayers->setGeometry(twips(3600, 360, 1815, 2790));
+    layoutControls();
 
     lblChat->setBuddy(txtChat);
     txtChat->setAccessibleName(QStringLiteral("Chat"));
@@ -68,6 +63,45 @@ frmChat::frmChat(ModData &data, const std::function<void(QWidget *)> &place, QWi
 }
 
 frmChat::~frmChat() = default;
+
+void frmChat::SetResizable(bool resizable)
+{
+    // As a panel the chat shares the window with the players' table, which lists the players
+    // already: the history takes the list's room.
+    m_listShown = !resizable;
+    lblPlayers->setVisible(m_listShown);
+    lstPlayers->setVisible(m_listShown);
+    if (!resizable)
+        setFixedSize(kSize);
+    else {
+        setMinimumSize(kMinimumPanelSize);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    layoutControls();
+}
+
+void frmChat::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+// The history fills what the player list at the right and the send row at the bottom leave; at the
+// window's own size this is the layout it has always had.
+void frmChat::layoutControls()
+{
+    const QRect list = twips(3600, 360, 1815, 2790);
+    const QRect history = twips(120, 360, 3375, 2415);
+    const int listRoom = m_listShown ? 0 : list.right() - history.right();
+    const int grow = width() - kSize.width() + listRoom, rise = height() - kSize.height();
+    lblChat->setGeometry(QRect(twips(120, 120, 3375, 495)).adjusted(0, 0, grow, 0));
+    txtChat->setGeometry(history.adjusted(0, 0, grow, rise));
+    const QRect send = twips(120, 2880, 2775, 255), button = twips(3000, 2880, 495, 255);
+    txtSend->setGeometry(send.translated(0, rise).adjusted(0, 0, grow, 0));
+    cmdSend->setGeometry(button.translated(grow, rise));
+    lblPlayers->setGeometry(twips(3600, 120, 1815, 615).translated(grow, 0));
+    lstPlayers->setGeometry(list.translated(grow, 0).adjusted(0, 0, 0, rise));
+}
 
 void frmChat::AddChat(const QString &name, const QString &text)
 {

@@ -21,6 +21,10 @@ public:
     // `place` puts the window on the screen once its controls are made.
     frmChat(ModData &modData, const std::function<void(QWidget *)> &place, QWidget *parent = nullptr);
     ~frmChat() override;
+    // The window's own size; as a panel of the game window it may grow from a smaller least size.
+    static constexpr QSize kSize{5520 / 15, 3255 / 15};
+    static constexpr QSize kMinimumPanelSize{300, 160};
+    void SetResizable(bool resizable);
 
     // Adds the line "name: text", dropping the oldest beyond a hundred lines.
     void AddChat(const QString &name, const QString &text);
@@ -46,11 +50,14 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void layoutControls();
     void cmdSend_Click();
 
     QString m_history;
     bool m_allowUnload = false;
+    bool m_listShown = true;
     ModData &modData;
 };

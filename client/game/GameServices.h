@@ -20,6 +20,9 @@ struct GameServices {
     Dialogs *dialogs = nullptr;
     // Closing the game window ends the program.
     std::function<void()> endProgram;
+    // After the server disconnected the player: the start window comes back with what happened.
+    // Unset, a disconnect ends the program too.
+    std::function<void(const QString &why)> backToStart;
     quint16 serverPort = kGamePort;
     int scorePollMs = 100;
     int pingMs = 10000;

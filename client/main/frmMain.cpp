@@ -78,6 +78,15 @@ frmMain::~frmMain()
     m_session.Abort();
 }
 
+void frmMain::ComeBack(const QString &why)
+{
+    m_session.Restart(why);
+    show();
+    raise();
+    activateWindow();
+    txtName->setFocus();
+}
+
 void frmMain::txtName_Change()
 {
     const auto cleaned = joinRules::CleanFieldKeepingCaret(txtName->text(), txtName->cursorPosition());

@@ -26,6 +26,8 @@ public:
         m_session.SetProgramStarter(std::move(starter));
     }
     JoinSession &Session() { return m_session; }
+    // Back after the server ended the game: the name and the last server as they were, and why.
+    void ComeBack(const QString &why);
 
     QLabel *Label1;
     QLabel *Label2;

@@ -37,6 +37,14 @@ frmWinner::frmWinner(ModData &data, Browser &browser, Dialogs &dialogs,
     cmdStartGame = new QPushButton(QStringLiteral("Start Game"), this);
     cmdStartGame->setGeometry(154, 98, 138, 24);
     cmdStartGame->setEnabled(false);
+    lblInitialNote = new QLabel(this);
+    lblInitialNote->setGeometry(64, 8, 228, 16);
+    lblDestinationNote = new QLabel(this);
+    lblDestinationNote->setGeometry(84, 52, 208, 16);
+    for (QLabel *note : {lblInitialNote, lblDestinationNote}) {
+        note->setStyleSheet(QStringLiteral("color: #b00000;"));
+        note->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    }
     Label1->setBuddy(txtInitial);
     txtInitial->setAccessibleName(QStringLiteral("Initial article"));
     cmdRandom1->setAccessibleDescription(QStringLiteral("Asks the server for a random initial article"));
@@ -75,10 +83,15 @@ frmWinner::~frmWinner() = default;
 
 void frmWinner::SetWord(const QString &source, const QString &title)
 {
-    if (source == QLatin1String("1"))
-        txtInitial->setText(title);
-    else if (source == QLatin1String("2"))
-        txtDestination->setText(title);
+    m_chooser->TakeRandom(source, title);
+}
+
+void frmWinner::SetNote(Box b, const QString &note)
+{
+    QLabel *label = b == Box::Initial ? lblInitialNote : lblDestinationNote;
+    label->setText(note);
+    // A screen reader tells it with the box.
+    box(b)->setAccessibleDescription(note);
 }
 
 void frmWinner::cmdVerify_Click()

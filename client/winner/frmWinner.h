@@ -42,6 +42,9 @@ public:
     QPushButton *cmdRandom2;
     QPushButton *cmdVerify;
     QPushButton *cmdStartGame;
+    // What is wrong with a box's word, beside the box's caption.
+    QLabel *lblInitialNote;
+    QLabel *lblDestinationNote;
 
 signals:
     // UnloadNow: the window goes; the next use makes a new one.
@@ -61,6 +64,7 @@ private:
     void SetStartEnabled(bool enabled) override;
     void Focus(Box box) override;
     void SelectAll(Box box) override;
+    void SetNote(Box box, const QString &note) override;
     QLineEdit *box(Box b) const;
 
     std::unique_ptr<WordChooser> m_chooser;

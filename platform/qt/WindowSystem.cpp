@@ -33,7 +33,7 @@ DrawingLock::~DrawingLock()
         m_window->setUpdatesEnabled(true);
 }
 
-bool StartProgramMinimized(const QString &path)
+bool StartProgramMinimized(const QString &path, qint64 *pid)
 {
     const QFileInfo file(path);
     if (!file.exists() || !file.isFile() || !file.isExecutable())
@@ -44,7 +44,7 @@ bool StartProgramMinimized(const QString &path)
     process.setProgram(file.absoluteFilePath());
     process.setWorkingDirectory(file.absolutePath());
     process.setProcessEnvironment(environment);
-    return process.startDetached();
+    return process.startDetached(pid);
 }
 
 bool ShouldStartMinimized()

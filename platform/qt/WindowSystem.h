@@ -42,6 +42,6 @@ inline constexpr char StartMinimizedVariable[] = "QUILLORY_START_MINIMIZED";
 
 // Starts a program without waiting for it, from the program's own folder, asking it to show
 // minimised. False when the file is missing or not executable, or it could not be started.
-bool StartProgramMinimized(const QString &path);
+bool StartProgramMinimized(const QString &path, qint64 *pid = nullptr);
 // True in a program that was started by StartProgramMinimized.
 bool ShouldStartMinimized();

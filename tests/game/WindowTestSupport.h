@@ -23,6 +23,8 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         modOptions::SetOptionsDirectory(m_dir.path());
+        // Each window of its own unless a test says otherwise: most tests look at one window.
+        SaveGameLayout(Layout());
         modData.ResetAll();
         modData.ResetRound();
         modData.ServerHost = QStringLiteral("127.0.0.1");
@@ -54,6 +56,7 @@ protected:
     }
     virtual std::unique_ptr<BrowserT> MakeBrowser(QWidget *window) = 0;
     virtual void Adjust(GameServices &) {}
+    virtual GameLayout Layout() const { return GameLayout::Windows; }
 
     // A datagram from the server to the client, handled before this returns.
     void FromServer(const QString &text)

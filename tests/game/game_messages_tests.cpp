@@ -339,6 +339,8 @@ TEST_F(GameMessagesTest, StartGameWaitsForTheStartArticleThenStartsTheRound)
     AddPlayers({QStringLiteral("Ann"), QStringLiteral("Bob")});
     modData.Players[1].RoundClicks = 4;
     modData.Players[2].InGame = QStringLiteral("no");
+    // The last round ended on a page the caption still names.
+    view.caption = QStringLiteral("Quillory - history");
     browser.SetAutoLoad(false);
     // The load finishes while the handler waits; the title arrives with modData.InRound still false.
     QTimer::singleShot(50, &browser, [this] {
@@ -351,6 +353,7 @@ TEST_F(GameMessagesTest, StartGameWaitsForTheStartArticleThenStartsTheRound)
     EXPECT_EQ(modData.Words, (QStringList{QStringLiteral("Cat"), QStringLiteral("Mouse")}));
     EXPECT_EQ(modData.TargetIndex, 1);
     EXPECT_EQ(modData.CurrentPage, QStringLiteral("Cat"));
+    EXPECT_EQ(view.caption, QStringLiteral("Quillory - Cat"));
     EXPECT_EQ(modData.Route, QStringLiteral("Cat\r"));
     EXPECT_EQ(modData.Players[1].RoundClicks, 0);
     EXPECT_EQ(modData.Players[2].InGame, QStringLiteral("yes"));

@@ -62,7 +62,7 @@ TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
     EXPECT_EQ(browser->Navigations(), QStringList{"http://127.0.0.1:7200/wiki/Main_Page"});
     // The scoreboard under the chat, the chooser under it, the game window right of all three.
     const QRect chat = session->Chat()->frameGeometry(), scores = session->Scores()->frameGeometry(),
-                chooser = session->Chooser()->frameGeometry(), game = session->Game()->frameGeometry();
+                chooser = session->Chooser()->frameGeometry(), game = session->GameWindow()->frameGeometry();
     EXPECT_EQ(scores.top(), chat.bottom() + 1);
     EXPECT_EQ(game.left(), std::max({chat.right(), scores.right(), chooser.right()}) + 1);
     EXPECT_FALSE(chooser.intersects(scores) || chooser.intersects(game) || chat.intersects(game));
@@ -137,15 +137,20 @@ TEST_F(WindowsTest, BrowserKeepsAnEightPixelMarginUnderTheRoundBar)
 {
     Open({QStringLiteral("Ann")});
     frmGame *game = session->Game();
-    game->resize(500, 400);
+    QWidget *window = session->GameWindow();
+    window->resize(500, 400);
     QCoreApplication::processEvents();
     const int bar = game->Bar()->height();
+    const int w = game->width(), h = game->height();
     EXPECT_GT(bar, 0);
-    EXPECT_EQ(game->Bar()->geometry(), QRect(8, 8, 484, bar));
-    EXPECT_EQ(game->wbMain->geometry(), QRect(8, 8 + bar, 484, 384 - bar));
-    game->resize(10, 10); // too small: the browser keeps its size
+    EXPECT_EQ(w, 500);
+    EXPECT_EQ(game->Bar()->geometry(), QRect(8, 8, w - 16, bar));
+    EXPECT_EQ(game->wbMain->geometry(), QRect(8, 8 + bar, w - 16, h - 16 - bar));
+    // Too small: the browser keeps its size.
+    window->resize(300, window->height() - h + 20);
     QCoreApplication::processEvents();
-    EXPECT_EQ(game->wbMain->size(), QSize(484, 384 - bar));
+    ASSERT_LT(game->height(), 16 + bar);
+    EXPECT_EQ(game->wbMain->size(), QSize(w - 16, h - 16 - bar));
 }
 
 // Polls each player once, 100 ms apart, then stops; the keep-alive goes every 10 s.

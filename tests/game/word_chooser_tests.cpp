@@ -28,9 +28,14 @@ public:
         focus = box;
         selected = box;
     }
+    void SetNote(Box box, const QString &note) override
+    {
+        (box == Box::Initial ? initialNote : destinationNote) = note;
+    }
 
     WordChooser *chooser = nullptr;
     QString initial, destination;
+    QString initialNote, destinationNote;
     bool verifyEnabled = true, startEnabled = false;
     std::optional<Box> focus, selected;
 };
@@ -70,16 +75,25 @@ protected:
     std::unique_ptr<WordChooser> chooser;
 };
 
-TEST_F(WordChooserTest, EmptyOrEqualWordsDoNothing)
+// Nothing is looked up; equal words say so next to the destination box, and an edit clears it.
+TEST_F(WordChooserTest, EmptyOrEqualWordsLookNothingUp)
 {
-    const std::pair<QString, QString> rows[] = {{"", "Rome"}, {"Paris", ""}, {"Paris", "paris"}, {"X", "X"}};
-    for (const auto &[a, b] : rows) {
+    const std::tuple<QString, QString, QString> rows[] = {
+        {"", "Rome", ""},
+        {"Paris", "", ""},
+        {"Paris", "paris", "Same article as the initial word"},
+        {"X", "X", "Same article as the initial word"}};
+    for (const auto &[a, b, note] : rows) {
         Type(a, b);
         Verify();
         EXPECT_TRUE(browser.Navigations().isEmpty());
         EXPECT_TRUE(dialogs.ShownBoxes().isEmpty());
         EXPECT_TRUE(boxes.verifyEnabled);
         EXPECT_FALSE(chooser->Verifying());
+        EXPECT_EQ(boxes.destinationNote, note) << a.toStdString();
+        EXPECT_TRUE(boxes.initialNote.isEmpty());
+        boxes.SetText(Box::Destination, QStringLiteral("Rome"));
+        EXPECT_TRUE(boxes.destinationNote.isEmpty());
     }
 }
 
@@ -139,6 +153,11 @@ TEST_F(WordChooserTest, SearchPagesMeanNoArticle)
         EXPECT_EQ(dialogs.ShownBoxes()[0].icon, MessageIcon::Critical);
         EXPECT_EQ(dialogs.ShownBoxes()[0].caption, QStringLiteral("Quillory"));
         EXPECT_EQ(boxes.selected, r.failed);
+        // The box that failed says which word has no article; the other says nothing.
+        EXPECT_EQ(r.failed == Box::Initial ? boxes.initialNote : boxes.destinationNote,
+                  QString::fromUtf8(r.failed == Box::Initial ? "No article \u201Ca\u201D"
+                                                             : "No article \u201Cb\u201D"));
+        EXPECT_TRUE((r.failed == Box::Initial ? boxes.destinationNote : boxes.initialNote).isEmpty());
         EXPECT_TRUE(boxes.verifyEnabled);
         EXPECT_FALSE(boxes.startEnabled);
         EXPECT_FALSE(chooser->Verifying());
@@ -154,6 +173,7 @@ TEST_F(WordChooserTest, FourLookupsOfTheStartTitleEndInTheAttemptsMessage)
     Verify();
     EXPECT_EQ(LookupsOf("Kitty"), 4);
     EXPECT_EQ(dialogs.Texts(), QStringList{"There was a problem verifying the destination article."});
+    EXPECT_EQ(boxes.destinationNote, QStringLiteral("Same article as the initial word"));
     EXPECT_FALSE(boxes.verifyEnabled);
     EXPECT_FALSE(boxes.startEnabled);
     EXPECT_FALSE(chooser->Verifying());
@@ -239,6 +259,47 @@ TEST_F(WordChooserTest, RandomizeAsksTheServerAndFocusesTheBox)
     chooser->Randomize(2);
     EXPECT_EQ(boxes.focus, Box::Destination);
     EXPECT_EQ(Sent(), (QStringList{"GETRANDOM SRC=1;", "GETRANDOM SRC=2;"}));
+}
+
+// A random draw of the other box's article is drawn again, a bounded number of times; any other
+// title goes into its box.
+TEST_F(WordChooserTest, RandomDrawsNeverRepeatTheOtherBoxsArticle)
+{
+    struct Row {
+        QString source, initial, destination, title;
+        bool redrawn;
+    };
+    const Row rows[] = {
+        {"2", "Cat", "", "Cat", true},  {"2", "Cat", "", "cat", true},     {"1", "", "Dog", "Dog", true},
+        {"2", "Cat", "", "Dog", false}, {"1", "Cat", "Dog", "Cow", false}, {"2", "", "", "Cat", false},
+        {"3", "Cat", "", "Cat", false}, // no such box: nothing happens
+    };
+    for (const Row &r : rows) {
+        Type(r.initial, r.destination);
+        Sent();
+        chooser->TakeRandom(r.source, r.title);
+        const QStringList sent = Sent();
+        if (r.redrawn) {
+            EXPECT_EQ(sent, QStringList{"GETRANDOM SRC=" + r.source + ";"}) << r.title.toStdString();
+            EXPECT_EQ(r.source == "1" ? boxes.initial : boxes.destination,
+                      r.source == "1" ? r.initial : r.destination);
+            continue;
+        }
+        EXPECT_TRUE(sent.isEmpty()) << r.title.toStdString();
+        if (r.source == "1")
+            EXPECT_EQ(boxes.initial, r.title);
+        else if (r.source == "2")
+            EXPECT_EQ(boxes.destination, r.title);
+        else
+            EXPECT_EQ(boxes.destination, r.destination);
+    }
+    // A server that keeps drawing the same article is asked a bounded number of times.
+    Type(QStringLiteral("Cat"), QString());
+    Sent();
+    for (int i = 0; i <= WordChooser::kMaxRedraws; ++i)
+        chooser->TakeRandom(QStringLiteral("2"), QStringLiteral("Cat"));
+    EXPECT_EQ(Sent().size(), WordChooser::kMaxRedraws);
+    EXPECT_EQ(boxes.destination, QStringLiteral("Cat"));
 }
 
 } // namespace

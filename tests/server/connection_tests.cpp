@@ -350,7 +350,7 @@ TEST(Inactivity, SilentPlayersDropOnePerTick)
     h.server->InactivityTick();
     h.deliver();
     EXPECT_EQ(h.tableNames(), QStringList({"Bob", "Cy"}));
-    EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(ann.take(), QStringList({"BYE REASON=silent;", "DISCONNECT"}));
     // The dropped host was to choose: the oldest player left chooses instead.
     EXPECT_EQ(bob.take(), QStringList({"DROP NAME=Ann;", "NEWGAME NAME=Bob;"}));
     EXPECT_EQ(cy.take(), QStringList({"DROP NAME=Ann;", "NEWGAME NAME=Bob;"}));
@@ -360,12 +360,12 @@ TEST(Inactivity, SilentPlayersDropOnePerTick)
     h.server->InactivityTick();
     h.deliver();
     EXPECT_EQ(h.tableNames(), QStringList({"Cy"}));
-    EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(bob.take(), QStringList({"BYE REASON=silent;", "DISCONNECT"}));
     EXPECT_EQ(cy.take(), QStringList({"DROP NAME=Bob;", "NEWGAME NAME=Cy;"}));
     h.server->InactivityTick();
     h.deliver();
     EXPECT_EQ(h.server->Players().PlayerCount(), 0);
-    EXPECT_EQ(cy.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(cy.take(), QStringList({"BYE REASON=silent;", "DISCONNECT"}));
     h.server->InactivityTick(); // empty table: nothing
 }
 
@@ -391,7 +391,7 @@ TEST(Inactivity, BannedNeverCountsUpAndUnbanFreesTheName)
     EXPECT_EQ(q->text, "Ban player Ann?");
     h.server->ApplyBan(*q, true);
     h.deliver();
-    EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(ann.take(), QStringList({"BYE REASON=banned;", "DISCONNECT"}));
     EXPECT_TRUE(h.server->Players().Players(1).Banned);
     EXPECT_EQ(h.server->Players().Players(1).InGame, "no");
     for (int i = 0; i < 50; ++i) {
@@ -464,8 +464,8 @@ TEST(Lifecycle, StopDisconnectsEveryoneAndKeepsTheRound)
 
     h.server->Stop();
     h.deliver();
-    EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"}));
-    EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(ann.take(), QStringList({"BYE REASON=stopped;", "DISCONNECT"}));
+    EXPECT_EQ(bob.take(), QStringList({"BYE REASON=stopped;", "DISCONNECT"}));
     EXPECT_EQ(h.server->Players().PlayerCount(), 0);
     EXPECT_EQ(cleared.count(), 1);
     EXPECT_EQ(h.server->State(), ServerState::Stopped);

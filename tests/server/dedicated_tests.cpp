@@ -86,7 +86,7 @@ TEST(DedicatedServer, ServesWithTheSettingsAndReportsOnlyChanges)
 
     d.server.Stop();
     d.net.Deliver();
-    EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(ann.take(), QStringList({"BYE REASON=stopped;", "DISCONNECT"}));
     EXPECT_EQ(d.site.stops, 1);
 }
 

@@ -276,7 +276,7 @@ TEST(ServerWindow, DoubleClickBansAndUnbans)
     w.form->lstConnected_DblClick();
     w.net.Deliver();
     EXPECT_TRUE(w.form->Server().Players().Players(2).Banned);
-    EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"}));
+    EXPECT_EQ(bob.take(), QStringList({"BYE REASON=banned;", "DISCONNECT"}));
     EXPECT_EQ(w.listed(), QStringList({"Ann", "Bob"})); // the banned record stays listed
 
     w.dialogs.QueueYesNo(true);
@@ -323,8 +323,8 @@ TEST(ServerWindow, StopAndCloseDisconnectEveryone)
         else
             w.form->cmdStop->click();
         w.net.Deliver();
-        EXPECT_EQ(ann.take(), QStringList({"DISCONNECT"})) << close;
-        EXPECT_EQ(bob.take(), QStringList({"DISCONNECT"})) << close;
+        EXPECT_EQ(ann.take(), QStringList({"BYE REASON=stopped;", "DISCONNECT"})) << close;
+        EXPECT_EQ(bob.take(), QStringList({"BYE REASON=stopped;", "DISCONNECT"})) << close;
         EXPECT_TRUE(w.listed().isEmpty()) << close;
         EXPECT_FALSE(w.net.IsBound("10.0.0.1", 7200)) << close;
     }

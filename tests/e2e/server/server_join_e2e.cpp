@@ -148,8 +148,9 @@ TEST(ServerE2e, TermAndInterruptEndItLikeClosingTheWindow)
         ann.Drain();
 
         server.Signal(signal);
-        EXPECT_EQ(ann.Take(1), QStringList({"DISCONNECT"})) << signal;
-        EXPECT_EQ(bob.Take(1), QStringList({"DISCONNECT"})) << signal;
+        // Why, then the farewell itself.
+        EXPECT_EQ(ann.Take(2), QStringList({"BYE REASON=stopped;", "DISCONNECT"})) << signal;
+        EXPECT_EQ(bob.Take(2), QStringList({"BYE REASON=stopped;", "DISCONNECT"})) << signal;
         int exitCode = -1;
         EXPECT_TRUE(server.EndsCleanly(10000, &exitCode)) << signal;
         EXPECT_EQ(exitCode, 0) << signal;
