@@ -505,6 +505,7 @@ GameServer::Outcome GameServer::onSetWords(const Request &r)
     m_toldForClient.clear();
     sendToAll(wordsText());
     announcePar();
+    emit RoundStarted(m_record.Round(), *words);
     return Outcome::Done;
 }
 
@@ -632,10 +633,10 @@ void GameServer::restartIfEverybodyOut()
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::NewGame(m_round.Chooser));
     }
-    sendResults();
+    sendResults(RoundEnd::EverybodyOut);
 }
 
-void GameServer::sendResults()
+void GameServer::sendResults(RoundEnd how, const QString &winner)
 {
     if (!m_record.Open())
         return;
@@ -645,6 +646,7 @@ void GameServer::sendResults()
         sendToAll(msg::Shortest({round, qint32(m_par->size()) - 1, *m_par}));
     for (const msg::PlayerResult &result : results)
         sendToAll(msg::Result(result));
+    emit RoundEnded(round, how, winner);
 }
 
 void GameServer::leavesRound(qint32 index)
@@ -735,7 +737,7 @@ GameServer::Outcome GameServer::onNavigate(const Request &r)
         m_players.Players(i).InGame = kYes;
         sendTo(i, msg::Winner(winner));
     }
-    sendResults();
+    sendResults(RoundEnd::Won, winner);
     announceWin(winner, clicks, route);
     return Outcome::Done;
 }
@@ -749,7 +751,10 @@ GameServer::Outcome GameServer::onNewGame(const Request &)
         sendTo(i, msg::NewGame(m_round.Chooser));
     }
     // A round called off has no results to tell; its record ends, so later reports add nothing.
-    m_record.Close();
+    if (m_record.Open()) {
+        m_record.Close();
+        emit RoundEnded(m_record.Round(), RoundEnd::CalledOff, QString());
+    }
     return Outcome::Done;
 }
 

@@ -30,6 +30,9 @@ struct RoundState {
 
 enum class ServerState { BeforeStart, Serving, Stopped };
 
+// How a recorded round ended.
+enum class RoundEnd { Won, EverybodyOut, CalledOff };
+
 // Who raced in the round that runs and how: for each player the pages they reported, the start
 // article first, and how their round went. A player is recorded from the round's start, or from
 // their first report when they joined later; a player who leaves keeps their row.
@@ -145,6 +148,9 @@ signals:
     void PlayerAppended(const QString &name);
     void PlayerRemoved(qint32 index); // 1-based, as in the table
     void PlayersCleared();
+    // A round's record opens and closes; `words` as in RoundState, `winner` "" unless it was won.
+    void RoundStarted(qint32 round, const QStringList &words);
+    void RoundEnded(qint32 round, RoundEnd how, const QString &winner);
 
 private:
     enum class Outcome { Failed, Done };
@@ -224,7 +230,7 @@ private:
     void passTurnIfChooserLeft(const QString &leftName);
     // The round's end, told to everybody: a shortest route, when known, and each recorded player's
     // result. Nothing when no round is recorded.
-    void sendResults();
+    void sendResults(RoundEnd how, const QString &winner = QString());
     // A player leaves the game (by leaving, a drop or a ban): their row in the round stays, as out.
     void leavesRound(qint32 index);
     // A disqualification, told by the server before the round's end: the player's own client tells

@@ -50,13 +50,35 @@ bool CanWriteIn(const QString &directory)
     return probe.open(); // removed again when probe goes
 }
 
+bool IsSystemFolder(const QString &directory)
+{
+    const QString path =
+        QDir::cleanPath(QDir::isAbsolutePath(directory) ? directory : QDir().absoluteFilePath(directory));
+    for (const QString &root : {QStringLiteral("/usr"), QStringLiteral("/opt")}) {
+        if (path == root || path.startsWith(root + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+QString ChooseOptionsDirectory(const QString &programDirectory, const QString &userDirectory,
+                               const FolderCheck &canWrite)
+{
+    const bool system = IsSystemFolder(programDirectory);
+    if (!system && canWrite(programDirectory))
+        return programDirectory;
+    if (!userDirectory.isEmpty() && canWrite(userDirectory))
+        return userDirectory;
+    return system && !userDirectory.isEmpty() ? userDirectory : programDirectory;
+}
+
 QString ChooseOptionsDirectory(const QString &programDirectory, const QString &userDirectory)
 {
-    if (CanWriteIn(programDirectory))
-        return programDirectory;
-    if (!userDirectory.isEmpty() && QDir().mkpath(userDirectory) && CanWriteIn(userDirectory))
-        return userDirectory;
-    return programDirectory;
+    return ChooseOptionsDirectory(programDirectory, userDirectory, [&](const QString &directory) {
+        if (directory == userDirectory && !QDir().mkpath(directory))
+            return false;
+        return CanWriteIn(directory);
+    });
 }
 
 void SetOptionsDirectory(const QString &directory)

@@ -1,6 +1,8 @@
 #include "platform/qt/HeadlessBrowser.h"
+#include "platform/qt/ProgramStart.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/SystemClock.h"
+#include "platform/qt/TerminateSignals.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WindowSystem.h"
 #include "server/DedicatedServer.h"
@@ -10,59 +12,14 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QSocketNotifier>
 #include <QTextStream>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace
 {
 
 constexpr char kHeadlessFlag[] = "--headless";
-
-// The write end is for the signal handler, the read end for the event loop.
-int g_terminatePipe[2] = {-1, -1};
-
-// Only write() is safe in a signal handler; the program does the real work once the event loop
-// sees the byte.
-void onTerminateSignal(int)
-{
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_terminatePipe[1], &byte, 1);
-    errno = saved;
-}
-
-// SIGTERM and SIGINT end the server as closing its window does, so players hear DISCONNECT:
-// `terminate` runs once, from the event loop.
-std::unique_ptr<QSocketNotifier> CatchTerminateSignals(QObject *context, std::function<void()> terminate)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_terminatePipe) != 0)
-        return nullptr;
-    struct sigaction action = {};
-    action.sa_handler = onTerminateSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    if (::sigaction(SIGTERM, &action, nullptr) != 0 || ::sigaction(SIGINT, &action, nullptr) != 0)
-        return nullptr;
-    auto notifier = std::make_unique<QSocketNotifier>(g_terminatePipe[0], QSocketNotifier::Read);
-    QSocketNotifier *raw = notifier.get();
-    QObject::connect(raw, &QSocketNotifier::activated, context, [raw, terminate = std::move(terminate)] {
-        char bytes[16];
-        while (::read(g_terminatePipe[0], bytes, sizeof bytes) > 0) {
-        }
-        raw->setEnabled(false);
-        terminate();
-        QCoreApplication::exit(0);
-    });
-    return notifier;
-}
 
 // How often the headless report may be printed: --report-interval-ms, for tests. Also reads --help.
 std::chrono::milliseconds HeadlessOptions(const QCoreApplication &app)
@@ -116,15 +73,22 @@ int RunWindow(ServerHost &host)
 
 int main(int argc, char **argv)
 {
-    // Decided before any application object exists: a window needs a display, the dedicated server not.
+    // Decided before any application object exists: a window needs a display, the dedicated server and
+    // the usage do not.
     bool headless = false;
     for (int i = 1; i < argc; ++i)
         headless = headless || std::strcmp(argv[i], kHeadlessFlag) == 0;
-    const std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
+    const bool textOnly = headless || AsksForHelp(argc, argv);
+    if (!textOnly && !CanShowWindows(DisplayEnvironment::Current())) {
+        QTextStream(stderr) << "QuilloryServer needs a display for its window: DISPLAY and WAYLAND_DISPLAY "
+                               "are not set; use --headless to serve without one.\n";
+        return 1;
+    }
+    const std::unique_ptr<QCoreApplication> app = textOnly ? std::make_unique<QCoreApplication>(argc, argv)
                                                            : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("QuilloryServer"));
     const std::chrono::milliseconds reportInterval =
-        headless ? HeadlessOptions(*app) : ServerHost::kReportInterval;
+        textOnly ? HeadlessOptions(*app) : ServerHost::kReportInterval;
 
     // One server per machine: a second copy leaves at once, silently when it has a window.
     SingleInstanceLock instance;

@@ -2,7 +2,8 @@
 # install_layout.sh <cmake> <build dir> <app id> <version> <icon sizes>...
 # Installs the build into a temporary prefix and checks what a desktop needs from it: the programs,
 # a desktop file each whose program and icon are there, every icon size, metainfo that names the
-# desktop file, the programs and this version; nothing else installed; and desktop-file-validate and appstreamcli find no fault.
+# desktop file, the programs and this version; the licence and changelog in Debian's form; nothing
+# else installed; and desktop-file-validate and appstreamcli find no fault.
 set -uo pipefail
 cmake="$1" build="$2" id="$3" version="$4"
 shift 4
@@ -32,6 +33,7 @@ expected=(
   "share/applications/$id.desktop" "share/applications/${id}Server.desktop"
   "share/icons/hicolor/scalable/apps/$id.svg"
   "share/metainfo/$id.metainfo.xml"
+  "share/doc/quillory/copyright" "share/doc/quillory/changelog.gz"
 )
 for size in "${sizes[@]}"; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -76,6 +78,19 @@ if [ -f "$metainfo" ]; then
   [ "$binaries" = "Quillory QuilloryServer " ] || fail "metainfo provides '$binaries'"
   release="$(grep -o '<release version="[^"]*"' "$metainfo" | head -n 1)"
   [ "$release" = "<release version=\"$version\"" ] || fail "newest release is '$release', not $version"
+fi
+
+doc="$prefix/share/doc/quillory"
+if [ -f "$doc/copyright" ]; then
+  head -n 1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not in the machine-readable format"
+  grep -q '^Files: \*$' "$doc/copyright" || fail "copyright covers no files"
+fi
+if [ -f "$doc/changelog.gz" ]; then
+  entry="$(gzip -dc "$doc/changelog.gz" | head -n 1)"
+  [ "$entry" = "quillory ($version) unstable; urgency=medium" ] || fail "changelog starts '$entry'"
+  gzip -dc "$doc/changelog.gz" | grep -Eq '^ -- .+ <.+@.+>  [A-Z][a-z]{2}, [0-9]{2} [A-Z][a-z]{2} [0-9]{4} ' ||
+    fail "changelog has no signature line with an address and a date"
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -1,5 +1,6 @@
 #include "PlatformTestSupport.h"
 #include "platform/System.h"
+#include "platform/qt/ProgramStart.h"
 #include "platform/qt/SystemClock.h"
 #include "platform/qt/WindowSystem.h"
 
@@ -9,6 +10,7 @@
 #include <QThread>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace
 {
@@ -119,6 +121,58 @@ TEST(ShouldStartMinimized, ReadsTheVariable)
         EXPECT_EQ(ShouldStartMinimized(), c.minimised);
     }
     qunsetenv(StartMinimizedVariable);
+}
+
+} // namespace
+
+namespace
+{
+
+// Qt aborts a program that asks for a display server when none is named; these environments are
+// known in advance.
+TEST(ProgramStart, WindowsNeedADisplayOnlyOnDisplayPlatforms)
+{
+    struct Case {
+        const char *what;
+        DisplayEnvironment environment;
+        bool canShow;
+    };
+    const Case cases[] = {
+        {"nothing set: Qt's default draws on X11 or Wayland", {"", "", ""}, false},
+        {"X11 named, no display", {"xcb", "", ""}, false},
+        {"Wayland named, no display", {"wayland", "", ""}, false},
+        {"Wayland's EGL variant", {"wayland-egl", "", ""}, false},
+        {"fallbacks that all need a display", {"wayland;xcb", "", ""}, false},
+        {"platform options do not hide the name", {"xcb:nograb", "", ""}, false},
+        {"an X display", {"", ":0", ""}, true},
+        {"a Wayland display", {"", "", "wayland-0"}, true},
+        {"X11 named with a display", {"xcb", ":1", ""}, true},
+        {"offscreen", {"offscreen", "", ""}, true},
+        {"minimal", {"minimal", "", ""}, true},
+        {"a VNC server of its own", {"vnc:size=800x600", "", ""}, true},
+        {"a fallback that draws without a display", {"wayland;offscreen", "", ""}, true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(CanShowWindows(c.environment), c.canShow) << c.what;
+}
+
+TEST(ProgramStart, HelpIsAskedByItsOptionsOnly)
+{
+    struct Case {
+        std::vector<const char *> argv;
+        bool help;
+    };
+    const Case cases[] = {
+        {{"Quillory"}, false},
+        {{"Quillory", "--help"}, true},
+        {{"Quillory", "-h"}, true},
+        {{"QuilloryServer", "--headless", "--help-all"}, true},
+        {{"QuilloryServer", "--headless"}, false},
+        {{"Quillory", "--helpful"}, false},
+        {{"--help"}, false}, // the program's own name
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(AsksForHelp(int(c.argv.size()), c.argv.data()), c.help) << c.argv.back();
 }
 
 } // namespace

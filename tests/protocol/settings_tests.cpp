@@ -208,4 +208,54 @@ TEST_F(SettingsFolder, ProgramFolderWhenWritableElseUserFolder)
     EXPECT_EQ(QDir(user).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
+// The rule alone, over made-up folders: which of them can be written to is part of each case, so
+// root's power to write anywhere is a case like any other.
+TEST(SettingsFolderRule, InstalledProgramsNeverKeepSettingsBesideThemselves)
+{
+    const QString user = "/home/ann/.config/Quillory";
+    struct Case {
+        const char *what;
+        QString program;
+        QStringList writable;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"installed in /usr/bin", "/usr/bin", {user}, user},
+        {"installed in /usr/bin, run as root", "/usr/bin", {"/usr/bin", user}, user},
+        {"installed under /opt, run as root", "/opt/x", {"/opt/x", user}, user},
+        {"deeper under /usr, writable",
+         "/usr/local/games/quillory",
+         {"/usr/local/games/quillory", user},
+         user},
+        {"installed, user folder not writable either", "/usr/bin", {"/usr/bin"}, user},
+        {"unpacked copy in the user's home",
+         "/home/ann/Games/Quillory",
+         {"/home/ann/Games/Quillory", user},
+         "/home/ann/Games/Quillory"},
+        {"source tree build",
+         "/work/quillory/build/bin",
+         {"/work/quillory/build/bin"},
+         "/work/quillory/build/bin"},
+        {"only a name like /usr or /opt", "/usrdata/bin", {"/usrdata/bin", user}, "/usrdata/bin"},
+        {"a path that only passes through /usr", "/usr/../srv/q", {"/usr/../srv/q"}, "/usr/../srv/q"},
+        {"read-only folder outside /usr and /opt", "/media/cd/quillory", {user}, user},
+        {"read-only folder, user folder not writable", "/media/cd/quillory", {}, "/media/cd/quillory"},
+    };
+    for (const Case &c : cases) {
+        const auto canWrite = [&](const QString &folder) { return c.writable.contains(folder); };
+        EXPECT_EQ(modOptions::ChooseOptionsDirectory(c.program, user, canWrite), c.expected) << c.what;
+    }
+}
+
+TEST(SettingsFolderRule, SystemFolders)
+{
+    const std::pair<QString, bool> cases[] = {
+        {"/usr", true},       {"/usr/bin", true},        {"/usr/local/bin/", true}, {"/opt", true},
+        {"/opt/x/bin", true}, {"/usr/../home/x", false}, {"/usrx", false},          {"/home/ann/opt", false},
+        {"/", false},         {"/srv/usr/bin", false},
+    };
+    for (const auto &[folder, system] : cases)
+        EXPECT_EQ(modOptions::IsSystemFolder(folder), system) << folder.toStdString();
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace
@@ -77,6 +78,8 @@ TEST(DedicatedServer, ServesWithTheSettingsAndReportsOnlyChanges)
     eve.send(eve.connect("secret"));
     d.net.Deliver();
     EXPECT_EQ(ann.take().value(0), "MESSAGE 1 on 1.04 (beta)");
+    EXPECT_EQ(d.printed(), QStringList({kAt + "Ann joined (1 player)",
+                                        kAt + "Eve\uFFFDPlayers (9): forged joined (2 players)"}));
     d.site.progress = {"Building the title index", 40};
     d.server.ReportTick();
     EXPECT_EQ(d.printed(),
@@ -88,6 +91,76 @@ TEST(DedicatedServer, ServesWithTheSettingsAndReportsOnlyChanges)
     d.net.Deliver();
     EXPECT_EQ(ann.take(), QStringList({"BYE REASON=stopped;", "DISCONNECT"}));
     EXPECT_EQ(d.site.stops, 1);
+}
+
+// Each event is told on its own line as it happens, without waiting for the report.
+TEST(DedicatedServer, TellsPlayersAndRoundsAsTheyComeAndGo)
+{
+    Dedicated d;
+    QString error;
+    ASSERT_TRUE(d.server.Start(&error)) << error.toStdString();
+    d.printed();
+    Peer ann(d.net, "10.0.0.2", 7201, "Ann");
+    Peer bob(d.net, "10.0.0.3", 7201, "Bob");
+    Peer eve(d.net, "10.0.0.4", 7201, "Eve\r\nRound 9 won by Eve");
+    const auto say = [&](Peer &p, const QString &text) {
+        p.send(text);
+        d.net.Deliver();
+    };
+    struct Step {
+        const char *what;
+        std::function<void()> act;
+        QStringList lines;
+    };
+    const Step steps[] = {
+        {"a player joins", [&] { say(ann, ann.connect()); }, {"Ann joined (1 player)"}},
+        {"another joins", [&] { say(bob, bob.connect()); }, {"Bob joined (2 players)"}},
+        {"a round starts",
+         [&] { say(ann, msg::SetWords("Apple", "Banana")); },
+         {"Round 1 started: Apple --> Banana"}},
+        {"a player reaches the destination",
+         [&] { say(bob, msg::Navigate("Bob", "Banana")); },
+         {"Round 1 won by Bob"}},
+        {"a late report of the destination ends no round again",
+         [&] { say(ann, msg::Navigate("Ann", "Banana")); },
+         {}},
+        {"the winner starts the next round",
+         [&] { say(bob, msg::SetWords("Apple", "Cherry")); },
+         {"Round 2 started: Apple --> Cherry"}},
+        {"everybody opens a talk page",
+         [&] {
+             say(ann, msg::Navigate("Ann", "talk"));
+             say(bob, msg::Navigate("Bob", "talk"));
+         },
+         {"Round 2 ended: every player is out"}},
+        {"a round called off",
+         [&] {
+             say(ann, msg::SetWords("Apple", "Date"));
+             say(ann, msg::NewGameRequest());
+         },
+         {"Round 3 started: Apple --> Date", "Round 3 called off"}},
+        {"calling off again ends no round", [&] { say(ann, msg::NewGameRequest()); }, {}},
+        {"a name that forges a line stays on its own",
+         [&] { say(eve, eve.connect()); },
+         {"Eve\uFFFD\uFFFDRound 9 won by Eve joined (3 players)"}},
+        {"a player leaves", [&] { say(ann, msg::Disconnect("Ann")); }, {"Ann left (2 players)"}},
+        {"a silent player is dropped after 20 seconds",
+         [&] {
+             for (int tick = 0; tick < 10; ++tick)
+                 d.host.InactivityTick();
+         },
+         {"Bob left (1 player)"}},
+        {"the stop says it once for everybody",
+         [&] { d.server.Stop(); },
+         {"Stopped; 1 player told to disconnect"}},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        QStringList expected;
+        for (const QString &line : step.lines)
+            expected << kAt + line;
+        EXPECT_EQ(d.printed(), expected) << step.what;
+    }
 }
 
 TEST(DedicatedServer, SaysWhatIsNotServed)
