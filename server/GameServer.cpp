@@ -190,11 +190,27 @@ QString GameServer::Caption() const
     case ServerState::BeforeStart:
         return QStringLiteral("Game Server");
     case ServerState::Serving:
-        return "Server - " + m_socket.LocalIP() + " - " + modVersion::Version;
+        return "Server - " + PublicAddress() + " - " + modVersion::Version;
     case ServerState::Stopped:
         break;
     }
     return "Server - " + modVersion::Version;
+}
+
+void GameServer::SetPublicAddress(const QString &address)
+{
+    const QString plain = address.trimmed();
+    const bool loopback = plain.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+                          plain.startsWith(QLatin1String("127.")) || plain == QLatin1String("::1");
+    // Blanks and separators would break the caption's and the welcome text's one line.
+    const bool plainWord = !plain.contains(QLatin1Char(' ')) && !plain.contains(QLatin1Char(';')) &&
+                           !plain.contains(QLatin1Char('=')) && plain.size() <= 255;
+    m_publicAddress = loopback || !plainWord ? QString() : plain;
+}
+
+QString GameServer::PublicAddress() const
+{
+    return m_publicAddress.isEmpty() ? m_socket.LocalIP() : m_publicAddress;
 }
 
 QString GameServer::RandomArticleUrl() const
@@ -204,7 +220,7 @@ QString GameServer::RandomArticleUrl() const
 
 QString GameServer::ExpandWelcome() const
 {
-    return ExpandWelcome(m_welcome, m_players.PlayerCount(), m_socket.LocalIP(), m_clock);
+    return ExpandWelcome(m_welcome, m_players.PlayerCount(), PublicAddress(), m_clock);
 }
 
 QString GameServer::ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip,

@@ -105,6 +105,10 @@ public:
     // A password as the server can take it: '=' and ';' would end the PWD field, so they go.
     static QString CleanPassword(QString password);
     void SetWelcomeTemplate(const QString &text) { m_welcome = text; }
+    // The address players should type, as the host gave it in the Host dialog; blank or a loopback
+    // address (which only this machine reaches) leaves the socket's own LAN address.
+    void SetPublicAddress(const QString &address);
+    QString PublicAddress() const;
     QString WelcomeTemplate() const { return m_welcome; }
     // The random-article host ("host" or "host:port").
     void SetSiteHost(const QString &host) { m_siteHost = host; }
@@ -247,6 +251,7 @@ private:
     QString m_bindError;
     QString m_password;
     QString m_welcome;
+    QString m_publicAddress;
     QString m_siteHost = QStringLiteral("127.0.0.1:%1").arg(site::kSitePort);
     bool m_randomPending = false;
     RouteFinder m_routeFinder;

@@ -28,6 +28,8 @@ void ServerHost::LoadSettings()
 {
     SetWelcome(LoadOption(QStringLiteral("Welcome")), Save::No);
     SetPassword(LoadOption(QStringLiteral("Password")), Save::No);
+    // The address the host typed in the Host dialog is the one players should use.
+    m_server.SetPublicAddress(LoadOption(QStringLiteral("Server")));
     m_server.SetSiteHost(site::ServerSiteHost());
     // Players who browse another site race on that site's links, not on the encyclopedia's here.
     m_routesHere = site::SiteSetting().isEmpty();

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTimer>
 #include <cstring>
 #include <memory>
 
@@ -61,10 +62,11 @@ int RunWindow(ServerHost &host)
     // Also leaves a ban question the operator may have open; its answer then counts for nobody.
     const auto notifier = CatchTerminateSignals(&form, [&form] { form.close(); });
 
+    form.show();
+    // Asked of a window already on the screen: window managers take an unmapped window's wish to
+    // start minimised as a hint they may ignore, and some do.
     if (ShouldStartMinimized())
-        form.showMinimized();
-    else
-        form.show();
+        QTimer::singleShot(0, &form, [&form] { form.showMinimized(); });
     form.Form_Load();
     return QApplication::exec();
 }

@@ -474,6 +474,19 @@ TEST(Lifecycle, StopDisconnectsEveryoneAndKeepsTheRound)
 
     ASSERT_TRUE(h.server->Start(7200));
     EXPECT_EQ(h.server->Caption(), "Server - 10.0.0.1 - 1.04 (beta)");
+    // The address the host typed is the one players should use; only this machine reaches a
+    // loopback address, and a blank one says nothing.
+    const std::pair<QString, QString> typed[] = {{"192.168.1.20", "192.168.1.20"},
+                                                 {" game.example.org ", "game.example.org"},
+                                                 {"127.0.0.1", "10.0.0.1"},
+                                                 {"LocalHost", "10.0.0.1"},
+                                                 {"", "10.0.0.1"},
+                                                 {"a;b", "10.0.0.1"}};
+    for (const auto &[address, shown] : typed) {
+        h.server->SetPublicAddress(address);
+        EXPECT_EQ(h.server->Caption(), "Server - " + shown + " - 1.04 (beta)") << address.toStdString();
+    }
+    h.server->SetPublicAddress(QString());
     EXPECT_EQ(*h.server->Round().Words, QStringList({"A", "B"}));
     EXPECT_TRUE(h.server->Round().GameInProgress);
     EXPECT_EQ(h.server->Round().Chooser, "Ann");
