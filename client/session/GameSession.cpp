@@ -172,6 +172,7 @@ frmWinner *GameSession::Chooser()
     });
     if (m_layout == GameLayout::Panels) {
         m_chooser->hide();
+        m_chooser->SetResizable(true);
         dock(m_chooser, int(GameFrame::Panel::Chooser));
         m_frame->Dock(GameFrame::Panel::Chooser)->hide();
     }
@@ -212,6 +213,7 @@ void GameSession::SetLayout(GameLayout layout)
         Scores()->show();
         if (m_chooser) {
             undock(m_chooser, m_chooserFlags);
+            m_chooser->SetResizable(false);
             place(m_chooser, &GameWindowsPlacement::chooser);
             m_chooser->setVisible(chooserShown);
         }
@@ -229,6 +231,7 @@ void GameSession::SetLayout(GameLayout layout)
             m_scores->UnloadNow();
         Players();
         if (m_chooser) {
+            m_chooser->SetResizable(true);
             dock(m_chooser, int(GameFrame::Panel::Chooser));
             m_frame->Dock(GameFrame::Panel::Chooser)->setVisible(chooserShown);
         }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 frmWinner::frmWinner(ModData &data, Browser &browser, Dialogs &dialogs,
                      std::function<void(const QString &)> send, const QString &siteHost,
@@ -21,30 +22,21 @@ frmWinner::frmWinner(ModData &data, Browser &browser, Dialogs &dialogs,
     place(this);
 
     Label1 = new QLabel(QStringLiteral("Initial:"), this);
-    Label1->setGeometry(8, 8, 200, 16);
     txtInitial = new QLineEdit(this);
-    txtInitial->setGeometry(8, 24, 200, 22);
     cmdRandom1 = new QPushButton(QStringLiteral("Randomize"), this);
-    cmdRandom1->setGeometry(216, 23, 76, 24);
     Label2 = new QLabel(QStringLiteral("Destination:"), this);
-    Label2->setGeometry(8, 52, 200, 16);
     txtDestination = new QLineEdit(this);
-    txtDestination->setGeometry(8, 68, 200, 22);
     cmdRandom2 = new QPushButton(QStringLiteral("Randomize"), this);
-    cmdRandom2->setGeometry(216, 67, 76, 24);
     cmdVerify = new QPushButton(QStringLiteral("Verify Words"), this);
-    cmdVerify->setGeometry(8, 98, 138, 24);
     cmdStartGame = new QPushButton(QStringLiteral("Start Game"), this);
-    cmdStartGame->setGeometry(154, 98, 138, 24);
     cmdStartGame->setEnabled(false);
     lblInitialNote = new QLabel(this);
-    lblInitialNote->setGeometry(64, 8, 228, 16);
     lblDestinationNote = new QLabel(this);
-    lblDestinationNote->setGeometry(84, 52, 208, 16);
     for (QLabel *note : {lblInitialNote, lblDestinationNote}) {
         note->setStyleSheet(QStringLiteral("color: #b00000;"));
         note->setAlignment(Qt::AlignRight | Qt::AlignTop);
     }
+    layoutControls();
     Label1->setBuddy(txtInitial);
     txtInitial->setAccessibleName(QStringLiteral("Initial article"));
     cmdRandom1->setAccessibleDescription(QStringLiteral("Asks the server for a random initial article"));
@@ -80,6 +72,40 @@ frmWinner::frmWinner(ModData &data, Browser &browser, Dialogs &dialogs,
 }
 
 frmWinner::~frmWinner() = default;
+
+void frmWinner::SetResizable(bool resizable)
+{
+    if (!resizable) {
+        setFixedSize(kInside);
+        return;
+    }
+    setMinimumSize(kInside);
+    setMaximumSize(QWIDGETSIZE_MAX, kInside.height());
+}
+
+void frmWinner::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+// The boxes take the width; the buttons keep theirs at the right. At kInside this is the
+// window's own layout.
+void frmWinner::layoutControls()
+{
+    const int grow = std::max(0, width() - kInside.width());
+    Label1->setGeometry(8, 8, 200 + grow, 16);
+    txtInitial->setGeometry(8, 24, 200 + grow, 22);
+    cmdRandom1->setGeometry(216 + grow, 23, 76, 24);
+    Label2->setGeometry(8, 52, 200 + grow, 16);
+    txtDestination->setGeometry(8, 68, 200 + grow, 22);
+    cmdRandom2->setGeometry(216 + grow, 67, 76, 24);
+    const int half = grow / 2;
+    cmdVerify->setGeometry(8, 98, 138 + half, 24);
+    cmdStartGame->setGeometry(154 + half, 98, 138 + grow - half, 24);
+    lblInitialNote->setGeometry(64, 8, 228 + grow, 16);
+    lblDestinationNote->setGeometry(84, 52, 208 + grow, 16);
+}
 
 void frmWinner::SetWord(const QString &source, const QString &title)
 {

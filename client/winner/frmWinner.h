@@ -31,6 +31,8 @@ public:
 
     // A random title from the server: source "1" fills txtInitial, "2" txtDestination.
     void SetWord(const QString &source, const QString &title);
+    // As a panel of the game window the chooser takes the panel's width; on its own it keeps kInside.
+    void SetResizable(bool resizable);
     void UnloadNow();
     WordChooser &Chooser() { return *m_chooser; }
 
@@ -52,6 +54,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void cmdVerify_Click();
@@ -66,6 +69,7 @@ private:
     void SelectAll(Box box) override;
     void SetNote(Box box, const QString &note) override;
     QLineEdit *box(Box b) const;
+    void layoutControls();
 
     std::unique_ptr<WordChooser> m_chooser;
     bool m_allowUnload = false;

@@ -83,6 +83,9 @@ TEST_F(PanelsTest, OneWindowHoldsTheChatThePlayersAndTheChooser)
     EXPECT_LE(players.bottom(), chat.top());
     EXPECT_LE(chat.bottom(), chooser.top());
     EXPECT_LE(std::max({chat.right(), players.right(), chooser.right()}), article.left());
+    // The chooser takes the column's width and never narrows it.
+    EXPECT_EQ(chooser.width(), chat.width());
+    EXPECT_EQ(session->Chooser()->txtInitial->width(), session->Chooser()->width() - 100);
     EXPECT_EQ(session->Chat()->History(), QStringLiteral("GAME: Welcome"));
 }
 
@@ -125,6 +128,7 @@ TEST_F(PanelsTest, SeparateWindowsAndBackKeepWhatThePanelsHold)
     EXPECT_TRUE(session->Scores()->isVisible());
     EXPECT_FALSE(session->HasPlayers());
     EXPECT_TRUE(session->Chooser()->isWindow());
+    EXPECT_EQ(session->Chooser()->size(), frmWinner::kInside);
     EXPECT_TRUE(session->ChooserShown());
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(dock(GameFrame::Panel(i))->isVisible()) << i;
