@@ -4,6 +4,7 @@
 #include "client/main/frmMain.h"
 #include "client/session/GameSession.h"
 #include "client/start/StartSteps.h"
+#include "platform/qt/InterfaceNetwork.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
@@ -19,12 +20,13 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Quillory"));
 
     UdpSocketFactory sockets;
+    InterfaceNetwork network;
     QtDialogs dialogs;
     ModData modData;
     GameSession game(modData, RealGameServices(dialogs));
     frmMain window(modData, sockets, dialogs);
     window.SetProgramStarter(&StartProgramMinimized);
-    WireStartSteps(window, modData, sockets, dialogs);
+    WireStartSteps(window, modData, sockets, dialogs, network);
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(
         &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
