@@ -6,6 +6,7 @@
 #include "client/session/GameSession.h"
 #include "client/start/StartSteps.h"
 #include "platform/System.h"
+#include "platform/qt/InterfaceNetwork.h"
 #include "platform/qt/ProgramStart.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/UdpSocket.h"
@@ -45,6 +46,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Quillory"));
 
     UdpSocketFactory sockets;
+    InterfaceNetwork network;
     QtDialogs dialogs;
     ModData modData;
     frmMain window(modData, sockets, dialogs);
@@ -70,7 +72,7 @@ int main(int argc, char **argv)
     });
     game.SetHostedServer({[&hosted] { return sys::IsRunning(hosted.pid, hosted.program); },
                           [&hosted] { sys::StopProgram(hosted.pid, hosted.program); }});
-    WireStartSteps(window, modData, sockets, dialogs);
+    WireStartSteps(window, modData, sockets, dialogs, network);
     // A failure the client cannot go on from (no free local port) ends the program.
     QObject::connect(
         &window, &frmMain::ProgramEnd, &app, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -8,14 +8,15 @@
 #include <QPushButton>
 #include <QTimer>
 
-frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, quint16 serverPort,
-                       quint16 firstLocalPort, QWidget *parent)
+frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialogs, LocalNetwork &network,
+                       quint16 serverPort, quint16 firstLocalPort, QWidget *parent)
     : QDialog(parent, Qt::Tool), Label2(new QLabel(QStringLiteral("Server IP Address:"), this)),
       cmbServers(new SimpleCombo(this)), Label1(new QLabel(QStringLiteral("Active Servers:"), this)),
       lstActive(new QListWidget(this)), lblStatus(new QLabel(this)),
       cmdJoin(new QPushButton(QStringLiteral("Join"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)), tmrSearch(new QTimer(this)),
-      m_browser(modData, sockets, dialogs, serverPort, firstLocalPort)
+      tmrBroadcast(new QTimer(this)),
+      m_browser(modData, sockets, dialogs, network, serverPort, firstLocalPort)
 {
     setWindowTitle(QStringLiteral("Join a Game"));
     // Enter belongs to the address line; no button takes it over.
@@ -43,8 +44,16 @@ frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialog
     setFixedSize(460, 260);
 
     connect(&m_browser, &ServerBrowser::StatusChanged, lblStatus, &QLabel::setText);
-    connect(&m_browser, &ServerBrowser::ActiveAdded, lstActive,
-            qOverload<const QString &>(&QListWidget::addItem));
+    connect(&m_browser, &ServerBrowser::ActiveAdded, this, [this](const QString &entry) {
+        lstActive->addItem(entry);
+        describe(lstActive->item(lstActive->count() - 1), lstActive->count() - 1);
+    });
+    connect(&m_browser, &ServerBrowser::ActiveChanged, this, [this](int row, const QString &entry) {
+        if (QListWidgetItem *item = lstActive->item(row)) {
+            item->setText(entry);
+            describe(item, row);
+        }
+    });
     connect(lstActive, &QListWidget::itemClicked, this, &frmServers::lstActive_Click);
     connect(lstActive, &QListWidget::itemDoubleClicked, this, [this] {
         lstActive_Click();
@@ -60,6 +69,8 @@ frmServers::frmServers(ModData &modData, SocketFactory &sockets, Dialogs &dialog
         if (!m_browser.Tick())
             tmrSearch->stop();
     });
+    tmrBroadcast->setInterval(ServerBrowser::kBroadcastIntervalMs);
+    connect(tmrBroadcast, &QTimer::timeout, &m_browser, &ServerBrowser::Broadcast);
 }
 
 bool frmServers::Load()
@@ -71,8 +82,11 @@ bool frmServers::Load()
     if (m_browser.LoadedSelection() >= 0)
         cmbServers->list->setCurrentRow(m_browser.LoadedSelection());
 
-    if (loaded)
+    if (loaded) {
         tmrSearch->start();
+        m_browser.Broadcast();
+        tmrBroadcast->start();
+    }
     return loaded;
 }
 
@@ -82,8 +96,20 @@ void frmServers::lstActive_Click()
     if (!entry)
         return;
     const int index = m_browser.ItemForActiveEntry(entry->text());
+    const QString found = m_browser.FoundAddress(lstActive->row(entry));
     if (index >= 0)
         cmbServers->setCurrentIndex(index);
+    else if (!found.isEmpty())
+        cmbServers->setText(found);
+}
+
+void frmServers::describe(QListWidgetItem *item, int row)
+{
+    // Read out as address and number of players rather than the parentheses of the entry.
+    item->setData(Qt::AccessibleTextRole, m_browser.SpokenEntry(row));
+    item->setData(Qt::AccessibleDescriptionRole, m_browser.FoundOnNetwork(row)
+                                                     ? QStringLiteral("Found on the local network")
+                                                     : QStringLiteral("A remembered server"));
 }
 
 void frmServers::Join()

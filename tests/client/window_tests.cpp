@@ -5,6 +5,7 @@
 #include "client/servers/frmServers.h"
 #include "client/start/StartSteps.h"
 #include "common/AccessibleWalk.h"
+#include "fakes/FakeNetwork.h"
 #include "fakes/ScriptedDialogs.h"
 #include "platform/qt/UdpSocket.h"
 #include "protocol/Messages.h"
@@ -41,7 +42,7 @@ protected:
     std::unique_ptr<frmMain> MakeMain()
     {
         auto window = std::make_unique<frmMain>(modData, m_sockets, m_dialogs, m_config);
-        WireStartSteps(*window, modData, m_sockets, m_dialogs);
+        WireStartSteps(*window, modData, m_sockets, m_dialogs, m_network);
         window->SetProgramStarter([this](const QString &path) {
             m_started << path;
             return true;
@@ -70,6 +71,8 @@ protected:
     ModData &modData = m_state.modData;
     UdpPeer m_peer;
     UdpSocketFactory m_sockets;
+    // No broadcast: the scripted peer hears only what a test sends it.
+    FixedLocalNetwork m_network;
     ScriptedDialogs m_dialogs;
     JoinConfig m_config;
     quint16 m_base = 0;
@@ -252,7 +255,8 @@ TEST_F(WindowTest, ServerBrowserRemembersTheJoinedServerFirst)
 {
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,B,c"));
     SaveOption(QStringLiteral("LastServer"), QStringLiteral("B"));
-    frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    frmServers browser(modData, m_sockets, m_dialogs, m_network, m_config.serverPort,
+                       m_config.firstLocalPort);
     ASSERT_TRUE(browser.Load());
     EXPECT_EQ(browser.cmbServers->count(), 3);
     EXPECT_EQ(browser.cmbServers->text(), QStringLiteral("B"));
@@ -285,7 +289,8 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
         return {QStringLiteral("STATUS VER=1.04 (beta);#=3;SERVER=127.0.0.1;")};
     };
     {
-        frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+        frmServers browser(modData, m_sockets, m_dialogs, m_network, m_config.serverPort,
+                           m_config.firstLocalPort);
         ASSERT_TRUE(browser.Load());
         browser.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return browser.lstActive->count() == 1; }, 3000));
@@ -298,7 +303,8 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
         EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("127.0.0.1,B"));
     }
     {
-        frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+        frmServers browser(modData, m_sockets, m_dialogs, m_network, m_config.serverPort,
+                           m_config.firstLocalPort);
         ASSERT_TRUE(browser.Load());
         browser.show();
         QListWidget *list = browser.cmbServers->list;
@@ -310,6 +316,57 @@ TEST_F(WindowTest, ServerBrowserDoubleClicksJoin)
         EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("B,127.0.0.1"));
         EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("B"));
     }
+}
+
+// A server nobody typed answers the browser's broadcast: it is listed once with its count, read
+// out with both, and choosing it fills the address that Join then takes.
+TEST_F(WindowTest, ServerBrowserListsAServerFoundByBroadcast)
+{
+    // The loopback network's broadcast reaches a socket bound on every address, as a LAN's would.
+    QUdpSocket lan;
+    ASSERT_TRUE(lan.bind(QHostAddress::AnyIPv4, 0));
+    int players = 2;
+    QStringList asked;
+    QObject::connect(&lan, &QUdpSocket::readyRead, &lan, [&] {
+        while (lan.hasPendingDatagrams()) {
+            const QNetworkDatagram d = lan.receiveDatagram();
+            const QString text = QString::fromUtf8(d.data());
+            asked << text;
+            lan.writeDatagram(
+                msg::StatusReply(kVersion, players, GetValue(text, QStringLiteral("SERVER"))).toUtf8(),
+                d.senderAddress(), GetValue(text, QStringLiteral("PORT")).toUShort());
+        }
+    });
+    FixedLocalNetwork network({QStringLiteral("127.255.255.255")});
+    frmServers browser(modData, m_sockets, m_dialogs, network, lan.localPort(), m_config.firstLocalPort);
+    ASSERT_TRUE(browser.Load());
+    browser.show();
+    EXPECT_TRUE(browser.tmrBroadcast->isActive());
+    EXPECT_EQ(browser.tmrBroadcast->interval(), 3000);
+    ASSERT_TRUE(WaitFor([&] { return browser.lstActive->count() == 1; }));
+    EXPECT_EQ(asked, QStringList{QStringLiteral("STATUS SERVER=127.255.255.255;PORT=") +
+                                 QString::number(m_base) + QLatin1Char(';')});
+    QListWidgetItem *entry = browser.lstActive->item(0);
+    EXPECT_EQ(entry->text(), QStringLiteral("127.0.0.1 (2)"));
+    EXPECT_EQ(entry->data(Qt::AccessibleDescriptionRole).toString(),
+              QStringLiteral("Found on the local network"));
+    EXPECT_TRUE(WalkAccessible(&browser).names.contains(QStringLiteral("127.0.0.1, 2 players")));
+
+    // The timer's next rounds (sped up here): the same entry, with the new count.
+    players = 1;
+    browser.tmrBroadcast->setInterval(50);
+    ASSERT_TRUE(WaitFor([&] { return entry->text() == QLatin1String("127.0.0.1 (1)"); }));
+    ASSERT_TRUE(WaitFor([&] { return asked.size() >= 3; }));
+    EXPECT_EQ(browser.lstActive->count(), 1);
+    EXPECT_EQ(entry->data(Qt::AccessibleTextRole).toString(), QStringLiteral("127.0.0.1, 1 player"));
+
+    QTest::mouseClick(browser.lstActive->viewport(), Qt::LeftButton, {},
+                      browser.lstActive->visualItemRect(entry).center());
+    EXPECT_EQ(browser.cmbServers->text(), QStringLiteral("127.0.0.1"));
+    browser.cmdJoin->click();
+    EXPECT_EQ(browser.result(), int(QDialog::Accepted));
+    EXPECT_EQ(modData.ChosenServer, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(LoadOption(QStringLiteral("Servers")), QStringLiteral("127.0.0.1"));
 }
 
 // The controls that Tab visits after `from`, in order (labels and other unfocusable ones skipped).
@@ -325,7 +382,8 @@ QList<QWidget *> TabChain(QWidget *from, int count)
 
 TEST_F(WindowTest, TabOrderOfTheServerBrowserAndTheHostDialog)
 {
-    frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    frmServers browser(modData, m_sockets, m_dialogs, m_network, m_config.serverPort,
+                       m_config.firstLocalPort);
     ASSERT_TRUE(browser.Load());
     EXPECT_EQ(TabChain(browser.cmbServers->line, 3),
               (QList<QWidget *>{browser.cmdJoin, browser.cmdCancel, browser.lstActive}));
@@ -342,7 +400,8 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName)
 {
     SaveOption(QStringLiteral("Servers"), QStringLiteral("a,b"));
     auto start = MakeMain();
-    frmServers browser(modData, m_sockets, m_dialogs, m_config.serverPort, m_config.firstLocalPort);
+    frmServers browser(modData, m_sockets, m_dialogs, m_network, m_config.serverPort,
+                       m_config.firstLocalPort);
     ASSERT_TRUE(browser.Load());
     frmHost host(modData, m_dialogs);
     ExpectAllNamed(start.get(), 4, {"Name", "Join Game", "Host Game", "Exit"});

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <optional>
 
 FakeSocket::FakeSocket(FakeNetwork &network, const QString &address) : m_network(network), m_address(address)
 {
@@ -130,18 +131,52 @@ void FakeNetwork::scheduleDelivery()
     });
 }
 
+namespace
+{
+// The network part of a broadcast address with a trailing "." ("10.0.0." for 10.0.0.255, "" for
+// 255.255.255.255); nullopt for an address that is not a broadcast.
+std::optional<QString> broadcastNetwork(const QString &address)
+{
+    QStringList parts = address.split(QLatin1Char('.'));
+    if (parts.size() != 4 || parts.last() != QLatin1String("255"))
+        return std::nullopt;
+    while (!parts.isEmpty() && parts.last() == QLatin1String("255"))
+        parts.removeLast();
+    return parts.isEmpty() ? QString() : parts.join(QLatin1Char('.')) + QLatin1Char('.');
+}
+} // namespace
+
+QList<FakeSocket *> FakeNetwork::targets(const Datagram &d) const
+{
+    if (const auto network = broadcastNetwork(d.toAddress)) {
+        QList<FakeSocket *> out;
+        for (auto it = m_bound.begin(); it != m_bound.end(); ++it) {
+            if (it.key().second == d.toPort && it.key().first.startsWith(*network))
+                out << it.value();
+        }
+        return out;
+    }
+    // A socket bound on the loopback address hears datagrams to 127.0.0.1 from its machine.
+    FakeSocket *target = m_bound.value(qMakePair(d.toAddress, d.toPort));
+    if (!target && d.toAddress == QLatin1String("127.0.0.1"))
+        target = m_bound.value(qMakePair(d.fromAddress, d.toPort));
+    return target ? QList<FakeSocket *>{target} : QList<FakeSocket *>{};
+}
+
 int FakeNetwork::Deliver(int limit)
 {
     int delivered = 0;
     while (!m_queue.isEmpty() && delivered < limit) {
         const Datagram d = m_queue.takeFirst();
-        // A socket bound on the loopback address hears datagrams to 127.0.0.1 from its machine.
-        FakeSocket *target = m_bound.value(qMakePair(d.toAddress, d.toPort));
-        if (!target && d.toAddress == QLatin1String("127.0.0.1"))
-            target = m_bound.value(qMakePair(d.fromAddress, d.toPort));
         ++delivered;
-        if (target)
-            target->receive(d.fromAddress, d.fromPort, d.text);
+        // A handler may close or destroy a later target of the same broadcast.
+        QList<QPointer<FakeSocket>> targets;
+        for (FakeSocket *socket : this->targets(d))
+            targets << socket;
+        for (const QPointer<FakeSocket> &target : targets) {
+            if (target && target->State() != 0 && target->LocalPort() == d.toPort)
+                target->receive(d.fromAddress, d.fromPort, d.text);
+        }
     }
     return delivered;
 }

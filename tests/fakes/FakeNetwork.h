@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DatagramSocket.h"
+#include "platform/LocalNetwork.h"
 
 #include <QList>
 #include <QMap>
@@ -49,8 +50,22 @@ struct Datagram {
     QString text;
 };
 
+// The broadcast addresses a machine on the fake network would see on its interfaces.
+class FixedLocalNetwork : public LocalNetwork
+{
+public:
+    explicit FixedLocalNetwork(QStringList addresses = {}) : addresses(std::move(addresses)) {}
+    QStringList BroadcastAddresses() const override { return addresses; }
+    QStringList addresses;
+};
+
 // Datagrams sent on this network are queued and delivered from the event loop (or by Deliver()),
 // one at a time, like real arrivals. Every datagram sent is also kept in Sent().
+//
+// Networks are cut on whole bytes: an address whose last parts are all 255 is the broadcast address
+// of the network named by the parts before them (10.0.255.255 is 10.0.*.*, 255.255.255.255 is
+// everybody). A datagram sent there reaches every socket bound at its port on an address of that
+// network, the sender's own socket included, as a real broadcast does.
 class FakeNetwork : public QObject
 {
     Q_OBJECT
@@ -80,6 +95,7 @@ private:
     void unbind(FakeSocket *socket);
     void send(FakeSocket *from, const QString &text);
     void scheduleDelivery();
+    QList<FakeSocket *> targets(const Datagram &d) const;
 
     QMap<QPair<QString, quint16>, FakeSocket *> m_bound;
     QList<Datagram> m_queue;

@@ -86,4 +86,42 @@ TEST(FakeNetwork, DeliversWithSourceAndLosesOnDemand)
     EXPECT_EQ(net.SentTo(7206), (QStringList{"ACK", "ACK"}));
 }
 
+// A broadcast reaches every socket at its port on an address of its network, its sender included.
+TEST(FakeNetwork, BroadcastsReachTheirWholeNetworkAtOnePort)
+{
+    const QStringList addresses = {"10.0.0.1", "10.0.0.2", "10.0.1.3", "192.168.0.4"};
+    struct Case {
+        QString to;
+        QStringList heard; // the addresses whose socket at 7200 heard it
+    };
+    const Case cases[] = {
+        {"10.0.0.255", {"10.0.0.1", "10.0.0.2"}},
+        {"10.0.255.255", {"10.0.0.1", "10.0.0.2", "10.0.1.3"}},
+        {"255.255.255.255", addresses},
+        {"10.0.255.1", {}}, // not a broadcast: nobody has that address
+        {"10.0.0.2", {"10.0.0.2"}},
+    };
+    for (const Case &c : cases) {
+        FakeNetwork net;
+        std::vector<std::unique_ptr<FakeSocket>> sockets;
+        QStringList heard;
+        for (const QString &address : addresses) {
+            for (quint16 port : {7200, 7201}) {
+                sockets.push_back(net.CreateSocket(address));
+                ASSERT_TRUE(sockets.back()->Bind(port));
+                FakeSocket *socket = sockets.back().get();
+                QObject::connect(socket, &DatagramSocket::DataArrival, [&heard, socket](int) {
+                    EXPECT_EQ(socket->LocalPort(), 7200);
+                    EXPECT_EQ(socket->RemoteHostIP(), QStringLiteral("10.0.0.1"));
+                    heard << socket->Address();
+                });
+            }
+        }
+        // Sent from 10.0.0.1:7200, which hears its own broadcast.
+        sockets.front()->SendTo(c.to, 7200, QStringLiteral("hello"));
+        EXPECT_EQ(net.Deliver(), 1) << c.to.toStdString();
+        EXPECT_EQ(heard, c.heard) << c.to.toStdString();
+    }
+}
+
 } // namespace

@@ -63,6 +63,22 @@ TEST(UdpSocket, TextsArriveWholeWithTheirSender)
     EXPECT_EQ(b.RemotePort(), 7200);
 }
 
+// The loopback network's broadcast address stands for a broadcast on any network: the system sends
+// there only from a socket allowed to broadcast, and every socket bound on all addresses hears it.
+TEST(UdpSocket, SendsToABroadcastAddress)
+{
+    UdpSocket a, b;
+    ASSERT_TRUE(a.Bind(FreeUdpPort()));
+    ASSERT_TRUE(b.Bind(FreeUdpPort()));
+    Recorder rb(b), ra(a);
+    a.SendTo(QStringLiteral("127.255.255.255"), b.LocalPort(), QStringLiteral("STATUS SERVER=all;PORT=1;"));
+    ASSERT_TRUE(WaitFor([&] { return rb.received.size() == 1; })) << a.ErrorString().toStdString();
+    EXPECT_EQ(rb.received[0].text, QStringLiteral("STATUS SERVER=all;PORT=1;"));
+    EXPECT_EQ(rb.received[0].address, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(rb.received[0].port, a.LocalPort());
+    EXPECT_TRUE(ra.received.isEmpty()) << "another port: the sender does not hear it";
+}
+
 TEST(UdpSocket, TextTooLongForOneDatagramIsNotSent)
 {
     UdpSocket a, b;

@@ -43,6 +43,25 @@ TEST(NoLoops, AStatusNamingTheServersOwnPortIsNotAnsweredToItself)
     EXPECT_EQ(remote.take(), QStringList({"STATUS VER=1.04 (beta);#=0;SERVER=x;"}));
 }
 
+// A broadcast reaches the socket that sent it: what the server hears from its own address and port
+// is never a request, whatever port it names; the other server on the network answers as usual.
+TEST(NoLoops, TheServerDoesNotAnswerItsOwnBroadcast)
+{
+    ServerHarness h; // server A on 10.0.0.1
+    auto socketB = h.net.CreateSocket(QStringLiteral("10.0.0.2"));
+    GameServer serverB(*socketB, h.browser, h.clock);
+    ASSERT_TRUE(serverB.Start(7200));
+    Peer &beside = h.peer("", "10.0.0.1", 7205);
+    h.serverSocket->SendTo(QStringLiteral("10.0.0.255"), 7200,
+                           QStringLiteral("STATUS SERVER=lan;PORT=7205;"));
+    EXPECT_EQ(h.net.Deliver(), 2) << "the broadcast, and B's answer";
+    EXPECT_EQ(beside.take(), QStringList({"STATUS VER=1.04 (beta);#=0;SERVER=lan;"}));
+    // The same request from a client's port on A's machine is answered by both.
+    beside.socket->SendTo(QStringLiteral("10.0.0.255"), 7200, QStringLiteral("STATUS SERVER=lan;PORT=7205;"));
+    h.deliver();
+    EXPECT_EQ(beside.take().size(), 2);
+}
+
 TEST(NoLoops, TwoServersDoNotBounceAnAnswerBetweenThem)
 {
     ServerHarness h; // server A on 10.0.0.1

@@ -5,6 +5,7 @@
 #include "client/main/frmMain.h"
 #include "client/start/StartSteps.h"
 #include "common/WaitFor.h"
+#include "platform/qt/InterfaceNetwork.h"
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WindowSystem.h"
 #include "protocol/Protocol.h"
@@ -94,12 +95,13 @@ TEST(ClientHostE2e, HostsARealServerAndReachesThePlayerList)
     SaveOption(QStringLiteral("Name"), QStringLiteral("Ann"));
 
     UdpSocketFactory sockets;
+    InterfaceNetwork network;
     ScriptedDialogs dialogs;
     JoinConfig config;
     config.serverProgram = program;
     frmMain window(modData, sockets, dialogs, config);
     window.SetProgramStarter([](const QString &path) { return StartProgramMinimized(path); });
-    WireStartSteps(window, modData, sockets, dialogs);
+    WireStartSteps(window, modData, sockets, dialogs, network);
     window.show();
     QSignalSpy completed(&window, &frmMain::JoinCompleted);
 
