@@ -181,6 +181,43 @@ TEST_F(WindowTest, JoinThroughTheBrowserReachesThePlayerList)
     EXPECT_TRUE(next.bind(QHostAddress::AnyIPv4, m_base));
 }
 
+// After the server ended the game the start window comes back with the reason, the name and the last
+// server as they were, and joins again.
+TEST_F(WindowTest, TheStartWindowComesBackAfterADisconnectAndJoinsAgain)
+{
+    m_peer.script = [](const QString &text) -> QStringList {
+        const QString verb = GetVerb(text);
+        if (verb == QLatin1String("CONNECT"))
+            return {msg::ConnectAccept(false)};
+        if (verb == QLatin1String("GETPLAYERLIST"))
+            return {msg::PlayerList({QStringLiteral("Ann")})};
+        return {};
+    };
+    PickServer(QStringLiteral("127.0.0.1"));
+    auto w = MakeMain();
+    QSignalSpy completed(w.get(), &frmMain::JoinCompleted);
+    w->txtName->setText(QStringLiteral("Ann"));
+    w->cmdJoin->click();
+    ASSERT_TRUE(WaitFor([&] { return completed.count() == 1; })) << w->lblStatus->text().toStdString();
+    ASSERT_FALSE(w->isVisible());
+
+    modData.ResetAll();
+    const QString why = QStringLiteral("You have been disconnected from the game: the server was stopped.");
+    w->ComeBack(why);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->lblStatus->text(), why);
+    EXPECT_TRUE(ControlsEnabled(*w));
+    EXPECT_EQ(w->txtName->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(LoadOption(QStringLiteral("LastServer")), QStringLiteral("127.0.0.1"));
+
+    m_peer.received.clear();
+    w->cmdJoin->click();
+    ASSERT_TRUE(WaitFor([&] { return completed.count() == 2; })) << w->lblStatus->text().toStdString();
+    EXPECT_EQ(modData.PlayerCount, 1) << "the list of the last game is gone";
+    EXPECT_TRUE(m_peer.received.contains(QStringLiteral("CONNECT VER=1.04 (beta);NAME=Ann;PORT=") +
+                                         QString::number(m_base) + QStringLiteral(";PWD=;")));
+}
+
 TEST_F(WindowTest, RefusalsShowTheirTextAndReturnToIdle)
 {
     struct Case {

@@ -65,4 +65,42 @@ TEST(Placement, InsidesAreTheWholeWindowsLessTheirFrames)
     EXPECT_EQ(InsideOf(p.chat, frame).topLeft(), QPoint(4, 30));
 }
 
+// The one window on the screens players have: it fills the screen's area, the panels' column keeps the
+// chat readable and leaves the article most of the width, and the column's parts fill its height.
+TEST(Placement, TheOneWindowFillsTheScreenAndLeavesTheArticleMostOfIt)
+{
+    PanelSizes sizes;
+    sizes.chooserHeight = 128 + 24;
+    sizes.captionHeight = 24;
+    sizes.menuHeight = 22;
+    sizes.minColumnWidth = 340;
+    sizes.maxColumnWidth = 480;
+    struct Row {
+        QRect screen;
+        QMargins frame;
+        int column;
+    };
+    const Row rows[] = {
+        {QRect(0, 0, 1366, 768), QMargins(), 341},
+        {QRect(0, 0, 1366, 768), QMargins(1, 29, 1, 1), 341},
+        {QRect(0, 27, 1366, 741), QMargins(4, 30, 4, 4), 340}, // the least column
+        {QRect(0, 0, 1920, 1080), QMargins(), 480},            // the widest column
+        {QRect(0, 0, 1920, 1040), QMargins(1, 29, 1, 1), 479},
+        {QRect(0, 0, 1024, 600), QMargins(), 340},
+    };
+    for (const Row &r : rows) {
+        const PanelPlan p = PlanPanels(r.screen, r.frame, sizes);
+        const QRect inside = InsideOf(r.screen, r.frame);
+        const std::string at = std::to_string(r.screen.width()) + "x" + std::to_string(r.screen.height()) +
+                               " frame top " + std::to_string(r.frame.top());
+        EXPECT_EQ(p.window, r.screen) << at;
+        EXPECT_EQ(p.columnWidth, r.column) << at;
+        if (r.screen.width() >= 1366)
+            EXPECT_GE(inside.width() - p.columnWidth, 1000) << "the article's width at " << at;
+        EXPECT_EQ(p.playersHeight + p.chatHeight + p.chooserHeight, inside.height() - sizes.menuHeight) << at;
+        EXPECT_GT(p.chatHeight, p.playersHeight) << "the chat gets the most at " << at;
+        EXPECT_EQ(p.chooserHeight, sizes.chooserHeight) << at;
+    }
+}
+
 } // namespace
