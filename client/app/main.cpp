@@ -8,6 +8,7 @@
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
 #include "platform/qt/WindowSystem.h"
+#include "site/choice/FoundEncyclopedias.h"
 
 #include <QApplication>
 
@@ -19,7 +20,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Quillory"));
 
     UdpSocketFactory sockets;
-    QtDialogs dialogs;
+    // The host's encyclopedia chooser lists the archives on this machine.
+    QtDialogs dialogs(nullptr, UsualEncyclopediaFinder());
     ModData modData;
     GameSession game(modData, RealGameServices(dialogs));
     frmMain window(modData, sockets, dialogs);
