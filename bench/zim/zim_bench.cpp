@@ -3,7 +3,10 @@
 //  - time from opening the archive to the first served page (main page and an article), over HTTP;
 //  - resident memory added by the open archive, and by its case-blind index per million titles;
 //  - look-up ("go", in the title's case and in another) and random-draw latency, p50/p99;
-//  - article pages per second and p50/p99 latency over 8 keep-alive loopback connections.
+//  - article pages per second and p50/p99 latency over 8 keep-alive loopback connections, for random
+//    articles and for the articles of one round; and for the random ones from kiwix-serve on the
+//    same archive, side by side, when it is installed.
+// ZIM_CLUSTERCACHE in the environment sets how many clusters the server keeps warm.
 // The archives are generated once and kept in the system's temporary folder (bench/common/ZimArchive.h).
 //
 // zim_bench [large-article-count] [real-size-article-count]
@@ -20,6 +23,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -31,6 +36,8 @@ namespace
 {
 
 constexpr int kLookUps = 2000;
+// Articles the players of one round read between them.
+constexpr int kRoundArticles = 200;
 
 // GET over one connection on this thread's event loop (the server runs on it too).
 bool Fetch(quint16 port, const QByteArray &target)
@@ -52,6 +59,99 @@ bool Fetch(quint16 port, const QByteArray &target)
 QByteArray SearchTarget(const QString &word)
 {
     return "/wiki/Special:Search?search=" + QUrl::toPercentEncoding(word) + "&go=Go";
+}
+
+// What the load client printed, and its figures.
+struct Load {
+    bool ok = false;
+    QByteArray line;
+    double pagesPerSecond = 0, p99 = 0;
+};
+
+double Figure(const QByteArray &line, const QByteArray &name)
+{
+    const qsizetype at = line.indexOf(name + '=');
+    return at < 0 ? 0.0 : line.mid(at + name.size() + 1).split(' ').value(0).toDouble();
+}
+
+// Runs the load client (a second copy of this program) on those articles, addressed as `prefix` +
+// their path, over kConnections keep-alive connections.
+Load RunLoad(const QString &program, quint16 port, const std::vector<int> &pages, const QByteArray &prefix,
+             QTemporaryDir &work, const char *label)
+{
+    QByteArray addresses;
+    for (const int i : pages)
+        addresses += prefix + QUrl::toPercentEncoding(QString::fromStdString(PathOf(i)), "/") + '\n';
+    const QString list = work.filePath(QString::fromLatin1(label) + QStringLiteral(".txt"));
+    QFile out(list);
+    out.open(QIODevice::WriteOnly);
+    out.write(addresses);
+    out.close();
+    QProcess client;
+    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QEventLoop loop;
+    QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
+    client.start(program, {QStringLiteral("--client"), QString::number(port), list});
+    loop.exec();
+    Load load;
+    if (client.exitCode() != 0) {
+        std::printf("%s: client failed (exit %d)\n", label, client.exitCode());
+        return load;
+    }
+    load.line = client.readAllStandardOutput().trimmed();
+    load.ok = true;
+    load.pagesPerSecond = Figure(load.line, "pages_per_s");
+    load.p99 = Figure(load.line, "p99_ms");
+    return load;
+}
+
+// The same random pages from the offline reader's own server on the same archive, when it is
+// installed, and how the two compare.
+void CompareWithKiwix(const char *label, const QString &file, const QString &program,
+                      const std::vector<int> &pages, const Load &ours, QTemporaryDir &work)
+{
+    const QString kiwix = QStandardPaths::findExecutable(QStringLiteral("kiwix-serve"));
+    if (kiwix.isEmpty()) {
+        std::printf(
+            "%s: kiwix-serve is not installed (Debian package kiwix-tools); no side-by-side figures\n",
+            label);
+        return;
+    }
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcess serve;
+    serve.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    serve.setStandardOutputFile(QProcess::nullDevice());
+    serve.start(kiwix, {QStringLiteral("--address=127.0.0.1"), QStringLiteral("--port=%1").arg(port), file});
+    // Its versions address an article as /content/<book>/<path>, /<book>/<path> or /<book>/A/<path>.
+    const QByteArray book = QFileInfo(file).completeBaseName().toUtf8();
+    const QByteArray prefixes[] = {"/content/" + book + '/', '/' + book + '/', '/' + book + "/A/"};
+    QByteArray prefix;
+    for (int tries = 0; tries < 100 && prefix.isEmpty() && serve.state() == QProcess::Running; ++tries) {
+        for (const QByteArray &p : prefixes) {
+            if (prefix.isEmpty() && Fetch(port, p + QByteArray::fromStdString(PathOf(pages.front()))))
+                prefix = p;
+        }
+        if (prefix.isEmpty())
+            QThread::msleep(100);
+    }
+    if (prefix.isEmpty()) {
+        std::printf("%s: kiwix-serve did not serve the archive's articles\n", label);
+    } else {
+        const Load theirs = RunLoad(program, port, pages, prefix, work, label);
+        if (theirs.ok) {
+            std::printf("%s: kiwix-serve random pages: %s\n", label, theirs.line.constData());
+            std::printf(
+                "%s: pages_per_s ratio (ours / kiwix-serve) = %.2f (target >= 2); p99_ms %.1f vs %.1f\n",
+                label, ours.pagesPerSecond / qMax(theirs.pagesPerSecond, 1e-9), ours.p99, theirs.p99);
+        }
+    }
+    serve.terminate();
+    if (!serve.waitForFinished(5000))
+        serve.kill();
+    serve.waitForFinished(5000);
 }
 
 // Article i has a redirect "Alias i" when i is a multiple of `aliasEvery`.
@@ -121,28 +221,31 @@ void Measure(const char *label, const QString &file, int articles, int aliasEver
                 label, exact.p50, exact.p99, other.p50, other.p99, redirect.p50, redirect.p99, draw.p50,
                 draw.p99, misses);
 
-    QByteArray addresses;
+    // Random articles, and the articles of one round: players who all start from one page and head
+    // for one goal read a few hundred pages between them, whose clusters a server can keep warm.
+    std::vector<int> randomPages, roundPages;
     for (int i = 0; i < kRequests + kWarmUp; ++i)
-        addresses += ArticleAddress(TitleOf(int(random.bounded(quint32(articles))))) + '\n';
-    const QString list = work.filePath(QString::fromLatin1(label) + QStringLiteral(".txt"));
-    QFile out(list);
-    out.open(QIODevice::WriteOnly);
-    out.write(addresses);
-    out.close();
-    QProcess client;
-    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QEventLoop loop;
-    QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
+        randomPages.push_back(int(random.bounded(quint32(articles))));
+    std::vector<int> round;
+    for (int i = 0; i < kRoundArticles; ++i)
+        round.push_back(int(random.bounded(quint32(articles))));
+    for (int i = 0; i < kRequests + kWarmUp; ++i)
+        roundPages.push_back(round[random.bounded(quint32(round.size()))]);
+
     const double cpuBefore = CpuSeconds();
-    client.start(program, {QStringLiteral("--client"), QString::number(server.Port()), list});
-    loop.exec();
+    const Load ours = RunLoad(program, server.Port(), randomPages, "/wiki/", work, label);
     const double serverCpu = CpuSeconds() - cpuBefore;
-    if (client.exitCode() != 0) {
-        std::printf("%s: client failed (exit %d)\n", label, client.exitCode());
+    if (!ours.ok)
         return;
-    }
-    std::printf("%s: %s server_cpu_s=%.2f\n", label, client.readAllStandardOutput().trimmed().constData(),
-                serverCpu);
+    std::printf("%s: random pages: %s server_cpu_s=%.2f\n", label, ours.line.constData(), serverCpu);
+    const Load warm = RunLoad(program, server.Port(), roundPages, "/wiki/", work, label);
+    if (warm.ok)
+        std::printf("%s: pages of one round (%d articles): %s\n", label, kRoundArticles,
+                    warm.line.constData());
+    std::fflush(stdout);
+    server.Stop();
+    site.reset();
+    CompareWithKiwix(label, file, program, randomPages, ours, work);
 }
 
 } // namespace

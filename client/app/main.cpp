@@ -12,6 +12,7 @@
 #include "platform/qt/UdpSocket.h"
 #include "platform/qt/WebBrowser.h"
 #include "platform/qt/WindowSystem.h"
+#include "site/choice/FoundEncyclopedias.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -47,7 +48,8 @@ int main(int argc, char **argv)
 
     UdpSocketFactory sockets;
     InterfaceNetwork network;
-    QtDialogs dialogs;
+    // The host's encyclopedia chooser lists the archives on this machine.
+    QtDialogs dialogs(nullptr, UsualEncyclopediaFinder());
     ModData modData;
     frmMain window(modData, sockets, dialogs);
     GameServices services = RealGameServices(dialogs);

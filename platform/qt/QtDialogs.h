@@ -6,11 +6,15 @@
 #include <QWidget>
 
 // The real boxes: QMessageBox, QInputDialog and QFileDialog over the given window (or the
-// application), in front of every window and never in an event loop of their own.
+// application), in front of every window and never in an event loop of their own. With a finder,
+// the encyclopedia chooser also lists the files it finds.
 class QtDialogs : public Dialogs
 {
 public:
-    explicit QtDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
+    explicit QtDialogs(QWidget *parent = nullptr, EncyclopediaFinder finder = {})
+        : m_parent(parent), m_finder(std::move(finder))
+    {
+    }
 
     void ShowMessage(const QString &text, MessageIcon icon, const QString &caption, QObject *context,
                      std::function<void()> done) override;
@@ -24,4 +28,5 @@ public:
 
 private:
     QPointer<QWidget> m_parent;
+    EncyclopediaFinder m_finder;
 };

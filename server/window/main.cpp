@@ -9,6 +9,7 @@
 #include "server/ServerHost.h"
 #include "server/window/LocalSite.h"
 #include "server/window/frmMain.h"
+#include "site/choice/FoundEncyclopedias.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -57,7 +58,8 @@ int RunHeadless(ServerHost &host)
 
 int RunWindow(ServerHost &host)
 {
-    QtDialogs dialogs;
+    // The encyclopedia chooser lists the archives on this machine.
+    QtDialogs dialogs(nullptr, UsualEncyclopediaFinder());
     frmMain form(host, dialogs);
     // Also leaves a ban question the operator may have open; its answer then counts for nobody.
     const auto notifier = CatchTerminateSignals(&form, [&form] { form.close(); });

@@ -12,9 +12,15 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include "common/AccessibleWalk.h"
 
 namespace
 {
@@ -324,6 +330,106 @@ TEST(QtDialogs, ChoosingTheEncyclopediaPicksWithoutWaiting)
         EXPECT_EQ(*answer, c.answer) << label;
         RunEventsFor(20);
     }
+}
+
+QPushButton *ButtonNamed(QMessageBox *box, const QString &text)
+{
+    for (QAbstractButton *b : box->buttons()) {
+        if (b->text() == text)
+            return qobject_cast<QPushButton *>(b);
+    }
+    return nullptr;
+}
+
+// The chooser's list of the files found on the machine: filled from a search on another thread,
+// a row chosen by its button or by activating it.
+TEST(QtDialogs, TheEncyclopediaChooserListsTheFilesFoundAndServesTheChosenOne)
+{
+    const QList<EncyclopediaFile> files = {
+        {QStringLiteral("/data/wiki.zim"), QStringLiteral("Wikipedia"), QStringLiteral("eng"), 6800000,
+         qint64(95) << 30, QDate(2024, 1, 15)},
+        {QStringLiteral("/data/books.zim"), QStringLiteral("Books"), QString(), 1200, 5 << 20,
+         QDate(2023, 6, 2)},
+    };
+    std::atomic<bool> searchedAway{false};
+    QtDialogs dialogs(nullptr, [&] {
+        searchedAway = QThread::currentThread() != QCoreApplication::instance()->thread();
+        return files;
+    });
+    QObject context;
+    const QLocale locale;
+    const struct {
+        int row;
+        bool activate; // else select and press the button
+    } cases[] = {{0, false}, {1, true}};
+    for (const auto &c : cases) {
+        std::optional<std::optional<QString>> answer;
+        dialogs.ChooseEncyclopedia(QString(), QStringLiteral("Quillory"), &context,
+                                   [&](const std::optional<QString> &chosen) { answer = chosen; });
+        auto *box = qobject_cast<QMessageBox *>(BoxInFront());
+        ASSERT_NE(box, nullptr);
+        auto *list = box->findChild<QTreeWidget *>();
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return list->topLevelItemCount() == files.size(); }));
+        EXPECT_TRUE(searchedAway);
+        for (int i = 0; i < files.size(); ++i) {
+            const QTreeWidgetItem *row = list->topLevelItem(i);
+            const EncyclopediaFile &f = files[i];
+            EXPECT_EQ(row->text(0), f.title);
+            EXPECT_EQ(row->text(1), f.language.isEmpty() ? QStringLiteral("unknown") : f.language);
+            EXPECT_EQ(row->text(2), locale.toString(f.articles));
+            EXPECT_EQ(row->text(3), locale.formattedDataSize(f.bytes));
+            EXPECT_EQ(row->text(4), locale.toString(f.date, QLocale::ShortFormat));
+            EXPECT_EQ(row->toolTip(0), f.file);
+        }
+        QPushButton *serve = ButtonNamed(box, QStringLiteral("Serve the chosen file"));
+        ASSERT_NE(serve, nullptr);
+        EXPECT_FALSE(serve->isEnabled()) << "nothing is chosen yet";
+        ExpectAllNamed(box, 6,
+                       {QStringLiteral("ZIM files found on this computer"), files[0].title,
+                        QStringLiteral("Serve the chosen file")});
+        QTreeWidgetItem *row = list->topLevelItem(c.row);
+        list->setCurrentItem(row);
+        EXPECT_TRUE(serve->isEnabled());
+        if (c.activate)
+            emit list->itemActivated(row, 0);
+        else
+            serve->click();
+        ASSERT_TRUE(WaitFor([&] { return answer.has_value(); }));
+        EXPECT_EQ(*answer, std::optional<QString>(files[c.row].file));
+        RunEventsFor(20);
+    }
+}
+
+TEST(QtDialogs, TheChooserClosedWhileTheSearchRunsLeavesItBehind)
+{
+    QSemaphore started, release;
+    bool searched = false;
+    QtDialogs dialogs(nullptr, [&] {
+        started.release();
+        release.acquire();
+        searched = true;
+        return QList<EncyclopediaFile>{{QStringLiteral("/x.zim"), QStringLiteral("X"), {}, 1, 1, {}}};
+    });
+    QObject context;
+    std::optional<std::optional<QString>> answer;
+    dialogs.ChooseEncyclopedia(QString(), QStringLiteral("Quillory"), &context,
+                               [&](const std::optional<QString> &chosen) { answer = chosen; });
+    auto *box = qobject_cast<QMessageBox *>(BoxInFront());
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(started.tryAcquire(1, 5000));
+    // The game goes on while the search runs, and the other choices stay open.
+    ExpectEventsRunWhileOpen();
+    const QPointer<QWidget> watch(box);
+    ButtonNamed(box, QStringLiteral("Built-in"))->click();
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, std::optional<QString>(QString()));
+    EXPECT_TRUE(GoneOnceIdle(watch));
+    release.release();
+    QThreadPool::globalInstance()->waitForDone(5000);
+    EXPECT_TRUE(searched);
+    RunEventsFor(50);
+    EXPECT_EQ(*answer, std::optional<QString>(QString())) << "answered once";
 }
 
 } // namespace
