@@ -64,4 +64,24 @@ QString PlayersCaption(int count)
     return QStringLiteral("Players (") + QString::number(count) + QStringLiteral("):");
 }
 
+QStringList BotLevels()
+{
+    return {QStringLiteral("easy"), QStringLiteral("normal"), QStringLiteral("hard")};
+}
+
+QString AddBotCommand(const QString &level)
+{
+    return QStringLiteral("/bot ") + level;
+}
+
+QString RemoveBotCommand(const QString &name)
+{
+    return QStringLiteral("/bot remove ") + name;
+}
+
+bool IsBotName(const QString &name)
+{
+    return name.endsWith(QLatin1String(" (bot)"));
+}
+
 } // namespace chatlog

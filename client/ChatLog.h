@@ -21,6 +21,14 @@ QString OutgoingMessage(const QString &typed, const QString &playerName, const Q
 // What the send box shows without sending anything: the list of chat commands for "/help".
 QStringList LocalAnswer(const QString &typed);
 
+// Computer players: the levels a host may add, the commands that add and remove one, and the mark
+// their names carry.
+QStringList BotLevels();
+inline const QString kDefaultBotLevel = QStringLiteral("normal");
+QString AddBotCommand(const QString &level);
+QString RemoveBotCommand(const QString &name);
+bool IsBotName(const QString &name);
+
 // "Players (n):"
 QString PlayersCaption(int count);
 

@@ -13,7 +13,9 @@ PlayersTable::PlayersTable(ModData &data, QWidget *parent) : QTableWidget(parent
     setColumnCount(int(headers.size()));
     setHorizontalHeaderLabels(headers);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::NoSelection);
+    // A row is chosen to remove a bot.
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setFocusPolicy(Qt::TabFocus);
     setAlternatingRowColors(true);
     setShowGrid(false);

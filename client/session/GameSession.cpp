@@ -1,10 +1,12 @@
 #include "client/session/GameSession.h"
 
+#include "client/ChatLog.h"
 #include "client/ModData.h"
 #include "client/ScoreBoard.h"
 #include "client/Twips.h"
 #include "client/chat/frmChat.h"
 #include "client/game/frmGame.h"
+#include "client/scores/PlayersPanel.h"
 #include "client/scores/PlayersTable.h"
 #include "client/scores/frmScores.h"
 #include "client/session/GameFrame.h"
@@ -56,9 +58,10 @@ GameSession::GameSession(ModData &data, GameServices services, QObject *parent)
 GameSession::~GameSession()
 {
     // Windows still open go with the session, the game window last: it says goodbye to the server.
-    for (QWidget *w : {static_cast<QWidget *>(m_chat.data()), static_cast<QWidget *>(m_scores.data()),
-                       static_cast<QWidget *>(m_players.data()), static_cast<QWidget *>(m_chooser.data()),
-                       static_cast<QWidget *>(m_game.data()), static_cast<QWidget *>(m_frame.data())})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_chat.data()), static_cast<QWidget *>(m_scores.data()),
+          m_players ? m_players->parentWidget() : nullptr, static_cast<QWidget *>(m_chooser.data()),
+          static_cast<QWidget *>(m_game.data()), static_cast<QWidget *>(m_frame.data())})
         delete w;
 }
 
@@ -147,8 +150,13 @@ PlayersTable *GameSession::Players()
 {
     if (m_players)
         return m_players;
-    m_players = new PlayersTable(modData);
-    dock(m_players, int(GameFrame::Panel::Players));
+    auto *panel = new PlayersPanel(modData);
+    panel->SetHost(modData.IsHost);
+    connect(panel, &PlayersPanel::Command, this, [this](const QString &typed) {
+        send(chatlog::OutgoingMessage(typed, modData.PlayerName, modData.OwnPort));
+    });
+    m_players = panel->Table();
+    dock(panel, int(GameFrame::Panel::Players));
     return m_players;
 }
 
@@ -209,7 +217,8 @@ void GameSession::SetLayout(GameLayout layout)
             place(m_chat, &GameWindowsPlacement::chat);
             m_chat->show();
         }
-        delete m_players;
+        if (m_players)
+            delete m_players->parentWidget();
         Scores()->show();
         if (m_chooser) {
             undock(m_chooser, m_chooserFlags);
@@ -388,7 +397,7 @@ void GameSession::unloadOthers()
     if (m_scores)
         m_scores->UnloadNow();
     if (m_players)
-        m_players->deleteLater();
+        m_players->parentWidget()->deleteLater();
     if (m_chooser)
         m_chooser->UnloadNow();
 }

@@ -48,7 +48,8 @@ public:
     QWidget *GameWindow();
     GameFrame *Frame() const;
     frmChat *Chat();
-    // The players and scores: the table panel of the one window, the scoreboard window otherwise.
+    // The players and scores: the table of the one window's players panel, the scoreboard window
+    // otherwise.
     frmScores *Scores();
     PlayersTable *Players();
     frmWinner *Chooser();

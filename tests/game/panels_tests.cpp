@@ -4,6 +4,7 @@
 
 #include "client/chat/frmChat.h"
 #include "client/game/frmGame.h"
+#include "client/scores/PlayersPanel.h"
 #include "client/scores/PlayersTable.h"
 #include "client/scores/frmScores.h"
 #include "client/session/GameFrame.h"
@@ -12,9 +13,11 @@
 #include "protocol/Messages.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace
 {
@@ -108,6 +111,37 @@ TEST_F(PanelsTest, PlayersReadAsATableWithPlainHeaders)
     EXPECT_EQ(rowOf(0)[0], QStringLiteral("Bob"));
     EXPECT_EQ(rowOf(1)[0], QStringLiteral("Cy"));
     EXPECT_EQ(t->accessibleName(), QStringLiteral("Players"));
+}
+
+// The host adds and removes computer players from the players panel, as the chat commands do;
+// other players see no such buttons.
+TEST_F(PanelsTest, TheHostAddsAndRemovesBotsFromThePlayersPanel)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Ada (bot)")}, true);
+    PlayersPanel *panel = qobject_cast<PlayersPanel *>(session->Players()->parentWidget());
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->cmdAddBot->isVisible());
+    Received();
+    panel->cmbBotLevel->setCurrentIndex(panel->cmbBotLevel->findData(QStringLiteral("hard")));
+    panel->cmdAddBot->click();
+    EXPECT_EQ(Received(), QStringList{"CHAT NAME=Ann;TEXT=/bot hard"});
+
+    EXPECT_FALSE(panel->cmdRemoveBot->isEnabled());
+    session->Players()->selectRow(0); // Ann: no bot
+    EXPECT_FALSE(panel->cmdRemoveBot->isEnabled());
+    session->Players()->selectRow(1);
+    ASSERT_TRUE(panel->cmdRemoveBot->isEnabled());
+    panel->cmdRemoveBot->click();
+    EXPECT_EQ(Received(), QStringList{"CHAT NAME=Ann;TEXT=/bot remove Ada (bot)"});
+}
+
+TEST_F(PanelsTest, OnlyTheHostSeesTheBotButtons)
+{
+    Open({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    auto *panel = qobject_cast<PlayersPanel *>(session->Players()->parentWidget());
+    ASSERT_TRUE(panel);
+    EXPECT_FALSE(panel->cmdAddBot->isVisible());
+    EXPECT_FALSE(panel->cmdRemoveBot->isVisible());
 }
 
 // The separate windows are one click away, and back; the chat and the chooser keep what they hold,
