@@ -1,4 +1,5 @@
 #include "GameTestSupport.h"
+#include "ScriptedWindowsTest.h"
 #include "WindowTestSupport.h"
 #include "common/AccessibleWalk.h"
 
@@ -23,27 +24,13 @@ namespace
 {
 
 // The game as one window with its panels, the way a player finds it by default.
-class PanelsTest : public WindowFixture<ScriptedBrowser>
+class PanelsTest : public ScriptedWindowsTest
 {
 protected:
-    std::unique_ptr<ScriptedBrowser> MakeBrowser(QWidget *) override
-    {
-        auto b = std::make_unique<ScriptedBrowser>();
-        b->SetResolver(ArticleOfTheLookUp);
-        return b;
-    }
     GameLayout Layout() const override { return GameLayout::Panels; }
     void Adjust(GameServices &s) override
     {
         s.backToStart = [this](const QString &why) { backToStart << why; };
-    }
-    void Open(const QStringList &players, bool host = false)
-    {
-        for (const QString &p : players)
-            modData.AddPlayer(p);
-        modData.IsHost = host;
-        session->Open();
-        QCoreApplication::processEvents();
     }
     QDockWidget *dock(GameFrame::Panel panel) { return session->Frame()->Dock(panel); }
     QStringList rowOf(int row)

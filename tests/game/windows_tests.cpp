@@ -1,4 +1,5 @@
 #include "GameTestSupport.h"
+#include "ScriptedWindowsTest.h"
 #include "WindowTestSupport.h"
 #include "common/AccessibleWalk.h"
 
@@ -27,24 +28,7 @@
 namespace
 {
 
-class WindowsTest : public WindowFixture<ScriptedBrowser>
-{
-protected:
-    std::unique_ptr<ScriptedBrowser> MakeBrowser(QWidget *) override
-    {
-        auto b = std::make_unique<ScriptedBrowser>();
-        b->SetResolver(ArticleOfTheLookUp);
-        return b;
-    }
-    void Open(const QStringList &players, bool host = false)
-    {
-        for (const QString &p : players)
-            modData.AddPlayer(p);
-        modData.IsHost = host;
-        session->Open();
-        QCoreApplication::processEvents();
-    }
-};
+using WindowsTest = ScriptedWindowsTest;
 
 TEST_F(WindowsTest, OpeningShowsTheWindowsAndTheWelcomeText)
 {
