@@ -417,6 +417,28 @@ TEST(ServerWindow, ParOnlyWhenPlayersBrowseTheEncyclopediaServedHere)
     }
 }
 
+TEST(ServerWindow, BotsOnlyWhenPlayersBrowseTheEncyclopediaServedHere)
+{
+    for (const char *siteSetting : {"", "en.wikipedia.org"}) {
+        Window w([](const QString &) { return std::make_unique<LocalSite>(0, QString()); });
+        SaveOption(QStringLiteral("Site"), QLatin1String(siteSetting));
+        w.form->Form_Load();
+        Peer &ann = w.join("Ann", "10.0.0.2");
+        ann.take();
+        ann.send(QStringLiteral("CHAT NAME=Ann;TEXT=/bot hard"));
+        w.net.Deliver();
+        const QStringList heard = ann.take();
+        if (*siteSetting) {
+            EXPECT_EQ(heard,
+                      QStringList{"CHAT NAME=GAME;TEXT=Bots play only on this server's own encyclopedia, "
+                                  "once its link graph is ready; there is none here now."});
+        } else {
+            EXPECT_EQ(heard.value(0), QStringLiteral("JOIN NAME=Ada (bot);"));
+            EXPECT_EQ(w.form->lstConnected->count(), 2) << "the bot is listed as a player";
+        }
+    }
+}
+
 TEST(ServerWindow, BackgroundWorkShowsAsAProgressBar)
 {
     Window w;
