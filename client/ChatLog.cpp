@@ -55,8 +55,12 @@ QStringList LocalAnswer(const QString &typed)
 {
     if (Command(typed) != QLatin1String("/help"))
         return {};
-    return {QStringLiteral("Chat commands:"), QStringLiteral("/time or /date: the server's time and date"),
-            QStringLiteral("/giveup: leave a round you cannot finish"), QStringLiteral("/help: this list")};
+    return {QStringLiteral("Chat commands:"),
+            QStringLiteral("/time or /date: the server's time and date"),
+            QStringLiteral("/giveup: leave a round you cannot finish"),
+            QStringLiteral("/bot [easy|normal|hard]: the host adds a bot (normal unless told)"),
+            QStringLiteral("/bot remove NAME: the host removes that bot"),
+            QStringLiteral("/help: this list")};
 }
 
 QString PlayersCaption(int count)

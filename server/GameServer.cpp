@@ -342,7 +342,8 @@ std::optional<qint32> GameServer::identify(Sender rule, const QString &text, con
 bool GameServer::fromRecord(qint32 index, const Origin &from) const
 {
     const PlayerRecord &r = m_players.Players(index);
-    return r.Address == from.address && r.Port == from.port;
+    // No datagram speaks for a bot: its moves come from the server itself.
+    return !r.Bot && r.Address == from.address && r.Port == from.port;
 }
 
 // ---- answers to anyone ----
@@ -416,8 +417,9 @@ GameServer::Outcome GameServer::onConnect(const Request &r, const Origin &from)
     bool host = false;
     if (!m_round.GameInProgress) {
         host = true;
+        // Bots left behind by a host who has gone do not keep the next player from hosting.
         for (qint32 i = 1; i <= m_players.PlayerCount(); ++i)
-            host = host && m_players.Players(i).Banned;
+            host = host && (m_players.Players(i).Banned || m_players.Players(i).Bot);
     }
     // A full table takes nobody and, having no refusal code for it, answers nothing.
     if (m_players.PlayerCount() >= kMaxPlayers)
@@ -470,6 +472,8 @@ GameServer::Outcome GameServer::onChat(const Request &r)
     // one datagram reaches nobody, so it is refused like any message that cannot be delivered.
     if (!FitsDatagram(r.text))
         return Outcome::Failed;
+    if (onBotCommand(r.player, r.text))
+        return Outcome::Done;
     const quint64 id = m_players.Players(r.player).Id;
     if (const auto told = m_toldForClient.constFind(id); told != m_toldForClient.cend() && *told == r.text) {
         m_toldForClient.erase(told);
@@ -518,6 +522,8 @@ GameServer::Outcome GameServer::onSetWords(const Request &r)
             racing << &m_players.Players(i);
     }
     m_record.Start(words->first(), m_clock.TickCount(), racing);
+    for (BotPlayer &bot : m_bots)
+        startBotRace(bot);
     m_toldForClient.clear();
     sendToAll(wordsText());
     announcePar();
@@ -564,6 +570,13 @@ void GameServer::onRandomComplete()
         return;
     m_randomPending = false;
     sendToAll(msg::SetRandom(m_round.RandomSource, m_round.RandomTitle));
+    // A bot that is choosing takes the title as a chooser's box does, and pauses before the next step.
+    if (m_botChoice.waiting) {
+        m_botChoice.waiting = false;
+        m_botChoice.due = qint32(quint32(m_clock.TickCount()) + quint32(kBotDrawPauseMs));
+        (m_botChoice.step == BotChoice::Step::DrawStart ? m_botChoice.start : m_botChoice.destination) =
+            m_round.RandomTitle;
+    }
 }
 
 void GameServer::fixChooser()
@@ -791,6 +804,8 @@ void GameServer::InactivityTick()
     const qint32 count = m_players.PlayerCount();
     for (qint32 i = 1; i <= count && i <= m_players.PlayerCount(); ++i) {
         PlayerRecord &record = m_players.Players(i);
+        if (record.Bot)
+            continue; // a bot is never silent
         if (!record.Banned && record.Inactive <= std::numeric_limits<qint32>::max() - kTickStep)
             record.Inactive += kTickStep;
         if (record.Inactive < kDropAfter)
@@ -855,6 +870,8 @@ void GameServer::sendBytesTo(qint32 index, const QByteArray &utf8)
     if (utf8.size() > kMaxDatagramBytes)
         return;
     const PlayerRecord &r = m_players.Players(index);
+    if (r.Bot)
+        return;
     m_socket.SendTo(r.Address, static_cast<quint16>(r.Port), utf8);
 }
 
@@ -868,6 +885,8 @@ void GameServer::sendToAll(const QString &text)
 
 void GameServer::removeAt(qint32 index)
 {
+    const quint64 id = m_players.Players(index).Id;
+    m_bots.removeIf([id](const BotPlayer &bot) { return bot.id == id; });
     m_players.RemovePlayer(m_players.Players(index).Name);
     emit PlayerRemoved(index);
 }

@@ -2,14 +2,17 @@
 
 #include "protocol/Decoders.h"
 #include "protocol/Verbs.h"
+#include "server/Bots.h"
 #include "server/PlayerTable.h"
 #include "settings/SiteSettings.h"
 
 #include <QHash>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Browser;
@@ -118,6 +121,27 @@ public:
     using RouteFinder = std::function<std::optional<QStringList>(const QString &, const QString &)>;
     void SetRouteFinder(RouteFinder finder) { m_routeFinder = std::move(finder); }
     QString RandomArticleUrl() const;
+
+    // Bots race on the map of the encyclopedia served here; the source gives it, or nullptr where the
+    // server has no link graph (players browse another site, or the graph is still being built).
+    using BotMapSource = std::function<std::shared_ptr<const BotMap>()>;
+    void SetBotMapSource(BotMapSource source) { m_botMapSource = std::move(source); }
+    // Every bot's choices come from this seed, so a room with bots can be played again alike.
+    void SetBotSeed(quint64 seed) { m_botRandom.seed(quint32(seed ^ (seed >> 32))); }
+    // How often BotTick runs.
+    static constexpr int kBotTickMs = 200;
+    // A bot that chooses pauses this long after each random draw.
+    static constexpr qint32 kBotDrawPauseMs = 1500;
+    // A bot of that level joins: its name, or nothing with *why saying why not.
+    std::optional<QString> AddBot(BotLevel level, QString *why = nullptr);
+    // The bot of that name leaves as a player who leaves; the name ignores case and may leave out
+    // " (bot)". False with *why saying why not.
+    bool RemoveBot(const QString &name, QString *why = nullptr);
+    // Who may add and remove bots: the oldest player who is neither a bot nor banned (the player told
+    // ISHOST on an idle server, or the longest here when that one has left); 0 when nobody is.
+    qint32 HostIndex() const;
+    // Bots whose pause is over click, give up or choose the next words.
+    void BotTick();
 
     QString ExpandWelcome() const;
     static QString ExpandWelcome(const QString &text, qint32 playerCount, const QString &ip,
@@ -242,6 +266,25 @@ private:
     void announceDisqualified(qint32 index, const QString &page);
     QString wordsText() const;
 
+    // A bot's move enters as the same message from its player would, past the sender rules: the
+    // handlers judge it as they judge any player. Nothing is answered to a bot.
+    void actFor(qint32 index, const QString &text);
+    // A "/bot" chat command; false for any other text.
+    bool onBotCommand(qint32 index, const QString &text);
+    void tellPlayer(qint32 index, const QString &line);
+    // A bot of the table, as it races: its record's Id, how it plays, where it is.
+    struct BotPlayer {
+        quint64 id = 0;
+        BotLevel level = BotLevel::Normal;
+        QRandomGenerator random;
+        bool racing = false;
+        QStringList route; // the pages of its round, the start first
+        qint32 due = 0;    // when its pause on the last page is over
+    };
+    void startBotRace(BotPlayer &bot) const;
+    void moveBots(const BotMap &map);
+    void chooseForBot(qint32 index, const BotMap *map);
+
     DatagramSocket &m_socket;
     Browser &m_browser;
     Clock &m_clock;
@@ -260,4 +303,19 @@ private:
     RoundRecord m_record;
     // By player Id: the chat line the server already told for that player's client.
     QHash<quint64, QString> m_toldForClient;
+
+    BotMapSource m_botMapSource;
+    QRandomGenerator m_botRandom{1};
+    QList<BotPlayer> m_bots;
+    // A bot's choice of the next words, as a player's Randomize and Start: a pause, a random start,
+    // a random destination that can be reached from it, the words.
+    struct BotChoice {
+        enum class Step { Pause, DrawStart, DrawDestination };
+        quint64 botId = 0;
+        Step step = Step::Pause;
+        qint32 due = 0;
+        bool waiting = false; // for the title of a draw asked at `due`
+        QString start, destination;
+        int tries = 0; // destinations drawn for this start
+    } m_botChoice;
 };

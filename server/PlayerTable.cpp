@@ -25,6 +25,21 @@ qint32 PlayerTable::AddPlayer(const QString &name, const QString &address, const
     return PlayerCount();
 }
 
+qint32 PlayerTable::AddBot(const QString &name)
+{
+    const QStringView joining = names::WithoutTrailingBlanks(name);
+    for (const PlayerRecord &record : m_players) {
+        if (names::SameIgnoringCase(names::WithoutTrailingBlanks(record.Name), joining))
+            return record.Banned ? NameBanned : NameInUse;
+    }
+    PlayerRecord record;
+    record.Name = name;
+    record.Bot = true;
+    record.Id = m_nextId++;
+    m_players.append(record);
+    return PlayerCount();
+}
+
 qint32 PlayerTable::FindForRemoval(const QString &name) const
 {
     for (qsizetype i = 0; i < m_players.size(); ++i) {

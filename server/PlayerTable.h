@@ -21,6 +21,8 @@ struct PlayerRecord {
     // Tells a record from a later one of the same name (an operator's answer must reach the
     // player it asked about, not a newcomer who took the name while the box was open).
     quint64 Id = 0;
+    // A bot of the server: no address, nothing is sent to it, never silent.
+    bool Bot = false;
 };
 
 // The player table. Indexes run from 1 to PlayerCount(); Players(1) is the oldest record.
@@ -33,6 +35,8 @@ public:
     // Appends a record and returns its index, or a negative RejectCode.
     // Names are compared ignoring case and trailing blanks; a banned address refuses any name.
     qint32 AddPlayer(const QString &name, const QString &address, const QString &port);
+    // Appends a bot's record under the same name rule; it takes none of an address's places.
+    qint32 AddBot(const QString &name);
     // Removes the first record whose name matches ignoring case (blanks are significant).
     void RemovePlayer(const QString &name);
     // Index of the first record whose name matches exactly; 0 when there is none.

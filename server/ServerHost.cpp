@@ -5,6 +5,8 @@
 #include "settings/Options.h"
 #include "settings/SiteSettings.h"
 
+#include <QRandomGenerator>
+
 ServerHost::ServerHost(DatagramSocket &socket, Browser &browser, Clock &clock, SiteControl *site,
                        std::chrono::milliseconds reportInterval, QObject *parent)
     : QObject(parent), m_socket(socket), m_clock(clock), m_site(site), m_server(socket, browser, clock)
@@ -12,6 +14,11 @@ ServerHost::ServerHost(DatagramSocket &socket, Browser &browser, Clock &clock, S
     m_server.SetRouteFinder([this](const QString &from, const QString &to) -> std::optional<QStringList> {
         return m_site && m_routesHere ? m_site->Route(from, to) : std::nullopt;
     });
+    // Bots need the links players follow: only where routes are told.
+    m_server.SetBotMapSource([this]() -> std::shared_ptr<const BotMap> {
+        return m_site && m_routesHere && Serving() ? m_site->Map() : nullptr;
+    });
+    m_server.SetBotSeed(QRandomGenerator::global()->generate64());
     connect(&m_server, &GameServer::PlayerAppended, this, &ServerHost::PlayerAppended);
     connect(&m_server, &GameServer::PlayerRemoved, this, &ServerHost::PlayerRemoved);
     connect(&m_server, &GameServer::PlayersCleared, this, &ServerHost::PlayersCleared);
@@ -20,6 +27,9 @@ ServerHost::ServerHost(DatagramSocket &socket, Browser &browser, Clock &clock, S
     m_inactivity.setInterval(GameServer::kInactivityTickMs);
     connect(&m_inactivity, &QTimer::timeout, this, &ServerHost::InactivityTick);
     m_inactivity.start();
+    m_bots.setInterval(GameServer::kBotTickMs);
+    connect(&m_bots, &QTimer::timeout, &m_server, &GameServer::BotTick);
+    m_bots.start();
     m_report.setInterval(reportInterval);
     connect(&m_report, &QTimer::timeout, this, &ServerHost::ReportDue);
 }

@@ -67,6 +67,7 @@ public:
     const GameServer &Server() const { return m_server; }
     QDateTime Now() const;
     QTimer &InactivityTimer() { return m_inactivity; }
+    QTimer &BotTimer() { return m_bots; }
 
 signals:
     // Serving or not, the bind error or the site facts changed.
@@ -88,6 +89,7 @@ private:
     SiteControl *m_site;
     GameServer m_server;
     QTimer m_inactivity;
+    QTimer m_bots;
     QTimer m_report;
     QString m_bindErrorText;
     SiteFacts m_siteFacts;

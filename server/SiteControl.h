@@ -1,7 +1,10 @@
 #pragma once
 
+#include "server/Bots.h"
+
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // Work the encyclopedia does in the background after it opens (an index, the link graph).
@@ -29,4 +32,6 @@ public:
     // One shortest route between two articles of the encyclopedia served (see ShortestRoute);
     // nothing when it cannot be told.
     virtual std::optional<QStringList> Route(const QString &, const QString &) const { return std::nullopt; }
+    // The bots' map of the encyclopedia served; nullptr while it has no link graph.
+    virtual std::shared_ptr<const BotMap> Map() const { return nullptr; }
 };

@@ -41,3 +41,12 @@ std::optional<QStringList> LocalSite::Route(const QString &from, const QString &
         return std::nullopt;
     return ShortestRoute(*m_site, from, to);
 }
+
+std::shared_ptr<const BotMap> LocalSite::Map() const
+{
+    if (!m_site || !m_server.IsRunning())
+        return nullptr;
+    if (!m_map || m_map->Site() != m_site)
+        m_map = SiteBotMap::Of(m_site);
+    return m_map;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/SiteBotMap.h"
 #include "server/SiteControl.h"
 #include "site/Encyclopedia.h"
 #include "site/http/SiteServer.h"
@@ -19,6 +20,7 @@ public:
     void Stop() override { m_server.Stop(); }
     SiteProgress Progress() const override;
     std::optional<QStringList> Route(const QString &from, const QString &to) const override;
+    std::shared_ptr<const BotMap> Map() const override;
 
 private:
     quint16 m_port;
@@ -29,4 +31,6 @@ private:
     QString m_loadedSetting;
     QString m_description;
     QString m_loadError;
+    // The map keeps its searches between rounds; a new site gets a new one.
+    mutable std::shared_ptr<const SiteBotMap> m_map;
 };

@@ -342,6 +342,39 @@ std::vector<LinkGraph::Node> LinkGraph::ShortestRoute(Node from, Node to) const
     return route;
 }
 
+std::span<const LinkGraph::Node> LinkGraph::OutLinks(Node from) const
+{
+    if (from >= NodeCount())
+        return {};
+    return {m_out.data() + m_outStart[from], m_out.data() + m_outStart[from + 1]};
+}
+
+std::vector<quint32> LinkGraph::DistancesTo(Node to) const
+{
+    std::vector<quint32> distance(NodeCount(), kNoDistance);
+    if (!IsPassable(to))
+        return distance;
+    // Backwards along the incoming links. A route may start on any article but only passes through
+    // passable ones, so an article that is not passable gets its distance and is not searched on.
+    distance[to] = 0;
+    std::vector<Node> frontier{to}, next;
+    for (quint32 depth = 1; !frontier.empty(); ++depth) {
+        next.clear();
+        for (Node u : frontier) {
+            for (quint32 k = m_inStart[u]; k < m_inStart[u + 1]; ++k) {
+                const Node v = m_in[k];
+                if (distance[v] != kNoDistance)
+                    continue;
+                distance[v] = depth;
+                if (IsPassable(v))
+                    next.push_back(v);
+            }
+        }
+        std::swap(frontier, next);
+    }
+    return distance;
+}
+
 QByteArray LinkGraph::Serialize(const QByteArray &key) const
 {
     QByteArray out;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,13 @@ public:
     // One shortest route of links from `from` to `to`, both included, through passable articles
     // only (`from` itself may be any article; `to` must be passable). Empty when there is none.
     std::vector<Node> ShortestRoute(Node from, Node to) const;
+    // The articles `from` links to, in number order; none for a number out of range.
+    std::span<const Node> OutLinks(Node from) const;
+    // For every article, the clicks of a shortest route from it to `to` through passable articles
+    // (as ShortestRoute counts them), kNoDistance where none leads there. One search answers for
+    // every article, so whoever asks about many articles with one destination asks once.
+    static constexpr quint32 kNoDistance = 0xffffffffu;
+    std::vector<quint32> DistancesTo(Node to) const;
 
     // The drawable articles of the largest set of passable articles that all reach each other, in
     // number order: any two of them are linked both ways by a route.

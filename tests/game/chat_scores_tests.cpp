@@ -92,6 +92,9 @@ TEST(ChatLog, OutgoingMessages)
         {"/giveup", "GIVEUP NAME=Ann;"},
         {" /GiveUp ", "GIVEUP NAME=Ann;"},
         {"/giveup now", "CHAT NAME=Ann;TEXT=/giveup now"},
+        {"/bot", "CHAT NAME=Ann;TEXT=/bot"},
+        {"/bot hard", "CHAT NAME=Ann;TEXT=/bot hard"},
+        {"/bot remove Ada (bot)", "CHAT NAME=Ann;TEXT=/bot remove Ada (bot)"},
         {"/help", ""},
         {"/HELP ", ""},
     };
@@ -101,7 +104,8 @@ TEST(ChatLog, OutgoingMessages)
         // Only "/help" is answered locally, with every command it lists.
         const QStringList local = chatlog::LocalAnswer(r.typed);
         EXPECT_EQ(local.isEmpty(), !r.typed.trimmed().toLower().startsWith("/help")) << r.typed.toStdString();
-        for (const char *command : {"/time", "/date", "/giveup", "/help"})
+        for (const char *command :
+             {"/time", "/date", "/giveup", "/bot [easy|normal|hard]", "/bot remove", "/help"})
             EXPECT_TRUE(local.isEmpty() || local.join(' ').contains(QLatin1String(command))) << command;
     }
     EXPECT_EQ(chatlog::PlayersCaption(3), QStringLiteral("Players (3):"));

@@ -91,6 +91,33 @@ TEST(LinkGraph, ShortestRoutesMatchAOneSidedSearch)
     EXPECT_GT(none, 1000) << "the table must hold pairs without a route too";
 }
 
+TEST(LinkGraph, DistancesToOneArticleMatchTheRoutes)
+{
+    QRandomGenerator random(29);
+    int reached = 0, unreached = 0;
+    for (int round = 0; round < 40; ++round) {
+        const Node n = 5 + random.bounded(40);
+        const RandomGraph g = MakeRandomGraph(random, n, 1 + random.bounded(3));
+        const LinkGraph graph(g.marks, g.links);
+        for (Node to = 0; to < n; ++to) {
+            const std::vector<quint32> distance = graph.DistancesTo(to);
+            ASSERT_EQ(distance.size(), size_t(n));
+            for (Node from = 0; from < n; ++from) {
+                const int expected = ReferenceClicks(g, from, to);
+                ASSERT_EQ(distance[from] == LinkGraph::kNoDistance ? -1 : int(distance[from]), expected)
+                    << "graph " << round << ": " << from << " -> " << to;
+                ++(expected < 0 ? unreached : reached);
+            }
+        }
+        for (Node from = 0; from < n; ++from) {
+            for (Node to : graph.OutLinks(from))
+                ASSERT_TRUE(HasLink(g.links, from, to)) << from << " -> " << to;
+        }
+    }
+    EXPECT_GT(reached, 1000);
+    EXPECT_GT(unreached, 1000);
+}
+
 TEST(LinkGraph, EdgeCasesOfRoutes)
 {
     // 0 -> 1 -> 2, 0 -> 3 -> 2 where 3 may not be passed; 4 is not passable; 2 -> 4; 4 -> 0.
@@ -110,6 +137,11 @@ TEST(LinkGraph, EdgeCasesOfRoutes)
     for (const Row &r : rows)
         EXPECT_EQ(g.ShortestRoute(r.from, r.to), r.route) << r.from << " -> " << r.to;
     EXPECT_EQ(g.LinkCount(), 6u) << "a repeated link, a link to itself and one out of range are dropped";
+    EXPECT_EQ(std::vector<Node>(g.OutLinks(0).begin(), g.OutLinks(0).end()), std::vector<Node>({1, 3}));
+    EXPECT_TRUE(g.OutLinks(9).empty());
+    const quint32 none = LinkGraph::kNoDistance;
+    EXPECT_EQ(g.DistancesTo(2), std::vector<quint32>({2, 1, 0, 1, 3})) << "3 and 4 may start a route";
+    EXPECT_EQ(g.DistancesTo(4), std::vector<quint32>(5, none)) << "no route ends where a player may not be";
 }
 
 TEST(LinkGraph, WinnableArticlesAllReachEachOther)

@@ -1,0 +1,56 @@
+#include "server/SiteBotMap.h"
+
+namespace
+{
+constexpr size_t kRecentDestinations = 4;
+}
+
+std::shared_ptr<const SiteBotMap> SiteBotMap::Of(std::shared_ptr<const EncyclopediaSite> site)
+{
+    std::shared_ptr<const LinkGraph> graph = site ? site->Graph() : nullptr;
+    if (!graph)
+        return nullptr;
+    return std::make_shared<SiteBotMap>(std::move(site), std::move(graph));
+}
+
+SiteBotMap::SiteBotMap(std::shared_ptr<const EncyclopediaSite> site, std::shared_ptr<const LinkGraph> graph)
+    : m_site(std::move(site)), m_graph(std::move(graph))
+{
+}
+
+QStringList SiteBotMap::Links(const QString &title) const
+{
+    QStringList links;
+    for (LinkGraph::Node to : m_graph->OutLinks(m_site->GraphNode(title))) {
+        if (m_graph->IsPassable(to))
+            links << m_site->GraphTitle(to);
+    }
+    return links;
+}
+
+qint32 SiteBotMap::Distance(const QString &from, const QString &to) const
+{
+    const LinkGraph::Node start = m_site->GraphNode(from), goal = m_site->GraphNode(to);
+    if (start == LinkGraph::kNoNode || goal == LinkGraph::kNoNode)
+        return -1;
+    const quint32 clicks = distancesTo(goal)[start];
+    return clicks == LinkGraph::kNoDistance ? -1 : qint32(clicks);
+}
+
+const std::vector<quint32> &SiteBotMap::distancesTo(LinkGraph::Node to) const
+{
+    for (auto it = m_recent.begin(); it != m_recent.end(); ++it) {
+        if (it->to != to)
+            continue;
+        if (it != m_recent.begin()) {
+            Distances found = std::move(*it);
+            m_recent.erase(it);
+            m_recent.push_front(std::move(found));
+        }
+        return m_recent.front().clicks;
+    }
+    m_recent.push_front({to, m_graph->DistancesTo(to)});
+    if (m_recent.size() > kRecentDestinations)
+        m_recent.pop_back();
+    return m_recent.front().clicks;
+}

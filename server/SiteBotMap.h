@@ -1,0 +1,34 @@
+#pragma once
+
+#include "server/Bots.h"
+#include "site/EncyclopediaSite.h"
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+// The bots' map of an encyclopedia whose link graph is ready: links and distances from its graph.
+class SiteBotMap : public BotMap
+{
+public:
+    // nullptr while the site has no link graph.
+    static std::shared_ptr<const SiteBotMap> Of(std::shared_ptr<const EncyclopediaSite> site);
+
+    SiteBotMap(std::shared_ptr<const EncyclopediaSite> site, std::shared_ptr<const LinkGraph> graph);
+    QStringList Links(const QString &title) const override;
+    qint32 Distance(const QString &from, const QString &to) const override;
+    const std::shared_ptr<const EncyclopediaSite> &Site() const { return m_site; }
+
+private:
+    // Every bot of a round heads for one destination: one search answers all their questions.
+    const std::vector<quint32> &distancesTo(LinkGraph::Node to) const;
+
+    std::shared_ptr<const EncyclopediaSite> m_site;
+    std::shared_ptr<const LinkGraph> m_graph;
+    struct Distances {
+        LinkGraph::Node to;
+        std::vector<quint32> clicks;
+    };
+    // The latest destinations first; a few, as a large graph's table is large.
+    mutable std::deque<Distances> m_recent;
+};
