@@ -10,7 +10,7 @@
 // of the process. The machine may be busy with other work: the load average is printed.
 // Uses the game's fixed ports, UDP and TCP 7200: nothing else may hold them.
 //
-// room_bench [seconds of play (30)] [articles (30000)]
+// room_bench [seconds of play (30)] [articles (30000)] [pace: share of a person's pauses (0)]
 
 #include "platform/qt/HeadlessBrowser.h"
 #include "platform/qt/SystemClock.h"
@@ -140,7 +140,20 @@ struct Room {
     std::atomic<pid_t> playerThread{0}, browserThread{0};
     SteadyClock::time_point measureStart, measureEnd; // set by the player before `measuring` changes
     double serverCpuStart = 0, serverCpuEnd = 0;      // likewise
+    double benchCpuStart = 0, benchCpuEnd = 0;        // the player's and the browsers' threads
+    std::atomic<long> clicks{0};                      // bot pages opened while measuring
 };
+
+double cpuSecondsOf(const std::vector<pid_t> &threads)
+{
+    double seconds = 0;
+    for (const pid_t t : threads) {
+        QFile s("/proc/self/task/" + QString::number(t) + "/schedstat");
+        if (s.open(QIODevice::ReadOnly))
+            seconds += s.readAll().split(' ').value(0).toDouble() / 1e9;
+    }
+    return seconds;
+}
 
 // ---- the bots' browsers: one keep-alive connection per bot ----
 
@@ -389,12 +402,14 @@ private:
         pingFor(kWarmUpSeconds, false);
         const std::vector<pid_t> benchThreads{m_run.playerThread, m_run.browserThread};
         m_run.serverCpuStart = cpuSecondsExcept(benchThreads);
+        m_run.benchCpuStart = cpuSecondsOf(benchThreads);
         m_run.measureStart = SteadyClock::now();
         m_run.measuring = true;
         pingFor(m_seconds, true);
         m_run.measureEnd = SteadyClock::now();
         m_run.measuring = false;
         m_run.serverCpuEnd = cpuSecondsExcept(benchThreads);
+        m_run.benchCpuEnd = cpuSecondsOf(benchThreads);
         send(msg::Disconnect(kPlayer));
         return true;
     }
@@ -510,6 +525,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 30;
     const int articles = argc > 2 ? std::max(1000, std::atoi(argv[2])) : bench::kRealSizeArticles;
+    const double pace = argc > 3 ? std::max(0.0, std::atof(argv[3])) : 0.0;
     const QString archive = bench::RealSizeArchive(articles);
     if (archive.isEmpty())
         return 1;
@@ -526,7 +542,7 @@ int main(int argc, char **argv)
     LocalSite localSite;
     ServerHost host(socket, browser, clock, &localSite);
     host.LoadSettings();
-    host.Server().SetBotPace(0);
+    host.Server().SetBotPace(pace);
     const auto opening = SteadyClock::now();
     if (!host.Start() || !host.Site().up) {
         std::fprintf(stderr, "the server does not serve: %s %s\n", qPrintable(host.BindErrorText()),
@@ -551,8 +567,10 @@ int main(int argc, char **argv)
             if (!r.Bot)
                 continue;
             auto [at, added] = bots.try_emplace(r.Id, int(bots.size()) % kBots, r.Clicks);
-            if (!added && at->second.second != r.Clicks && !r.LastPage.isEmpty())
+            if (!added && at->second.second != r.Clicks && !r.LastPage.isEmpty()) {
                 browsers.Open(at->second.first, r.LastPage);
+                run.clicks += run.measuring;
+            }
             at->second.second = r.Clicks;
         }
     });
@@ -576,8 +594,9 @@ int main(int argc, char **argv)
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
         if (!run.graphReady && !host.Progress().Running()) {
             graphReadyKiB = residentKiB();
-            std::printf("archive open and link graph ready after %.1f s; resident memory %.1f MB\n",
-                        msBetween(opening, SteadyClock::now()) / 1000.0, double(graphReadyKiB) / 1024.0);
+            std::printf(
+                "archive open and link graph ready after %.1f s; resident memory %.1f MB before the room\n",
+                msBetween(opening, SteadyClock::now()) / 1000.0, double(graphReadyKiB) / 1024.0);
             std::fflush(stdout);
             run.graphReady = true;
         }
@@ -604,16 +623,28 @@ int main(int argc, char **argv)
     const std::vector<double> ping = player.PingMs();
     const std::vector<double> pages = browsers.Latencies();
     const double pingP99 = percentile(ping, 0.99), pageP99 = percentile(pages, 0.99);
-    std::printf(
-        "\nA full room: 1 player over UDP + %d bots (%d easy, %d normal, %d hard) at the fastest pace, "
-        "%.1f s of play measured after %d s of warm-up\n",
-        player.BotsJoined(), (kBots + 2) / 3, (kBots + 1) / 3, kBots / 3, played, kWarmUpSeconds);
+    char paceText[96];
+    std::snprintf(paceText, sizeof paceText,
+                  pace == 0 ? "at the fastest pace (a click at every bot tick)"
+                            : "pausing %.3g of a person's pauses",
+                  pace);
+    std::printf("\nA full room: 1 player over UDP + %d bots (%d easy, %d normal, %d hard) %s, %.1f s of play "
+                "measured after %d s of warm-up\n",
+                player.BotsJoined(), (kBots + 2) / 3, (kBots + 1) / 3, kBots / 3, paceText, played,
+                kWarmUpSeconds);
     std::printf("  rounds: %d started, %d won, %d ended otherwise\n", roundsStarted, roundsWon, roundsOther);
     std::printf(
         "  server CPU:            %.3f s per second of play (%.0f%% of one core; every thread but the "
         "player's and the browsers')\n",
         (run.serverCpuEnd - run.serverCpuStart) / played,
         100.0 * (run.serverCpuEnd - run.serverCpuStart) / played);
+    std::printf(
+        "  bot clicks:            %.0f per second, each a page for its browser (and every browser loads "
+        "the start page of each round)\n",
+        double(run.clicks) / played);
+    std::printf(
+        "  benchmark's threads:   %.3f s of CPU per second (player and browsers, on the same 2 cores)\n",
+        (run.benchCpuEnd - run.benchCpuStart) / played);
     std::printf("  datagrams:             %.0f per second (%.0f from the server to the player, %.0f from the "
                 "player; bots have no socket)\n",
                 double(player.Received() + player.Sent()) / played, double(player.Received()) / played,
@@ -629,8 +660,8 @@ int main(int argc, char **argv)
                 browsers.Pages() ? double(browsers.Bytes()) / double(browsers.Pages()) / 1024.0 : 0.0,
                 browsers.NotOk(), browsers.Reconnects(), browsers.Waiting(), kPageTargetMs,
                 pageP99 < kPageTargetMs ? "met" : "MISSED");
-    std::printf("  resident memory:       %.1f MB at the end (%.1f MB with the archive and graph, before the "
-                "room; includes the benchmark's player and %d browser connections)\n",
+    std::printf("  resident memory:       %.1f MB at the end (%.1f MB before the room; includes the "
+                "benchmark's player and %d browser connections)\n",
                 double(endKiB) / 1024.0, double(graphReadyKiB) / 1024.0, kBots);
     std::printf("  load average:          %s at the end (1, 5, 15 min)\n", loadEnd.c_str());
     return 0;
