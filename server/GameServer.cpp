@@ -573,7 +573,7 @@ void GameServer::onRandomComplete()
     // A bot that is choosing takes the title as a chooser's box does, and pauses before the next step.
     if (m_botChoice.waiting) {
         m_botChoice.waiting = false;
-        m_botChoice.due = qint32(quint32(m_clock.TickCount()) + quint32(kBotDrawPauseMs));
+        m_botChoice.due = qint32(quint32(m_clock.TickCount()) + quint32(botPause(kBotDrawPauseMs)));
         (m_botChoice.step == BotChoice::Step::DrawStart ? m_botChoice.start : m_botChoice.destination) =
             m_round.RandomTitle;
     }

@@ -128,6 +128,9 @@ public:
     void SetBotMapSource(BotMapSource source) { m_botMapSource = std::move(source); }
     // Every bot's choices come from this seed, so a room with bots can be played again alike.
     void SetBotSeed(quint64 seed) { m_botRandom.seed(quint32(seed ^ (seed >> 32))); }
+    // The share of a person's pauses that bots take, on a page and when choosing words: 1 as people
+    // play; 0 makes every bot act at each BotTick, the fastest a full room can race (load tests).
+    void SetBotPace(double share) { m_botPace = qMax(0.0, share); }
     // How often BotTick runs.
     static constexpr int kBotTickMs = 200;
     // A bot that chooses pauses this long after each random draw.
@@ -306,6 +309,8 @@ private:
 
     BotMapSource m_botMapSource;
     QRandomGenerator m_botRandom{1};
+    double m_botPace = 1.0;
+    qint32 botPause(qint32 ms) const { return qint32(double(ms) * m_botPace); }
     QList<BotPlayer> m_bots;
     // A bot's choice of the next words, as a player's Randomize and Start: a pause, a random start,
     // a random destination that can be reached from it, the words.

@@ -144,7 +144,8 @@ void GameServer::startBotRace(BotPlayer &bot) const
 {
     bot.racing = m_round.Words && !m_round.Words->isEmpty();
     bot.route = QStringList(bot.racing ? m_round.Words->first() : QString());
-    bot.due = qint32(quint32(m_clock.TickCount()) + quint32(BotPauseMs(StyleOf(bot.level), bot.random)));
+    bot.due =
+        qint32(quint32(m_clock.TickCount()) + quint32(botPause(BotPauseMs(StyleOf(bot.level), bot.random))));
 }
 
 void GameServer::BotTick()
@@ -179,7 +180,7 @@ void GameServer::moveBots(const BotMap &map)
             actFor(index, msg::GiveUp(name));
         } else {
             bot.route << move.page;
-            bot.due = qint32(quint32(now) + quint32(BotPauseMs(StyleOf(bot.level), bot.random)));
+            bot.due = qint32(quint32(now) + quint32(botPause(BotPauseMs(StyleOf(bot.level), bot.random))));
             actFor(index, msg::Navigate(name, move.page));
             // The winner's client tells its route; so does a winning bot.
             if (!m_round.GameInProgress && m_round.Turn == name)
@@ -199,7 +200,7 @@ void GameServer::chooseForBot(qint32 index, const BotMap *map)
     if (c.botId != id) {
         c = {};
         c.botId = id;
-        c.due = qint32(quint32(now) + quint32(kChoosePauseMs));
+        c.due = qint32(quint32(now) + quint32(botPause(kChoosePauseMs)));
     }
     auto draw = [&](BotChoice::Step step) {
         c.step = step;

@@ -341,4 +341,29 @@ TEST(Bots, RemovedMidRoundLeavesItAsAPlayerWho)
     EXPECT_EQ(results, QStringList({"Ann ", "Ada (bot) left", "Ben (bot) "}));
 }
 
+// A load test takes the pauses away: every bot clicks at each tick and a winner draws the next words
+// at once, where people's pauses leave a tick without a click and the first round still running.
+TEST(Bots, PaceZeroActsAtEveryTick)
+{
+    struct Row {
+        double pace;
+        qint32 clicksAfterOneTick; // each bot's
+        bool severalRoundsIn10s;
+    };
+    const Row rows[] = {{1.0, 0, false}, {0.0, 1, true}};
+    for (const Row &r : rows) {
+        BotRoom h;
+        h.server->SetBotPace(r.pace);
+        Peer &ann = h.join("Ann");
+        h.say(ann, msg::Chat("Ann", "/bot hard"));
+        h.say(ann, msg::Chat("Ann", "/bot hard"));
+        h.say(ann, msg::SetWords("Cat", kDestination));
+        h.play(GameServer::kBotTickMs);
+        EXPECT_EQ(h.rec("Ada (bot)").RoundClicks, r.clicksAfterOneTick) << r.pace;
+        EXPECT_EQ(h.rec("Ben (bot)").RoundClicks, r.clicksAfterOneTick) << r.pace;
+        h.play(10000);
+        EXPECT_EQ(h.started >= 3, r.severalRoundsIn10s) << r.pace << ": " << h.started << " rounds";
+    }
+}
+
 } // namespace
