@@ -23,8 +23,14 @@ namespace
 
 constexpr char kHeadlessFlag[] = "--headless";
 
-// How often the headless report may be printed: --report-interval-ms, for tests. Also reads --help.
-std::chrono::milliseconds HeadlessOptions(const QCoreApplication &app)
+// What the dedicated server takes besides --headless, for tests: how often the report may be printed
+// (--report-interval-ms) and the share of a person's pauses bots take (--bot-pace). Also reads --help.
+struct HeadlessSettings {
+    std::chrono::milliseconds reportInterval = ServerHost::kReportInterval;
+    double botPace = 1.0;
+};
+
+HeadlessSettings HeadlessOptions(const QCoreApplication &app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The Quillory game server."));
@@ -34,11 +40,19 @@ std::chrono::milliseconds HeadlessOptions(const QCoreApplication &app)
     QCommandLineOption interval(QStringLiteral("report-interval-ms"), QString(), QStringLiteral("ms"));
     interval.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(interval);
+    QCommandLineOption pace(QStringLiteral("bot-pace"), QString(), QStringLiteral("share"));
+    pace.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(pace);
     parser.process(app);
+    HeadlessSettings settings;
     bool numeric = false;
     const qint64 intervalMs = parser.value(interval).toLongLong(&numeric);
-    return numeric && intervalMs > 0 && intervalMs <= 3600000 ? std::chrono::milliseconds(intervalMs)
-                                                              : ServerHost::kReportInterval;
+    if (numeric && intervalMs > 0 && intervalMs <= 3600000)
+        settings.reportInterval = std::chrono::milliseconds(intervalMs);
+    const double share = parser.value(pace).toDouble(&numeric);
+    if (numeric && share >= 0.0 && share <= 1.0)
+        settings.botPace = share;
+    return settings;
 }
 
 // The dedicated server: no window, no window system; the report goes to standard output.
@@ -91,8 +105,7 @@ int main(int argc, char **argv)
     const std::unique_ptr<QCoreApplication> app = textOnly ? std::make_unique<QCoreApplication>(argc, argv)
                                                            : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("QuilloryServer"));
-    const std::chrono::milliseconds reportInterval =
-        textOnly ? HeadlessOptions(*app) : ServerHost::kReportInterval;
+    const HeadlessSettings settings = textOnly ? HeadlessOptions(*app) : HeadlessSettings();
 
     // One server per machine: a second copy leaves at once, silently when it has a window.
     SingleInstanceLock instance;
@@ -107,6 +120,7 @@ int main(int argc, char **argv)
     HeadlessBrowser wbMain;
     SystemClock clock;
     LocalSite site;
-    ServerHost host(wsServer, wbMain, clock, &site, reportInterval);
+    ServerHost host(wsServer, wbMain, clock, &site, settings.reportInterval);
+    host.Server().SetBotPace(settings.botPace);
     return headless ? RunHeadless(host) : RunWindow(host);
 }

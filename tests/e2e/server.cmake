@@ -1,6 +1,7 @@
 # The real QuilloryServer driven over UDP 7200 and TCP 7200 (fixed ports: LOCK).
 quillory_add_test(server_e2e CORE
-  SOURCES server/server_join_e2e.cpp server/server_round_e2e.cpp server/two_clients_e2e.cpp server/E2eSupport.h
+  SOURCES server/server_join_e2e.cpp server/server_round_e2e.cpp server/two_clients_e2e.cpp server/bots_e2e.cpp
+          server/E2eSupport.h server/E2eClient.h
   LIBS client_core fakes platform_network Qt6::Network Qt6::Test
   LOCK)
 add_dependencies(server_e2e QuilloryServer)
