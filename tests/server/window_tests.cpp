@@ -20,7 +20,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <arpa/inet.h>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
@@ -456,3 +462,55 @@ TEST(ServerWindow, BackgroundWorkShowsAsAProgressBar)
     w.form->tmrInactiveUsers_Timer();
     EXPECT_FALSE(w.form->prgSite->isVisibleTo(w.form.get())) << "nothing runs for a stopped server";
 }
+
+namespace
+{
+
+// One page over a plain socket, as a browser asks for it: the status line, or "" when nothing came
+// within the time.
+std::string FetchStatusLine(quint16 port, const char *path, int timeoutMs)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0) {
+        const std::string request = std::string("GET ") + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        if (::send(fd, request.data(), request.size(), 0) == ssize_t(request.size())) {
+            char buffer[256];
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got > 0)
+                answer.assign(buffer, size_t(got));
+        }
+    }
+    ::close(fd);
+    return answer.substr(0, answer.find("\r\n"));
+}
+
+// Pages are made on the site's own thread: a page is answered while the game's thread waits and
+// runs no events at all, so a room of browsers never holds up a datagram of the game.
+TEST(LocalSiteThread, PagesAreAnsweredWhileTheGameThreadIsBusy)
+{
+    QTemporaryDir cache;
+    LocalSite site(0, cache.path());
+    QString description, error;
+    ASSERT_TRUE(site.Start(QString(), &description, &error)) << error.toStdString();
+    ASSERT_NE(site.Port(), 0);
+    auto page = std::async(std::launch::async,
+                           [port = site.Port()] { return FetchStatusLine(port, "/wiki/Main_Page", 5000); });
+    ASSERT_EQ(page.wait_for(std::chrono::seconds(6)), std::future_status::ready);
+    EXPECT_EQ(page.get(), "HTTP/1.1 200 OK");
+    EXPECT_TRUE(site.Route(QStringLiteral("Cat"), QStringLiteral("Dog")).has_value());
+
+    // Stopped, the port is closed before Stop returns.
+    const quint16 port = site.Port();
+    site.Stop();
+    EXPECT_EQ(FetchStatusLine(port, "/wiki/Main_Page", 1000), "");
+    EXPECT_FALSE(site.Route(QStringLiteral("Cat"), QStringLiteral("Dog")).has_value());
+}
+
+} // namespace
