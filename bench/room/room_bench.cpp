@@ -25,6 +25,7 @@
 #include "settings/Options.h"
 #include "settings/SiteSettings.h"
 
+#include "bench/common/BenchSupport.h"
 #include "bench/common/RealSizeArchive.h"
 
 #include <QCoreApplication>
@@ -101,18 +102,6 @@ std::string loadAverage()
     if (!f.open(QIODevice::ReadOnly))
         return "?";
     return f.readAll().split(' ').mid(0, 3).join(' ').toStdString();
-}
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 // Run time of this process's threads but the given ones, in seconds (schedstat: nanosecond grain).
@@ -593,7 +582,7 @@ int main(int argc, char **argv)
     watch.setInterval(100);
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
         if (!run.graphReady && !host.Progress().Running()) {
-            graphReadyKiB = residentKiB();
+            graphReadyKiB = bench::ResidentKiB();
             std::printf(
                 "archive open and link graph ready after %.1f s; resident memory %.1f MB before the room\n",
                 msBetween(opening, SteadyClock::now()) / 1000.0, double(graphReadyKiB) / 1024.0);
@@ -611,7 +600,7 @@ int main(int argc, char **argv)
     app.exec();
     playerThread.join();
     browserThread.join();
-    const long endKiB = residentKiB();
+    const long endKiB = bench::ResidentKiB();
     const std::string loadEnd = loadAverage();
     host.Stop();
 
