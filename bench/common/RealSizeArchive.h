@@ -225,11 +225,7 @@ private:
 
 inline bool WriteRealSizeArchive(const QString &file, int articles)
 {
-    const QString part = file + QStringLiteral(".part");
-    try {
-        zim::writer::Creator creator;
-        creator.configIndexing(false, "eng").configNbWorkers(2);
-        creator.startZimCreation(part.toStdString());
+    return WriteZimFile(file, [articles](zim::writer::Creator &creator) {
         RealSizeWriter writer(articles);
         const zim::writer::Hints front{{zim::writer::FRONT_ARTICLE, 1}};
         for (int i = 0; i < articles; ++i)
@@ -251,13 +247,7 @@ inline bool WriteRealSizeArchive(const QString &file, int articles)
         creator.setMainPath("Main_Page");
         creator.addMetadata("Title", QStringLiteral("Real-size benchmark %1").arg(articles).toStdString());
         creator.addMetadata("Language", "eng");
-        creator.finishZimCreation();
-    } catch (const std::exception &e) {
-        std::printf("cannot write %s: %s\n", qPrintable(part), e.what());
-        return false;
-    }
-    QFile::remove(file);
-    return QFile::rename(part, file);
+    });
 }
 
 // The real-size archive of this many articles, written first when the temporary folder does not

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <zim/writer/creator.h>
@@ -33,13 +34,28 @@ inline std::string PathOf(int i)
     return TitleOf(i).replace(QLatin1Char(' '), QLatin1Char('_')).toStdString();
 }
 
-inline bool WriteArchive(const QString &file, int articles)
+// Writes an archive through a ".part" file that takes the archive's name only once whole, so an
+// interrupted run never leaves a broken archive where the next run looks for one.
+inline bool WriteZimFile(const QString &file, const std::function<void(zim::writer::Creator &)> &fill)
 {
     const QString part = file + QStringLiteral(".part");
     try {
         zim::writer::Creator creator;
         creator.configIndexing(false, "eng").configNbWorkers(2);
         creator.startZimCreation(part.toStdString());
+        fill(creator);
+        creator.finishZimCreation();
+    } catch (const std::exception &e) {
+        std::printf("cannot write %s: %s\n", qPrintable(part), e.what());
+        return false;
+    }
+    QFile::remove(file);
+    return QFile::rename(part, file);
+}
+
+inline bool WriteArchive(const QString &file, int articles)
+{
+    return WriteZimFile(file, [articles](zim::writer::Creator &creator) {
         QRandomGenerator random(articles);
         zim::writer::Hints front{{zim::writer::FRONT_ARTICLE, 1}};
         for (int i = 0; i < articles; ++i) {
@@ -73,13 +89,7 @@ inline bool WriteArchive(const QString &file, int articles)
             "I/picture.png", "image/png", "", zim::writer::Hints(), std::string("\x89PNG\r\n\x1a\n", 8)));
         creator.setMainPath(PathOf(0));
         creator.addMetadata("Title", QStringLiteral("Benchmark %1").arg(articles).toStdString());
-        creator.finishZimCreation();
-    } catch (const std::exception &e) {
-        std::printf("cannot write %s: %s\n", qPrintable(part), e.what());
-        return false;
-    }
-    QFile::remove(file);
-    return QFile::rename(part, file);
+    });
 }
 
 // The archive of this many articles, written first when the temporary folder does not hold it yet;
