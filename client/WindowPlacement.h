@@ -42,7 +42,6 @@ struct PanelPlan {
 
 struct PanelSizes {
     int chooserHeight = 0; // the chooser's fixed height, caption included
-    int captionHeight = 0; // a panel's caption
     int menuHeight = 0;    // the window's menu bar
     int minColumnWidth = 0;
     int maxColumnWidth = 0;

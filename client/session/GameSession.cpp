@@ -446,7 +446,6 @@ PanelPlan GameSession::Plan(const QWidget *window) const
 {
     PanelSizes sizes;
     const int caption = m_frame ? m_frame->Dock(GameFrame::Panel::Chat)->fontMetrics().height() + 8 : 24;
-    sizes.captionHeight = caption;
     sizes.chooserHeight = frmWinner::kInside.height() + caption;
     sizes.menuHeight = m_frame ? m_frame->menuBar()->sizeHint().height() : 0;
     sizes.minColumnWidth = frmChat::kMinimumPanelSize.width() + 40;

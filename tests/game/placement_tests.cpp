@@ -71,7 +71,6 @@ TEST(Placement, TheOneWindowFillsTheScreenAndLeavesTheArticleMostOfIt)
 {
     PanelSizes sizes;
     sizes.chooserHeight = 128 + 24;
-    sizes.captionHeight = 24;
     sizes.menuHeight = 22;
     sizes.minColumnWidth = 340;
     sizes.maxColumnWidth = 480;
