@@ -6,7 +6,7 @@
 //  - article pages per second and p50/p99 latency over 8 keep-alive loopback connections, for random
 //    articles and for the articles of one round; and for the random ones from kiwix-serve on the
 //    same archive, side by side, when it is installed.
-// ZIM_CLUSTERCACHE in the environment sets how many clusters the server keeps warm.
+// Pages are measured once the link graph is built, as a server serves them after its first opening.
 // The archives are generated once and kept in the system's temporary folder (bench/common/ZimArchive.h).
 //
 // zim_bench [large-article-count] [real-size-article-count]
@@ -51,6 +51,8 @@ bool Fetch(quint16 port, const QByteArray &target)
     });
     QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] { got += socket.readAll(); });
     QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+    // A server not yet listening refuses the connection, which then never disconnects.
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     loop.exec();
     return got.startsWith("HTTP/1.1 200");
@@ -125,6 +127,7 @@ void CompareWithKiwix(const char *label, const QString &file, const QString &pro
     serve.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     serve.setStandardOutputFile(QProcess::nullDevice());
     serve.start(kiwix, {QStringLiteral("--address=127.0.0.1"), QStringLiteral("--port=%1").arg(port), file});
+    serve.waitForStarted(5000);
     // Its versions address an article as /content/<book>/<path>, /<book>/<path> or /<book>/A/<path>.
     const QByteArray book = QFileInfo(file).completeBaseName().toUtf8();
     const QByteArray prefixes[] = {"/content/" + book + '/', '/' + book + '/', '/' + book + "/A/"};
@@ -232,6 +235,7 @@ void Measure(const char *label, const QString &file, int articles, int aliasEver
     for (int i = 0; i < kRequests + kWarmUp; ++i)
         roundPages.push_back(round[random.bounded(quint32(round.size()))]);
 
+    site->WaitForGraph();
     const double cpuBefore = CpuSeconds();
     const Load ours = RunLoad(program, server.Port(), randomPages, "/wiki/", work, label);
     const double serverCpu = CpuSeconds() - cpuBefore;

@@ -5,12 +5,18 @@
 
 #include <QAbstractHttpServer>
 #include <QDeadlineTimer>
+#include <QHash>
 #include <QHttpServerRequest>
-#include <QHttpServerResponder>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
+
+#include <deque>
+#include <optional>
 
 namespace
 {
@@ -42,6 +48,42 @@ qint64 HeldSince(const QTcpSocket *socket)
 {
     const QVariant started = socket->property(kRequestStarted);
     return started.isValid() ? started.toLongLong() : socket->property(kLastActive).toLongLong();
+}
+
+// Requests a connection may send ahead of its answers; a client that queues more is cut off.
+constexpr int kMaxWaitingAnswers = 16;
+
+QByteArray ReasonPhrase(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 414:
+        return "URI Too Long";
+    default:
+        return "Status";
+    }
+}
+
+// The bytes of an answer on the wire. A HEAD request gets the headers a GET would get and no
+// body: a client reading the next answer on that connection must not find this page's text in
+// front of it.
+QByteArray Wire(const SiteAnswer &answer, bool head)
+{
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + ReasonPhrase(answer.status) +
+                     "\r\nContent-Type: " + answer.contentType + "\r\n";
+    if (answer.status == 302)
+        out += "Location: " + answer.location + "\r\n";
+    out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n\r\n";
+    if (!head)
+        out += answer.body;
+    return out;
 }
 
 bool WantsClose(const QHttpServerRequest &request)
@@ -116,13 +158,22 @@ private:
 };
 
 // One handler for every address: the site's rules for paths, queries and lengths live in the
-// encyclopedia's Answer, which needs the request target as the client sent it.
+// encyclopedia's Answer, which needs the request target as the client sent it. Pages are made on
+// a pool of threads, one a core, so that several are made at once; each connection still gets
+// its answers in the order it asked.
 class SiteHttpServer : public QAbstractHttpServer
 {
 public:
     SiteHttpServer(std::shared_ptr<const EncyclopediaSite> site, QObject *parent)
         : QAbstractHttpServer(parent), m_site(std::move(site))
     {
+        m_pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
+    }
+
+    ~SiteHttpServer() override
+    {
+        // No page in the making outlives the server that would send it.
+        m_pool.waitForDone();
     }
 
 protected:
@@ -132,50 +183,102 @@ protected:
         QByteArray target = url.path(QUrl::FullyEncoded).toUtf8();
         if (url.hasQuery())
             target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
-        SiteAnswer answer;
-        if (request.method() != QHttpServerRequest::Method::Get &&
-            request.method() != QHttpServerRequest::Method::Head) {
-            answer = m_site->Answer(QByteArrayLiteral("/-/"));
-            answer.status = 405;
-        } else {
-            answer = m_site->Answer(target);
-        }
+        const bool allowed = request.method() == QHttpServerRequest::Method::Get ||
+                             request.method() == QHttpServerRequest::Method::Head;
         MarkActive(socket);
         socket->setProperty(kUnanswered, qint64(0));
         socket->setProperty(kRequestStarted, QVariant());
-        // Headers and body leave in separate writes; without this the second waits for the
-        // client's delayed acknowledgement.
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        {
-            auto responder = makeResponder(request, socket);
-            const auto status = static_cast<QHttpServerResponder::StatusCode>(answer.status);
-            if (request.method() == QHttpServerRequest::Method::Head) {
-                // The headers a GET would get, and no body: a client reading the next answer on
-                // this connection must not find this page's text in front of it.
-                responder.writeStatusLine(status);
-                responder.writeHeader("Content-Type", answer.contentType);
-                responder.writeHeader("Content-Length", QByteArray::number(answer.body.size()));
-                if (answer.status == 302)
-                    responder.writeHeader("Location", answer.location);
-                responder.writeBody(QByteArray());
-            } else if (answer.status == 302) {
-                responder.write(answer.body,
-                                {{"Content-Type", answer.contentType}, {"Location", answer.location}},
-                                status);
-            } else {
-                responder.write(answer.body, {{"Content-Type", answer.contentType}}, status);
-            }
+
+        Connection &connection = ConnectionOf(socket);
+        if (connection.waiting.size() >= kMaxWaitingAnswers) {
+            socket->abort();
+            return true;
         }
-        // The connection stays open for more requests unless the client said otherwise.
-        if (WantsClose(request))
-            socket->disconnectFromHost();
+        const quint64 number = connection.asked++;
+        connection.waiting.push_back(
+            {number, request.method() == QHttpServerRequest::Method::Head, WantsClose(request), {}});
+        const quint64 id = connection.id;
+        m_pool.start([this, site = m_site, target, allowed, id, number] {
+            SiteAnswer answer;
+            if (allowed) {
+                answer = site->Answer(target);
+            } else {
+                answer = site->Answer(QByteArrayLiteral("/-/"));
+                answer.status = 405;
+            }
+            QMetaObject::invokeMethod(
+                this, [this, id, number, answer = std::move(answer)] { Deliver(id, number, answer); },
+                Qt::QueuedConnection);
+        });
         return true;
     }
 
     void missingHandler(const QHttpServerRequest &, QTcpSocket *) override {}
 
 private:
+    struct Waiting {
+        quint64 number;
+        bool head;
+        bool close;
+        std::optional<SiteAnswer> answer;
+    };
+    struct Connection {
+        quint64 id = 0;
+        QPointer<QTcpSocket> socket;
+        quint64 asked = 0;
+        std::deque<Waiting> waiting; // in the order asked
+    };
+
+    Connection &ConnectionOf(QTcpSocket *socket)
+    {
+        const QVariant known = socket->property(kConnectionId);
+        if (known.isValid()) {
+            if (auto it = m_connections.find(known.toULongLong()); it != m_connections.end())
+                return *it;
+        }
+        const quint64 id = ++m_lastId;
+        socket->setProperty(kConnectionId, id);
+        connect(socket, &QObject::destroyed, this, [this, id] { m_connections.remove(id); });
+        Connection &made = m_connections[id];
+        made.id = id;
+        made.socket = socket;
+        return made;
+    }
+
+    void Deliver(quint64 id, quint64 number, const SiteAnswer &answer)
+    {
+        const auto it = m_connections.find(id);
+        if (it == m_connections.end())
+            return;
+        Connection &connection = *it;
+        for (Waiting &w : connection.waiting) {
+            if (w.number == number)
+                w.answer = answer;
+        }
+        QTcpSocket *socket = connection.socket;
+        if (!socket)
+            return;
+        // Headers and body leave at once, without waiting for the client's acknowledgements.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        while (!connection.waiting.empty() && connection.waiting.front().answer) {
+            const Waiting w = std::move(connection.waiting.front());
+            connection.waiting.pop_front();
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                continue;
+            socket->write(Wire(*w.answer, w.head));
+            MarkActive(socket);
+            // The connection stays open for more requests unless the client said otherwise.
+            if (w.close)
+                socket->disconnectFromHost();
+        }
+    }
+
+    static constexpr char kConnectionId[] = "siteConnectionId";
+
     std::shared_ptr<const EncyclopediaSite> m_site;
+    QThreadPool m_pool;
+    QHash<quint64, Connection> m_connections;
+    quint64 m_lastId = 0;
 };
 
 SiteServer::SiteServer(QObject *parent) : QObject(parent), m_sweep(new QTimer(this))

@@ -36,24 +36,6 @@ bool IsHtml(const std::string &mimetype)
     return mimetype.rfind("text/html", 0) == 0;
 }
 
-// How many clusters libzim keeps decompressed for each open archive; it reads the number from the
-// environment when an archive opens. Its own default (16) is soon spent by the pages of a busy
-// site, while the players of one round keep reading the same articles (the start, the goal, the
-// pages between), whose clusters then stay warm. Real archives have clusters of about 2 MB of text.
-// A number the user set wins.
-constexpr char kClusterCacheVariable[] = "ZIM_CLUSTERCACHE";
-constexpr int kWarmClusters = 64;
-
-void KeepClustersWarm()
-{
-    static std::once_flag once;
-    // Set once, before this program's first archive opens, and never changed after.
-    std::call_once(once, [] {
-        if (!qEnvironmentVariableIsSet(kClusterCacheVariable))
-            qputenv(kClusterCacheVariable, QByteArray::number(kWarmClusters));
-    });
-}
-
 } // namespace
 
 QString FromUtf8(const std::string &s)
@@ -61,7 +43,12 @@ QString FromUtf8(const std::string &s)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-ZimArchive::ZimArchive(const QString &file, const std::string &path) : m_file(file), m_archive(path) {}
+ZimArchive::ZimArchive(const QString &file, const std::string &path)
+    : m_file(file), m_archive(path), m_blobs(std::make_unique<ZimBlobs>(file))
+{
+}
+
+ZimArchive::~ZimArchive() = default;
 
 std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error)
 {
@@ -83,7 +70,6 @@ std::unique_ptr<ZimArchive> ZimArchive::Open(const QString &file, QString *error
         return fail(QStringLiteral("%1 is not a ZIM archive").arg(file));
     f.close();
 
-    KeepClustersWarm();
     QString damage; // set when the archive opens but is unusable
     ReadFailure failure;
     std::unique_ptr<ZimArchive> archive = Guarded(
@@ -227,8 +213,9 @@ bool ZimArchive::IsDisambiguation(const zim::Entry &e) const
     const QString title = TitleOf(e);
     return Guarded(
         [&] {
-            const zim::Blob blob = e.getItem().getData();
-            return IsDisambiguationPage(title, std::string_view(blob.data(), blob.size()));
+            const std::optional<QByteArray> html = Html(e);
+            return IsDisambiguationPage(title, html ? std::string_view(html->constData(), size_t(html->size()))
+                                                    : std::string_view());
         },
         IsDisambiguationPage(title, {}));
 }
@@ -240,6 +227,8 @@ QString ZimArchive::TitleOf(const zim::Entry &e) const
 
 std::optional<QByteArray> ZimArchive::Html(const zim::Entry &e) const
 {
+    if (std::optional<QByteArray> html = m_blobs->Read(e.getIndex()))
+        return html;
     return Guarded(
         [&]() -> std::optional<QByteArray> {
             const zim::Blob blob = e.getItem().getData();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "site/zim/ZimBlobs.h"
 #include "site/zim/ZimHtml.h"
 
 #include <QByteArray>
@@ -47,6 +48,7 @@ class ZimArchive
 public:
     // nullptr, with *error saying why, when the file is missing, unreadable, truncated or no archive.
     static std::unique_ptr<ZimArchive> Open(const QString &file, QString *error);
+    ~ZimArchive();
 
     const QString &File() const { return m_file; }
     // The archive's own name (its "Title" metadata), the file name when it has none.
@@ -55,6 +57,8 @@ public:
     zim::entry_index_type EntryCount() const { return m_entryCount; }
     // The library's archive, for the few reads that walk it whole; each goes through Guarded.
     const zim::Archive &Library() const { return m_archive; }
+    // The items' bytes read straight from the file, on any thread; libzim when it declines.
+    const ZimBlobs &Blobs() const { return *m_blobs; }
 
     std::optional<zim::Entry> ByPath(const std::string &path) const;
     // The entry at that place in path order.
@@ -96,6 +100,7 @@ private:
 
     QString m_file;
     zim::Archive m_archive;
+    std::unique_ptr<ZimBlobs> m_blobs;
     QString m_title;
     qint64 m_articleCount = 0;
     zim::entry_index_type m_entryCount = 0;

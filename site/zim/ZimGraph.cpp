@@ -81,9 +81,15 @@ private:
     std::vector<Row> m_rows;
 };
 
+// The cluster a thread of the build is reading, decompressed once for all its articles.
+struct HeldCluster {
+    quint32 index = 0xffffffffu;
+    std::shared_ptr<const ZimBlobs::Cluster> cluster;
+};
+
 // Marks an article and adds its links; false when it is no article or cannot be read.
 bool ReadArticle(const ZimArchive &archive, const zim::Entry &e, const PathTable &paths, bool exactPaths,
-                 std::vector<quint8> &marks, LinkGraph::Rows &links,
+                 HeldCluster &held, std::vector<quint8> &marks, LinkGraph::Rows &links,
                  const std::function<void(quint32)> &linked)
 {
     if (e.isRedirect())
@@ -91,8 +97,22 @@ bool ReadArticle(const ZimArchive &archive, const zim::Entry &e, const PathTable
     const zim::Item item = e.getItem();
     if (item.getMimetype().rfind("text/html", 0) != 0)
         return false;
-    const zim::Blob blob = item.getData();
-    const QByteArrayView html(blob.data(), qsizetype(blob.size()));
+    std::string_view text;
+    if (const auto place = archive.Blobs().PlaceOf(e.getIndex())) {
+        if (place->cluster != held.index) {
+            held.index = place->cluster;
+            held.cluster = archive.Blobs().Decompress(place->cluster);
+        }
+        if (held.cluster && place->blob < held.cluster->Count())
+            text = held.cluster->Blob(place->blob);
+    }
+    // What the direct reader declines, libzim reads.
+    zim::Blob blob;
+    if (text.data() == nullptr) {
+        blob = item.getData();
+        text = std::string_view(blob.data(), blob.size());
+    }
+    const QByteArrayView html(text.data(), qsizetype(text.size()));
     const LinkGraph::Node from = e.getIndex();
     const QString title = FromUtf8(e.getTitle());
     quint8 mark = LinkGraph::MarksOf(KindOfPage(title));
@@ -280,6 +300,7 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
     };
     OnThreads(m_threads, [&](int t) {
         LinkGraph::Rows &links = rows[size_t(t)];
+        HeldCluster held;
         while (!stop.load(std::memory_order_relaxed)) {
             const zim::entry_index_type block = nextBlock.fetch_add(kEntriesPerBlock);
             if (block >= n)
@@ -311,7 +332,7 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
                         const size_t before = links.Size();
                         Guarded(
                             [&] {
-                                return ReadArticle(m_archive, e, paths, exactPaths, marks, links, linkedTo);
+                                return ReadArticle(m_archive, e, paths, exactPaths, held, marks, links, linkedTo);
                             },
                             false);
                         const zim::entry_index_type index = e.getIndex();

@@ -33,18 +33,26 @@ QByteArray ZimPages::AddressOfTitle(const QString &title) const
 
 SiteAnswer ZimPages::ArticlePage(const zim::Entry &e, const QString &pageName) const
 {
+    const QString title = m_archive.TitleOf(e);
+    // The same article under another name (the main page) is another page.
+    const quint64 key = quint64(e.getIndex()) << 1 | (pageName == title ? 0 : 1);
+    if (std::optional<SiteAnswer> served = m_served.Find(key))
+        return *served;
     const std::optional<QByteArray> html = m_archive.Html(e);
     if (!html)
         return NotFound();
-    const QString title = m_archive.TitleOf(e);
-    return Guarded(
-        [&] {
+    std::optional<SiteAnswer> page = Guarded(
+        [&]() -> std::optional<SiteAnswer> {
             RewrittenPage page =
                 RewriteArticle(*html, e.getPath(), PageTitle(pageName), ArticleTabs(title),
                                [this](const std::string &path) { return m_archive.Resolve(path); });
             return Page(std::move(page.html));
         },
-        NotFound());
+        std::optional<SiteAnswer>());
+    if (!page)
+        return NotFound();
+    const qint64 bytes = page->body.size();
+    return m_served.Keep(key, std::move(*page), bytes);
 }
 
 std::optional<SiteAnswer> ZimPages::OwnPage(const QString &name) const

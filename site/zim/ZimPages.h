@@ -1,5 +1,6 @@
 #pragma once
 
+#include "site/pages/LruCache.h"
 #include "site/pages/PageSource.h"
 #include "site/zim/TitleIndex.h"
 #include "site/zim/ZimArchive.h"
@@ -40,4 +41,8 @@ private:
     const ZimArchive &m_archive;
     const TitleIndex &m_index;
     std::function<QString()> m_drawRandom;
+    // Article pages as served lately: the players of one round read the same few hundred.
+    static constexpr int kServedPages = 4096;
+    static constexpr qint64 kServedBytes = 64ll << 20;
+    mutable LruCache<quint64, SiteAnswer> m_served{kServedPages, kServedBytes};
 };
