@@ -12,7 +12,8 @@
 template <typename Key, typename Value> class LruCache
 {
 public:
-    LruCache(int maxCount, qint64 maxBytes) : m_maxCount(qMax(1, maxCount)), m_maxBytes(qMax<qint64>(0, maxBytes))
+    LruCache(int maxCount, qint64 maxBytes)
+        : m_maxCount(qMax(1, maxCount)), m_maxBytes(qMax<qint64>(0, maxBytes))
     {
     }
 

@@ -214,8 +214,8 @@ bool ZimArchive::IsDisambiguation(const zim::Entry &e) const
     return Guarded(
         [&] {
             const std::optional<QByteArray> html = Html(e);
-            return IsDisambiguationPage(title, html ? std::string_view(html->constData(), size_t(html->size()))
-                                                    : std::string_view());
+            return IsDisambiguationPage(
+                title, html ? std::string_view(html->constData(), size_t(html->size())) : std::string_view());
         },
         IsDisambiguationPage(title, {}));
 }

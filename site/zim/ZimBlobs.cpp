@@ -15,6 +15,7 @@ namespace
 // The archive's header: its magic number, and where the counts and the lists it needs are.
 constexpr quint32 kMagic = 72173914;
 constexpr int kHeaderBytes = 80;
+constexpr int kMinorVersionAt = 6;
 constexpr int kEntryCountAt = 24;
 constexpr int kClusterCountAt = 28;
 constexpr int kPathPointersAt = 32;
@@ -23,6 +24,11 @@ constexpr int kClusterPointersAt = 48;
 // place in it at bytes 8 and 12. The highest mimetypes mark redirects and other non-content.
 constexpr int kEntryHeadBytes = 16;
 constexpr quint16 kFirstNonContentMimetype = 0xfffd;
+constexpr int kNamespaceAt = 3;
+// Archives of the newer layout (minor version 1 on) keep the user's entries in namespace C, which
+// libzim numbers from 0; the older ones number every entry.
+constexpr quint16 kNewLayoutMinorVersion = 1;
+constexpr char kUserNamespace = 'C';
 // A cluster starts with a byte whose low half names its compression and whose 0x10 bit says its
 // offsets are 64-bit.
 constexpr quint8 kCompressionMask = 0x0f;
@@ -57,16 +63,17 @@ std::string_view ZimBlobs::Cluster::Blob(quint32 blob) const
 {
     if (blob >= Count())
         return {};
-    return std::string_view(m_data.constData() + m_offsets[blob], size_t(m_offsets[blob + 1] - m_offsets[blob]));
+    return std::string_view(m_data.constData() + m_offsets[blob],
+                            size_t(m_offsets[blob + 1] - m_offsets[blob]));
 }
 
-ZimBlobs::ZimBlobs(const QString &file, int warmClusters, qint64 warmBytes)
-    : m_warm(warmClusters, warmBytes)
+ZimBlobs::ZimBlobs(const QString &file, int warmClusters, qint64 warmBytes) : m_warm(warmClusters, warmBytes)
 {
     m_fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         return;
-    struct stat info {};
+    struct stat info {
+    };
     uchar header[kHeaderBytes];
     if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || (m_fileSize = info.st_size) < kHeaderBytes ||
         !ReadAt(0, header, kHeaderBytes) || LittleEndianAt<quint32>(header) != kMagic) {
@@ -84,6 +91,30 @@ ZimBlobs::ZimBlobs(const QString &file, int warmClusters, qint64 warmBytes)
         m_entryCount = 0;
     if (m_clusterPointers > size || (size - m_clusterPointers) / 8 < m_clusterCount)
         m_clusterCount = 0;
+    if (LittleEndianAt<quint16>(header + kMinorVersionAt) >= kNewLayoutMinorVersion) {
+        m_firstEntry = FirstInNamespaceFrom(kUserNamespace);
+        m_entryCount = FirstInNamespaceFrom(kUserNamespace + 1) - m_firstEntry;
+    }
+}
+
+quint32 ZimBlobs::FirstInNamespaceFrom(char ns) const
+{
+    // The directory is sorted by namespace, then path.
+    quint32 low = 0, high = m_entryCount;
+    while (low < high) {
+        const quint32 mid = low + (high - low) / 2;
+        uchar pointer[8];
+        char at = 0;
+        if (!ReadAt(qint64(m_pathPointers + 8ull * mid), pointer, 8) ||
+            !ReadAt(qint64(qMin(LittleEndianAt<quint64>(pointer), quint64(m_fileSize))) + kNamespaceAt, &at,
+                    1))
+            return 0; // a directory that cannot be read leaves nothing to read
+        if (at < ns)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
 }
 
 ZimBlobs::~ZimBlobs()
@@ -113,7 +144,7 @@ std::optional<ZimBlobs::Place> ZimBlobs::PlaceOf(quint32 entry) const
     if (!IsOpen() || entry >= m_entryCount)
         return std::nullopt;
     uchar pointer[8];
-    if (!ReadAt(qint64(m_pathPointers + 8ull * entry), pointer, 8))
+    if (!ReadAt(qint64(m_pathPointers + 8ull * (quint64(m_firstEntry) + entry)), pointer, 8))
         return std::nullopt;
     const quint64 at = LittleEndianAt<quint64>(pointer);
     uchar head[kEntryHeadBytes];

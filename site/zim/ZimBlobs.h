@@ -60,7 +60,8 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     quint32 ClusterCount() const { return m_clusterCount; }
 
-    // The place of the item at that index in path order; nothing for a redirect or a bad entry.
+    // The place of the item at that index in path order, numbered as libzim numbers the archive's
+    // entries; nothing for a redirect, a bad entry or an index past them.
     std::optional<Place> PlaceOf(quint32 entry) const;
     // The cluster, decompressed now without keeping it; nothing when this reader declines it.
     std::shared_ptr<const Cluster> Decompress(quint32 cluster) const;
@@ -72,10 +73,13 @@ public:
 
 private:
     bool ReadAt(qint64 offset, void *into, qint64 size) const;
+    // Where the directory's first entry of that namespace or a later one is.
+    quint32 FirstInNamespaceFrom(char ns) const;
     std::shared_ptr<const Cluster> Warm(quint32 cluster) const;
 
     int m_fd = -1;
     qint64 m_fileSize = 0;
+    quint32 m_firstEntry = 0; // of the entries libzim numbers
     quint32 m_entryCount = 0;
     quint32 m_clusterCount = 0;
     quint64 m_pathPointers = 0;

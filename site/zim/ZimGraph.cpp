@@ -332,7 +332,8 @@ void ZimGraph::BuildFromArticles(const std::atomic<bool> &stop, const QByteArray
                         const size_t before = links.Size();
                         Guarded(
                             [&] {
-                                return ReadArticle(m_archive, e, paths, exactPaths, held, marks, links, linkedTo);
+                                return ReadArticle(m_archive, e, paths, exactPaths, held, marks, links,
+                                                   linkedTo);
                             },
                             false);
                         const zim::entry_index_type index = e.getIndex();

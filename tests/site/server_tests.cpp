@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -380,4 +381,85 @@ TEST(SiteServer, ListensOnEveryIPv4AddressByDefault)
     ASSERT_TRUE(server.Start(BuiltinCorpus(), QHostAddress::AnyIPv4, port))
         << server.ErrorString().toStdString();
     EXPECT_EQ(RawGet(port, "/wiki/Main_Page").status, 200);
+}
+
+namespace
+{
+
+// A site whose "/slow" page takes a while to make; every other page names its own address.
+class SlowFirstSite : public EncyclopediaSite
+{
+public:
+    QString Description() const override { return QStringLiteral("slow"); }
+    qint64 ArticleCount() const override { return 0; }
+    QString Find(const QString &) const override { return {}; }
+    QString FindIgnoringCase(const QString &) const override { return {}; }
+    QString FindRedirect(const QString &) const override { return {}; }
+    QString RandomArticle() const override { return {}; }
+    SiteAnswer Answer(const QByteArray &target) const override
+    {
+        if (target == "/slow")
+            QThread::msleep(300);
+        return page::Page("page " + target);
+    }
+    QStringList Links(const QString &) const override { return {}; }
+    std::shared_ptr<const LinkGraph> Graph() const override { return nullptr; }
+    LinkGraph::Node GraphNode(const QString &) const override { return LinkGraph::kNoNode; }
+    QString GraphTitle(LinkGraph::Node) const override { return {}; }
+};
+
+// Sends the requests in one write and reads until the server closes the connection.
+QByteArray SendAllAtOnce(quint16 port, const QByteArray &requests)
+{
+    std::atomic<bool> done{false};
+    QByteArray received;
+    std::thread client([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (socket.waitForConnected(5000)) {
+            socket.write(requests);
+            socket.waitForBytesWritten(5000);
+            while (socket.waitForReadyRead(5000))
+                received += socket.readAll();
+        }
+        done = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    client.join();
+    return received;
+}
+
+} // namespace
+
+// Pages are made several at once, yet a connection that sends requests ahead gets its answers in
+// the order it asked; one that queues more than a browser ever would is cut off.
+TEST(SiteServer, AnswersLeaveInTheOrderAskedWhilePagesAreMadeAtOnce)
+{
+    SiteServer server;
+    ASSERT_TRUE(server.Start(std::make_shared<const SlowFirstSite>(), QHostAddress::LocalHost, 0));
+    auto get = [](const QByteArray &path, bool close = false) {
+        return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + (close ? "Connection: close\r\n" : "") +
+               "\r\n";
+    };
+    const QByteArray received =
+        SendAllAtOnce(server.Port(), get("/slow") + get("/a") +
+                                         "HEAD /b HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" + get("/c", true));
+    const qsizetype slow = received.indexOf("page /slow");
+    const qsizetype a = received.indexOf("page /a");
+    const qsizetype c = received.indexOf("page /c");
+    ASSERT_GE(slow, 0) << received.toStdString();
+    EXPECT_LT(slow, a);
+    EXPECT_LT(a, c);
+    EXPECT_FALSE(received.contains("page /b")) << "a HEAD answer carries no body";
+    EXPECT_EQ(received.count("HTTP/1.1 200 OK\r\n"), 4);
+    EXPECT_TRUE(received.contains("Content-Length: " + QByteArray::number(QByteArray("page /b").size())));
+
+    QByteArray flood = get("/slow");
+    for (int i = 0; i < 40; ++i)
+        flood += get("/x" + QByteArray::number(i));
+    const QByteArray cut = SendAllAtOnce(server.Port(), flood);
+    EXPECT_LT(cut.count("HTTP/1.1 200 OK"), 41) << "the connection that asked too far ahead is cut off";
 }
