@@ -21,16 +21,34 @@ SiteBotMap::SiteBotMap(std::shared_ptr<const EncyclopediaSite> site, std::shared
 QStringList SiteBotMap::Links(const QString &title) const
 {
     QStringList links;
-    for (LinkGraph::Node to : m_graph->OutLinks(m_site->GraphNode(title))) {
+    for (LinkGraph::Node to : m_graph->OutLinks(nodeOf(title))) {
         if (m_graph->IsPassable(to))
-            links << m_site->GraphTitle(to);
+            links << titleOf(to);
     }
     return links;
 }
 
+LinkGraph::Node SiteBotMap::nodeOf(const QString &title) const
+{
+    if (const auto it = m_nodes.constFind(title); it != m_nodes.constEnd())
+        return *it;
+    if (m_nodes.size() >= kMaxRemembered)
+        m_nodes.clear();
+    return m_nodes[title] = m_site->GraphNode(title);
+}
+
+QString SiteBotMap::titleOf(LinkGraph::Node node) const
+{
+    if (const auto it = m_titles.constFind(node); it != m_titles.constEnd())
+        return *it;
+    if (m_titles.size() >= kMaxRemembered)
+        m_titles.clear();
+    return m_titles[node] = m_site->GraphTitle(node);
+}
+
 qint32 SiteBotMap::Distance(const QString &from, const QString &to) const
 {
-    const LinkGraph::Node start = m_site->GraphNode(from), goal = m_site->GraphNode(to);
+    const LinkGraph::Node start = nodeOf(from), goal = nodeOf(to);
     if (start == LinkGraph::kNoNode || goal == LinkGraph::kNoNode)
         return -1;
     const quint32 clicks = distancesTo(goal)[start];

@@ -3,6 +3,8 @@
 #include "server/Bots.h"
 #include "site/EncyclopediaSite.h"
 
+#include <QHash>
+
 #include <deque>
 #include <memory>
 #include <vector>
@@ -20,6 +22,12 @@ public:
     const std::shared_ptr<const EncyclopediaSite> &Site() const { return m_site; }
 
 private:
+    // Each look-up of a title reads the archive's directory, and a room of bots asks about the same
+    // few thousand articles many times a second: what was found is remembered, up to a bound.
+    LinkGraph::Node nodeOf(const QString &title) const;
+    QString titleOf(LinkGraph::Node node) const;
+    static constexpr qsizetype kMaxRemembered = 1 << 16;
+
     // Every bot of a round heads for one destination: one search answers all their questions.
     const std::vector<quint32> &distancesTo(LinkGraph::Node to) const;
 
@@ -31,4 +39,6 @@ private:
     };
     // The latest destinations first; a few, as a large graph's table is large.
     mutable std::deque<Distances> m_recent;
+    mutable QHash<QString, LinkGraph::Node> m_nodes;
+    mutable QHash<LinkGraph::Node, QString> m_titles;
 };
