@@ -43,7 +43,13 @@ QString SiteBotMap::titleOf(LinkGraph::Node node) const
         return *it;
     if (m_titles.size() >= kMaxRemembered)
         m_titles.clear();
-    return m_titles[node] = m_site->GraphTitle(node);
+    const QString title = m_site->GraphTitle(node);
+    m_titles[node] = title;
+    // The links a bot weighs are asked for by these titles next.
+    if (m_nodes.size() >= kMaxRemembered)
+        m_nodes.clear();
+    m_nodes[title] = node;
+    return title;
 }
 
 qint32 SiteBotMap::Distance(const QString &from, const QString &to) const
