@@ -52,47 +52,6 @@ inline RawReply ParseRawReply(const QByteArray &data)
     return r;
 }
 
-// Sends `request` (a whole HTTP request) to 127.0.0.1:port and reads one response.
-inline RawReply RawExchange(quint16 port, const QByteArray &request)
-{
-    std::atomic<bool> done{false};
-    QByteArray received;
-    bool closed = false;
-    std::thread client([&]() {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (socket.waitForConnected(5000)) {
-            socket.write(request);
-            socket.waitForBytesWritten(5000);
-            while (true) {
-                const RawReply partial = ParseRawReply(received);
-                if (partial.ok)
-                    break;
-                if (!socket.waitForReadyRead(5000)) {
-                    closed = socket.state() != QAbstractSocket::ConnectedState;
-                    break;
-                }
-                received += socket.readAll();
-            }
-        }
-        done = true;
-        // Wakes the waiting event loop below.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    client.join();
-    RawReply r = ParseRawReply(received);
-    r.closed = !r.ok && closed;
-    return r;
-}
-
-inline RawReply RawGet(quint16 port, const QByteArray &target)
-{
-    return RawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
-}
-
 // Runs `work` on a thread of its own while the calling thread keeps the server's event loop running.
 template <typename Work> void RunBesideEventLoop(Work work)
 {
@@ -106,6 +65,54 @@ template <typename Work> void RunBesideEventLoop(Work work)
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     client.join();
+}
+
+// Sends `request` (a whole HTTP request) to 127.0.0.1:port and reads one response.
+inline RawReply RawExchange(quint16 port, const QByteArray &request)
+{
+    QByteArray received;
+    bool closed = false;
+    RunBesideEventLoop([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(5000))
+            return;
+        socket.write(request);
+        socket.waitForBytesWritten(5000);
+        while (!ParseRawReply(received).ok) {
+            if (!socket.waitForReadyRead(5000)) {
+                closed = socket.state() != QAbstractSocket::ConnectedState;
+                break;
+            }
+            received += socket.readAll();
+        }
+    });
+    RawReply r = ParseRawReply(received);
+    r.closed = !r.ok && closed;
+    return r;
+}
+
+// Sends `requests` in one write and returns everything received until the server closes the
+// connection (or stays silent for 5 s).
+inline QByteArray RawSendAll(quint16 port, const QByteArray &requests)
+{
+    QByteArray received;
+    RunBesideEventLoop([&]() {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(5000))
+            return;
+        socket.write(requests);
+        socket.waitForBytesWritten(5000);
+        while (socket.waitForReadyRead(5000))
+            received += socket.readAll();
+    });
+    return received;
+}
+
+inline RawReply RawGet(quint16 port, const QByteArray &target)
+{
+    return RawExchange(port, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
 }
 
 // Sends `head`, then `filler` again and again until the server drops the connection or `limit`

@@ -308,28 +308,21 @@ TEST_F(SiteServerTest, ServesSeveralRequestsOnOneConnection)
 {
     const QByteArray one = "GET /wiki/Cat HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
     const QByteArray two = "GET /wiki/Dog HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-    std::atomic<bool> done{false};
     QByteArray received;
-    std::thread client([&]() {
+    RunBesideEventLoop([&]() {
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, m_port);
-        if (socket.waitForConnected(5000)) {
-            socket.write(one);
-            socket.waitForBytesWritten(5000);
-            while (!ParseRawReply(received).ok && socket.waitForReadyRead(5000))
-                received += socket.readAll();
-            socket.write(two);
-            socket.waitForBytesWritten(5000);
-            while (socket.waitForReadyRead(5000))
-                received += socket.readAll();
-        }
-        done = true;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+        if (!socket.waitForConnected(5000))
+            return;
+        socket.write(one);
+        socket.waitForBytesWritten(5000);
+        while (!ParseRawReply(received).ok && socket.waitForReadyRead(5000))
+            received += socket.readAll();
+        socket.write(two);
+        socket.waitForBytesWritten(5000);
+        while (socket.waitForReadyRead(5000))
+            received += socket.readAll();
     });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    client.join();
     EXPECT_TRUE(received.contains("<title>Cat - Wikipedia"));
     EXPECT_TRUE(received.contains("<title>Dog - Wikipedia"));
 }
@@ -408,30 +401,6 @@ public:
     QString GraphTitle(LinkGraph::Node) const override { return {}; }
 };
 
-// Sends the requests in one write and reads until the server closes the connection.
-QByteArray SendAllAtOnce(quint16 port, const QByteArray &requests)
-{
-    std::atomic<bool> done{false};
-    QByteArray received;
-    std::thread client([&]() {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (socket.waitForConnected(5000)) {
-            socket.write(requests);
-            socket.waitForBytesWritten(5000);
-            while (socket.waitForReadyRead(5000))
-                received += socket.readAll();
-        }
-        done = true;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    client.join();
-    return received;
-}
-
 } // namespace
 
 // Pages are made several at once, yet a connection that sends requests ahead gets its answers in
@@ -445,8 +414,8 @@ TEST(SiteServer, AnswersLeaveInTheOrderAskedWhilePagesAreMadeAtOnce)
                "\r\n";
     };
     const QByteArray received =
-        SendAllAtOnce(server.Port(), get("/slow") + get("/a") +
-                                         "HEAD /b HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" + get("/c", true));
+        RawSendAll(server.Port(), get("/slow") + get("/a") + "HEAD /b HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" +
+                                      get("/c", true));
     const qsizetype slow = received.indexOf("page /slow");
     const qsizetype a = received.indexOf("page /a");
     const qsizetype c = received.indexOf("page /c");
@@ -460,6 +429,6 @@ TEST(SiteServer, AnswersLeaveInTheOrderAskedWhilePagesAreMadeAtOnce)
     QByteArray flood = get("/slow");
     for (int i = 0; i < 40; ++i)
         flood += get("/x" + QByteArray::number(i));
-    const QByteArray cut = SendAllAtOnce(server.Port(), flood);
+    const QByteArray cut = RawSendAll(server.Port(), flood);
     EXPECT_LT(cut.count("HTTP/1.1 200 OK"), 41) << "the connection that asked too far ahead is cut off";
 }

@@ -95,8 +95,7 @@ TEST(ZimBlobs, EveryItemReadsAsLibzimReadsItAndClustersStayWarm)
     std::vector<quint32> seen;
     for (zim::entry_index_type i = 0; i < archive.getEntryCount() && inThree.size() < 3; ++i) {
         const auto place = fresh.PlaceOf(i);
-        if (place && fresh.Read(i) &&
-            std::find(seen.begin(), seen.end(), place->cluster) == seen.end()) {
+        if (place && fresh.Read(i) && std::find(seen.begin(), seen.end(), place->cluster) == seen.end()) {
             seen.push_back(place->cluster);
             inThree.push_back(i);
         }
