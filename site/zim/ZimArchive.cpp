@@ -261,14 +261,28 @@ QByteArray ZimArchive::ResourceAddress(const std::string &path)
 
 LinkTarget ZimArchive::Resolve(const std::string &path, zim::entry_index_type *index) const
 {
-    LinkTarget t;
+    std::optional<Resolved> known = m_resolved.Find(path);
+    if (!known) {
+        Resolved made = ResolveInArchive(path);
+        const qint64 bytes = qint64(path.size()) + made.target.title.size() * 2 + made.target.address.size() +
+                             qint64(sizeof(Resolved));
+        known = m_resolved.Keep(path, std::move(made), bytes);
+    }
+    if (index && known->target.exists)
+        *index = known->index;
+    return known->target;
+}
+
+ZimArchive::Resolved ZimArchive::ResolveInArchive(const std::string &path) const
+{
+    Resolved r;
+    LinkTarget &t = r.target;
     auto e = ByPath(path);
     if (e)
         e = Follow(*e);
     if (!e)
-        return t;
-    if (index)
-        *index = e->getIndex();
+        return r;
+    r.index = e->getIndex();
     t.exists = true;
     if (IsArticle(*e)) {
         t.article = true;
@@ -278,7 +292,7 @@ LinkTarget ZimArchive::Resolve(const std::string &path, zim::entry_index_type *i
     } else {
         t.address = ResourceAddress(Guarded([&] { return e->getPath(); }, std::string()));
     }
-    return t;
+    return r;
 }
 
 QString ZimArchive::DrawArticle(const std::function<Candidate(zim::entry_index_type)> &judge) const

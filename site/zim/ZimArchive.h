@@ -94,6 +94,11 @@ public:
 
 private:
     ZimArchive(const QString &file, const std::string &path);
+    struct Resolved {
+        LinkTarget target;
+        zim::entry_index_type index = 0;
+    };
+    Resolved ResolveInArchive(const std::string &path) const;
     // "main page" or "first article" when that page's content cannot be read (the failure says
     // why), "" when both can.
     QString FirstUnreadablePage(ReadFailure *failure) const;
@@ -101,6 +106,11 @@ private:
     QString m_file;
     zim::Archive m_archive;
     std::unique_ptr<ZimBlobs> m_blobs;
+    // Where the paths that pages link to lead: a few popular articles take most links, and each
+    // look-up in the archive is a binary search through its directory.
+    static constexpr int kResolvedPaths = 1 << 15;
+    static constexpr qint64 kResolvedBytes = 8ll << 20;
+    mutable LruCache<std::string, Resolved> m_resolved{kResolvedPaths, kResolvedBytes};
     QString m_title;
     qint64 m_articleCount = 0;
     zim::entry_index_type m_entryCount = 0;
