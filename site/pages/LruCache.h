@@ -47,6 +47,24 @@ public:
         return value;
     }
 
+    // Keeps `value` in place of what is kept under that key when `better(kept)` says so; returns what
+    // is kept in the end.
+    template <typename Better> Value Put(const Key &key, Value value, qint64 bytes, Better better)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            const auto it = m_at.find(key);
+            if (it != m_at.end()) {
+                if (!better(it->second->value))
+                    return it->second->value;
+                m_held -= it->second->bytes;
+                m_order.erase(it->second);
+                m_at.erase(it);
+            }
+        }
+        return Keep(key, std::move(value), bytes);
+    }
+
     qint64 HeldBytes() const
     {
         std::lock_guard lock(m_mutex);

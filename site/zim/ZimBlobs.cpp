@@ -5,6 +5,8 @@
 
 #include <zstd.h>
 
+#include <limits>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,7 +63,7 @@ ZSTD_DCtx *ThreadContext()
 
 std::string_view ZimBlobs::Cluster::Blob(quint32 blob) const
 {
-    if (blob >= Count())
+    if (!Holds(blob))
         return {};
     return std::string_view(m_data.constData() + m_offsets[blob],
                             size_t(m_offsets[blob + 1] - m_offsets[blob]));
@@ -157,7 +159,8 @@ std::optional<ZimBlobs::Place> ZimBlobs::PlaceOf(quint32 entry) const
     return place;
 }
 
-std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Decompress(quint32 cluster) const
+std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Decompress(quint32 cluster,
+                                                              std::optional<quint32> upTo) const
 {
     if (!IsOpen() || cluster >= m_clusterCount)
         return nullptr;
@@ -174,12 +177,55 @@ std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Decompress(quint32 cluster) c
         return nullptr;
     ++m_decompressions;
 
-    // The compressed stream runs from after the info byte to the end of its zstd frame.
+    // The offsets come first: the first one is the size of their table.
+    const size_t width = (info & kWideOffsets) ? 8 : 4;
     QByteArray data(kFirstClusterBuffer, Qt::Uninitialized);
     size_t produced = 0;
+    auto offsetAt = [&](size_t i) {
+        const auto *p = reinterpret_cast<const uchar *>(data.constData()) + i * width;
+        return width == 8 ? LittleEndianAt<quint64>(p) : quint64(LittleEndianAt<quint32>(p));
+    };
+    std::vector<quint64> offsets;
+    // Reads the table once it is in; false when it is not a table.
+    auto readTable = [&]() {
+        const quint64 table = offsetAt(0);
+        if (table < width || table % width != 0 || table > produced)
+            return false;
+        offsets.resize(size_t(table / width));
+        for (size_t i = 0; i < offsets.size(); ++i) {
+            offsets[i] = offsetAt(i);
+            if (i > 0 && offsets[i] < offsets[i - 1])
+                return false;
+        }
+        return true;
+    };
+    // Where decompression may stop when one item is wanted: first at the table's first offset, which
+    // gives its size; then at the table's end; then at the end of the item. The end of the frame when
+    // the whole cluster is wanted.
+    enum class Stage { FirstOffset, Table, Item, Frame } stage = upTo ? Stage::FirstOffset : Stage::Frame;
+    size_t stopAt = upTo ? width : std::numeric_limits<size_t>::max();
+    // Moves to the next stop; false when the table leads nowhere.
+    auto nextStop = [&]() {
+        if (stage == Stage::FirstOffset) {
+            const quint64 table = offsetAt(0);
+            if (table < width || table % width != 0 || table > quint64(kMaxClusterBytes))
+                return false;
+            stage = Stage::Table;
+            stopAt = size_t(table);
+            return true;
+        }
+        if (!readTable() || *upTo + 1 >= offsets.size() || offsets[*upTo + 1] > quint64(kMaxClusterBytes))
+            return false;
+        stage = Stage::Item;
+        stopAt = size_t(offsets[*upTo + 1]);
+        return true;
+    };
+
+    // The compressed stream runs from after the info byte to the end of its zstd frame.
     std::vector<char> chunk(static_cast<size_t>(kReadChunk));
     qint64 offset = qint64(start) + 1;
-    for (bool done = false; !done;) {
+    bool whole = false, stopped = false;
+    while (!whole && !stopped) {
         const qint64 n = qMin(kReadChunk, m_fileSize - offset);
         if (n <= 0 || !ReadAt(offset, chunk.data(), n))
             return nullptr; // cut off before the frame ends
@@ -193,18 +239,26 @@ std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Decompress(quint32 cluster) c
         }
         ZSTD_inBuffer in{chunk.data(), size_t(n), 0};
         for (;;) {
+            while (produced == stopAt && !stopped) {
+                if (stage == Stage::Item)
+                    stopped = true;
+                else if (!nextStop())
+                    return nullptr;
+            }
+            if (stopped)
+                break;
             if (produced == size_t(data.size())) {
                 if (data.size() >= kMaxClusterBytes)
                     return nullptr;
                 data.resize(qMin<qint64>(kMaxClusterBytes, qint64(data.size()) * 2));
             }
-            ZSTD_outBuffer out{data.data(), size_t(data.size()), produced};
+            ZSTD_outBuffer out{data.data(), qMin(size_t(data.size()), stopAt), produced};
             const size_t left = ZSTD_decompressStream(context, &out, &in);
             produced = out.pos;
             if (ZSTD_isError(left))
                 return nullptr;
             if (left == 0) {
-                done = true;
+                whole = true;
                 break;
             }
             if (in.pos == in.size && out.pos < out.size)
@@ -213,34 +267,27 @@ std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Decompress(quint32 cluster) c
     }
     data.truncate(qsizetype(produced));
     data.squeeze();
-
-    // The offsets come first: the first one is the size of their table.
-    const size_t width = (info & kWideOffsets) ? 8 : 4;
-    auto offsetAt = [&](size_t i) {
-        const auto *p = reinterpret_cast<const uchar *>(data.constData()) + i * width;
-        return width == 8 ? LittleEndianAt<quint64>(p) : quint64(LittleEndianAt<quint32>(p));
-    };
-    if (produced < width)
+    if (produced < width || !readTable())
         return nullptr;
-    const quint64 table = offsetAt(0);
-    if (table < width || table % width != 0 || table > produced)
+    // A whole cluster's items all lie in it; a part holds those up to the one asked for.
+    if (whole && offsets.back() > produced)
         return nullptr;
-    std::vector<quint64> offsets(size_t(table / width));
-    for (size_t i = 0; i < offsets.size(); ++i) {
-        offsets[i] = offsetAt(i);
-        if (offsets[i] > produced || (i > 0 && offsets[i] < offsets[i - 1]))
-            return nullptr;
-    }
-    return std::make_shared<const Cluster>(std::move(data), std::move(offsets));
+    return std::make_shared<const Cluster>(std::move(data), std::move(offsets), whole);
 }
 
-std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Warm(quint32 cluster) const
+std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Warm(quint32 cluster, quint32 blob) const
 {
-    if (auto warm = m_warm.Find(cluster))
+    const std::optional<std::shared_ptr<const Cluster>> warm = m_warm.Find(cluster);
+    if (warm && (*warm)->Holds(blob))
         return *warm;
-    // Decompressed outside any lock, so that other threads read other clusters meanwhile.
-    std::shared_ptr<const Cluster> made = Decompress(cluster);
-    return made ? m_warm.Keep(cluster, made, made->Bytes()) : nullptr;
+    // A cold cluster is opened as far as the item asked for (on average half of it); one opened in
+    // part before, whole. Outside any lock, so that other threads read other clusters meanwhile.
+    std::shared_ptr<const Cluster> made = Decompress(cluster, warm ? std::nullopt : std::optional(blob));
+    if (!made)
+        return nullptr;
+    return m_warm.Put(cluster, made, made->Bytes(), [&made](const std::shared_ptr<const Cluster> &kept) {
+        return kept->Bytes() < made->Bytes();
+    });
 }
 
 std::optional<QByteArray> ZimBlobs::Read(quint32 entry) const
@@ -248,8 +295,8 @@ std::optional<QByteArray> ZimBlobs::Read(quint32 entry) const
     const std::optional<Place> place = PlaceOf(entry);
     if (!place)
         return std::nullopt;
-    const std::shared_ptr<const Cluster> cluster = Warm(place->cluster);
-    if (!cluster || place->blob >= cluster->Count())
+    const std::shared_ptr<const Cluster> cluster = Warm(place->cluster, place->blob);
+    if (!cluster || !cluster->Holds(place->blob))
         return std::nullopt;
     const std::string_view blob = cluster->Blob(place->blob);
     return QByteArray(blob.data(), qsizetype(blob.size()));

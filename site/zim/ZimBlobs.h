@@ -24,18 +24,25 @@ public:
     class Cluster
     {
     public:
-        Cluster(QByteArray data, std::vector<quint64> offsets)
-            : m_data(std::move(data)), m_offsets(std::move(offsets))
+        Cluster(QByteArray data, std::vector<quint64> offsets, bool whole)
+            : m_data(std::move(data)), m_offsets(std::move(offsets)), m_whole(whole)
         {
         }
         quint32 Count() const { return quint32(m_offsets.size() - 1); }
-        // Empty view when there is no such item.
+        // Whether this copy holds the item: a cluster opened in part holds its first items only.
+        bool Holds(quint32 blob) const
+        {
+            return blob < Count() && m_offsets[blob + 1] <= quint64(m_data.size());
+        }
+        bool IsWhole() const { return m_whole; }
+        // Empty view when it does not hold that item.
         std::string_view Blob(quint32 blob) const;
         qsizetype Bytes() const { return m_data.size(); }
 
     private:
         QByteArray m_data;
-        std::vector<quint64> m_offsets; // Count() + 1 of them, rising, within m_data
+        std::vector<quint64> m_offsets; // Count() + 1 of them, rising
+        bool m_whole;
     };
 
     // Where an item's bytes are: its cluster and its place in it.
@@ -63,8 +70,10 @@ public:
     // The place of the item at that index in path order, numbered as libzim numbers the archive's
     // entries; nothing for a redirect, a bad entry or an index past them.
     std::optional<Place> PlaceOf(quint32 entry) const;
-    // The cluster, decompressed now without keeping it; nothing when this reader declines it.
-    std::shared_ptr<const Cluster> Decompress(quint32 cluster) const;
+    // The cluster, decompressed now without keeping it, whole or as far as item `upTo`; nothing
+    // when this reader declines it.
+    std::shared_ptr<const Cluster> Decompress(quint32 cluster,
+                                              std::optional<quint32> upTo = std::nullopt) const;
     // The item's bytes, through the warm clusters; nothing when this reader declines it.
     std::optional<QByteArray> Read(quint32 entry) const;
 
@@ -75,7 +84,7 @@ private:
     bool ReadAt(qint64 offset, void *into, qint64 size) const;
     // Where the directory's first entry of that namespace or a later one is.
     quint32 FirstInNamespaceFrom(char ns) const;
-    std::shared_ptr<const Cluster> Warm(quint32 cluster) const;
+    std::shared_ptr<const Cluster> Warm(quint32 cluster, quint32 blob) const;
 
     int m_fd = -1;
     qint64 m_fileSize = 0;

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 #include <zim/archive.h>
 #include <zim/item.h>
@@ -90,6 +92,34 @@ TEST(ZimBlobs, EveryItemReadsAsLibzimReadsItAndClustersStayWarm)
     for (int k = 0; k < 10; ++k)
         ASSERT_TRUE(fresh.Read(index));
     EXPECT_EQ(fresh.Decompressions(), 1);
+    // A cold cluster opens as far as the item asked for; a later item opens it whole, once.
+    {
+        const ZimBlobs cold(file);
+        std::map<quint32, std::map<quint32, quint32>> entriesOf; // cluster -> blob -> entry
+        for (zim::entry_index_type i = 0; i < archive.getEntryCount(); ++i) {
+            if (const auto place = cold.PlaceOf(i))
+                entriesOf[place->cluster][place->blob] = i;
+        }
+        const auto busiest =
+            std::max_element(entriesOf.begin(), entriesOf.end(),
+                             [](const auto &a, const auto &b) { return a.second.size() < b.second.size(); });
+        ASSERT_GE(busiest->second.size(), 3u);
+        const quint32 first = busiest->second.begin()->second, last = busiest->second.rbegin()->second,
+                      middle = std::next(busiest->second.begin())->second;
+        auto libzimBytes = [&](quint32 i) {
+            const zim::Blob b = archive.getEntryByPath(i).getItem().getData();
+            return QByteArray(b.data(), qsizetype(b.size()));
+        };
+        EXPECT_EQ(cold.Read(first), libzimBytes(first));
+        const auto part = cold.Decompress(busiest->first, busiest->second.begin()->first);
+        ASSERT_TRUE(part);
+        EXPECT_FALSE(part->IsWhole());
+        EXPECT_FALSE(part->Holds(busiest->second.rbegin()->first));
+        EXPECT_EQ(cold.Read(last), libzimBytes(last));
+        EXPECT_EQ(cold.Read(middle), libzimBytes(middle));
+        EXPECT_EQ(cold.Decompressions(), 3) << "one part, one whole (and the part made here)";
+    }
+
     // Two warm clusters: walking three clusters in turn decompresses every time.
     std::vector<quint32> inThree;
     std::vector<quint32> seen;
