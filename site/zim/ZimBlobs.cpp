@@ -105,11 +105,9 @@ quint32 ZimBlobs::FirstInNamespaceFrom(char ns) const
     quint32 low = 0, high = m_entryCount;
     while (low < high) {
         const quint32 mid = low + (high - low) / 2;
-        uchar pointer[8];
+        const std::optional<quint64> entryAt = PointerAt(m_pathPointers, mid);
         char at = 0;
-        if (!ReadAt(qint64(m_pathPointers + 8ull * mid), pointer, 8) ||
-            !ReadAt(qint64(qMin(LittleEndianAt<quint64>(pointer), quint64(m_fileSize))) + kNamespaceAt, &at,
-                    1))
+        if (!entryAt || !ReadAt(qint64(qMin(*entryAt, quint64(m_fileSize))) + kNamespaceAt, &at, 1))
             return 0; // a directory that cannot be read leaves nothing to read
         if (at < ns)
             low = mid + 1;
@@ -141,14 +139,22 @@ bool ZimBlobs::ReadAt(qint64 offset, void *into, qint64 size) const
     return true;
 }
 
+std::optional<quint64> ZimBlobs::PointerAt(quint64 list, quint64 index) const
+{
+    uchar pointer[8];
+    if (!ReadAt(qint64(list + 8 * index), pointer, 8))
+        return std::nullopt;
+    return LittleEndianAt<quint64>(pointer);
+}
+
 std::optional<ZimBlobs::Place> ZimBlobs::PlaceOf(quint32 entry) const
 {
     if (!IsOpen() || entry >= m_entryCount)
         return std::nullopt;
-    uchar pointer[8];
-    if (!ReadAt(qint64(m_pathPointers + 8ull * (quint64(m_firstEntry) + entry)), pointer, 8))
+    const std::optional<quint64> entryAt = PointerAt(m_pathPointers, quint64(m_firstEntry) + entry);
+    if (!entryAt)
         return std::nullopt;
-    const quint64 at = LittleEndianAt<quint64>(pointer);
+    const quint64 at = *entryAt;
     uchar head[kEntryHeadBytes];
     if (at > quint64(m_fileSize) || !ReadAt(qint64(at), head, kEntryHeadBytes) ||
         LittleEndianAt<quint16>(head) >= kFirstNonContentMimetype)
@@ -164,10 +170,10 @@ std::shared_ptr<const ZimBlobs::Cluster> ZimBlobs::Decompress(quint32 cluster,
 {
     if (!IsOpen() || cluster >= m_clusterCount)
         return nullptr;
-    uchar pointer[8];
-    if (!ReadAt(qint64(m_clusterPointers + 8ull * cluster), pointer, 8))
+    const std::optional<quint64> clusterAt = PointerAt(m_clusterPointers, cluster);
+    if (!clusterAt)
         return nullptr;
-    const quint64 start = LittleEndianAt<quint64>(pointer);
+    const quint64 start = *clusterAt;
     quint8 info = 0;
     if (start >= quint64(m_fileSize) || !ReadAt(qint64(start), &info, 1) ||
         (info & kCompressionMask) != kZstd)

@@ -82,6 +82,8 @@ public:
 
 private:
     bool ReadAt(qint64 offset, void *into, qint64 size) const;
+    // Entry `index` of a list of 64-bit file positions that starts at `list`.
+    std::optional<quint64> PointerAt(quint64 list, quint64 index) const;
     // Where the directory's first entry of that namespace or a later one is.
     quint32 FirstInNamespaceFrom(char ns) const;
     std::shared_ptr<const Cluster> Warm(quint32 cluster, quint32 blob) const;
